@@ -1,0 +1,20 @@
+#pragma once
+#include "HAL/System.h"
+
+namespace HAL {
+
+// The system object on Linux: a monotonic clock, sleeping, and the SDL
+// message pump.
+class SDLSystem : public System {
+public:
+    explicit SDLSystem(bool createConsole);
+
+    uint32_t getTime() override;
+    void sleep(int32_t ms) override;
+    bool pumpMessages() override;
+
+private:
+    bool m_quitSeen = false;
+};
+
+} // namespace HAL

@@ -1,0 +1,90 @@
+#include "framework/App_helpers.h"
+
+#include "HAL/System.h"
+#include "core/Debug.h"
+#include "core/Globals.h"
+#include "core/MemoryManager.h"
+#include "framework/FrameworkConfig.h"
+
+namespace framework {
+
+namespace {
+
+// The four libraries are built together, from one source tree.
+constexpr const char* BUILD_DATE = __DATE__;
+#ifdef NDEBUG
+constexpr const char* BUILD_KIND = "RELEASE";
+#else
+constexpr const char* BUILD_KIND = "DEBUG";
+#endif
+
+} // namespace
+
+void initEngineClasses(const FrameworkConfig* config)
+{
+    FrameworkConfig defaults;
+    if (!config)
+        config = &defaults;
+
+    core::Globals::initClass();
+    core::Globals* globals = core::Globals::get();
+
+    core::Debug::initClass();
+    core::Debug::setDebugLevel(static_cast<uint32_t>(config->debugLevel));
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: debug initialized : ok\n");
+
+    globals->m_system = HAL::System::create(config->createConsole != 0);
+    ASSERT(globals->m_system);
+
+    int32_t memorySize = config->memorySize;
+    if (memorySize == 0)
+        memorySize = HAL::System::getSystemInfo().memorySize;
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: system initialized : ok\n");
+
+    globals->m_memoryManager = new core::MemoryManager(config->memoryConfig(), memorySize);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: memory initialized : ok\n");
+
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: dummy Graphics3D object initialized : ok\n");
+
+    ASSERT(globals->m_memoryManager);
+    ASSERT(globals->m_system);
+    ASSERT(globals->m_debug);
+
+    core::Debug::printf(core::DEBUG_LEVEL_FRAMEWORK, "configure memory manager : %s (%d bytes)\n",
+                        config->memoryManagerName, memorySize);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: initEngineClasses : ok\n");
+}
+
+void deInitEngineClasses()
+{
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "STOP: deInitEngineClasses\n");
+    core::Globals* globals = core::Globals::get();
+    ASSERT(globals->m_memoryManager);
+    ASSERT(globals->m_system);
+    ASSERT(globals->m_debug);
+
+    core::Debug::setOutputFile(nullptr);
+
+    delete globals->m_memoryManager;
+    globals->m_memoryManager = nullptr;
+
+    delete globals->m_system;
+    globals->m_system = nullptr;
+
+    core::Debug::deInitClass();
+    core::Globals::deInitClass();
+}
+
+void printLibraryBuildInfo()
+{
+    using core::Debug;
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, "Check library build information:\n");
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, " Framework library : %s %s\n", BUILD_DATE, BUILD_KIND);
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, " Render library    : %s %s\n", BUILD_DATE, BUILD_KIND);
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, " Core library      : %s %s\n", BUILD_DATE, BUILD_KIND);
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, " HAL library       : %s %s\n\n", BUILD_DATE, BUILD_KIND);
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, "Check library and library build information : ");
+    Debug::printf(core::DEBUG_LEVEL_ENGINE, "ALL OK\n");
+}
+
+} // namespace framework

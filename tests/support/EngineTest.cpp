@@ -1,0 +1,35 @@
+#include "tests/support/EngineTest.h"
+
+#include "core/Globals.h"
+#include "core/MemoryManager.h"
+#include "framework/App_helpers.h"
+
+namespace testing_support {
+
+void EngineTest::configure(framework::FrameworkConfig& config)
+{
+    config.memorySize = 4 * 1024 * 1024;
+    config.createConsole = 0;
+}
+
+void EngineTest::SetUp()
+{
+    framework::FrameworkConfig config;
+    configure(config);
+    framework::initEngineClasses(&config);
+}
+
+void EngineTest::TearDown()
+{
+    if (!core::Globals::exists())
+        return; // the test took the engine down itself
+    EXPECT_EQ(allocatedBlocks(), 0) << "pool blocks still allocated at shut-down";
+    framework::deInitEngineClasses();
+}
+
+int EngineTest::allocatedBlocks()
+{
+    return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocatedBlocks;
+}
+
+} // namespace testing_support
