@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "HAL/Mutex.h"
 #include "core/Assert.h"
@@ -59,11 +60,31 @@ public:
     // The manager in the globals; asserts when there is none.
     static MemoryManager* getMemoryInfoPtr();
 
+    // Allocates from this manager (see memAlloc). Requires size > 0; asserts
+    // "hwMemAlloc : allocated block size is too big" for a request of the
+    // data size or more; throws MemoryManagerException when no block fits.
     void* hwMemAlloc(long size, const char* user, int line);
+    // Returns *ptr to this manager and clears *ptr (see memFree).
     void hwMemFree(void** ptr, const char* user, int line);
 
+    // A consistent snapshot of the counters (all zero when forwarding).
     Statistics getStatistics() const;
     const char* getName() const { return m_name; }
+
+    // One block of the pool, as the invariant walk saw it.
+    struct BlockInfo {
+        uint32_t offset; // header position from the pool base (the data area starts at 16)
+        uint32_t size;   // whole block, header included
+        bool free;
+    };
+    // Walks the whole pool and checks its structure: the blocks tile the data
+    // area, the free list is ascending and doubly linked, no two free blocks
+    // touch, the counters match the blocks. Asserts with a sentence naming the
+    // first broken rule; returns the blocks in address order (empty when
+    // forwarding). For tests and diagnostics: linear in the number of blocks.
+    std::vector<BlockInfo> checkInvariants() const;
+    // The pool's first byte (its start mark); null when forwarding.
+    const void* getPoolBase() const;
 
 private:
     struct Impl;
