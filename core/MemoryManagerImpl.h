@@ -19,6 +19,13 @@
 #include <sanitizer/asan_interface.h>
 #endif
 #endif
+#if defined(__SANITIZE_ADDRESS__)
+#define VORNA3D_MM_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORNA3D_MM_ASAN 1
+#endif
+#endif
 #if !defined(ASAN_POISON_MEMORY_REGION)
 #define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
 #define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))

@@ -26,6 +26,12 @@ bool MemoryManager::Impl::plausible(uint32_t offset) const
 {
     if (offset < DATA_START || offset >= dataEnd || offset % BLOCK_ALIGN != 0)
         return false;
+#if defined(VORNA3D_MM_ASAN)
+    // A poisoned position is free space or rounding slack, never a live
+    // header; reading it would be reported by the sanitizer instead of us.
+    if (__asan_region_is_poisoned(base + offset, HEADER_SIZE) != nullptr)
+        return false;
+#endif
     const BlockHeader* h = header(offset);
     return h->mark == BLOCK_MARK && h->size >= HEADER_SIZE && h->size % BLOCK_ALIGN == 0 &&
            h->size <= dataEnd - offset;
