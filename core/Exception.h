@@ -70,6 +70,8 @@ namespace core {
 class IOException : public Vorna3DException {
 public:
     IOException(const char* message, const char* name);
+    // The same with the name as an engine string (defined with String).
+    IOException(const char* message, const class String& name);
 };
 
 // Exhaustion or misuse detected by the memory manager.
