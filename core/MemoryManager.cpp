@@ -62,14 +62,8 @@ void traceFree(const FreeTrace& trace, const char* user, int line)
 
 void MemoryFailure::raise() const
 {
-    switch (kind) {
-    case MEMORY_FULL:
+    if (kind == MEMORY_FULL)
         memoryFull();
-    case FREE_FAILED:
-        throw MemoryManagerException("MemoryManager:free failed");
-    case ASSERTION:
-        break;
-    }
     assertionFailed(file, function, line, text);
 }
 

@@ -52,7 +52,7 @@ constexpr uint32_t MEMORY_CONFIG_INITIALIZED = 1;
 // inside the locked region and reported only after the lock is released,
 // because reporting logs, and the log may allocate from this very manager.
 struct MemoryFailure {
-    enum Kind { ASSERTION, MEMORY_FULL, FREE_FAILED };
+    enum Kind { ASSERTION, MEMORY_FULL };
     Kind kind;
     const char* file;
     const char* function;
