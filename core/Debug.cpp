@@ -103,15 +103,12 @@ void Debug::messagePrint(const char* text)
 
     // The console takes at most MAX_PRINTF_DATA_SIZE - 1 characters a call,
     // the log up to 2040: long texts go out in pieces.
-    if (Globals::get()->m_system) {
-        HAL::System* system = Globals::get()->m_system;
-        for (size_t done = 0; done < length;) {
-            size_t piece = length - done;
-            if (piece > HAL::System::MAX_PRINTF_DATA_SIZE - 1)
-                piece = HAL::System::MAX_PRINTF_DATA_SIZE - 1;
-            system->printf(static_cast<int>(piece), text + done);
-            done += piece;
-        }
+    for (size_t done = 0; done < length;) {
+        size_t piece = length - done;
+        if (piece > HAL::System::MAX_PRINTF_DATA_SIZE - 1)
+            piece = HAL::System::MAX_PRINTF_DATA_SIZE - 1;
+        HAL::System::printf(static_cast<int>(piece), text + done);
+        done += piece;
     }
 
     if (info->outputStream) {

@@ -34,6 +34,9 @@ public:
     static void* operator new(size_t size, const char* user, int line);
     static void operator delete(void* ptr);
     static void operator delete(void* ptr, const char* user, int line);
+    // Placement form, for containers that construct objects in storage they own.
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void*, void*) noexcept {}
     static void* operator new[](size_t) = delete;
     static void operator delete[](void*) = delete;
 

@@ -20,13 +20,26 @@ constexpr const char* BUILD_KIND = "DEBUG";
 
 } // namespace
 
-void initEngineClasses(const FrameworkConfig* config)
-{
-    FrameworkConfig defaults;
-    if (!config)
-        config = &defaults;
+namespace {
 
-    core::Globals::initClass();
+// Stops whatever services a failed start-up had already started, so that
+// the process is back to "no engine" and a later start can succeed.
+void undoPartialStart()
+{
+    if (!core::Globals::exists())
+        return;
+    core::Globals* globals = core::Globals::get();
+    delete globals->m_memoryManager;
+    globals->m_memoryManager = nullptr;
+    delete globals->m_system;
+    globals->m_system = nullptr;
+    if (globals->m_debug)
+        core::Debug::deInitClass();
+    core::Globals::deInitClass();
+}
+
+void startServices(const FrameworkConfig* config)
+{
     core::Globals* globals = core::Globals::get();
 
     core::Debug::initClass();
@@ -53,6 +66,23 @@ void initEngineClasses(const FrameworkConfig* config)
     core::Debug::printf(core::DEBUG_LEVEL_FRAMEWORK, "configure memory manager : %s (%d bytes)\n",
                         config->memoryManagerName, memorySize);
     core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: initEngineClasses : ok\n");
+}
+
+} // namespace
+
+void initEngineClasses(const FrameworkConfig* config)
+{
+    FrameworkConfig defaults;
+    if (!config)
+        config = &defaults;
+
+    core::Globals::initClass();
+    try {
+        startServices(config);
+    } catch (...) {
+        undoPartialStart();
+        throw;
+    }
 }
 
 void deInitEngineClasses()

@@ -7,8 +7,8 @@ struct FrameworkConfig;
 
 // Starts the engine services: globals, debug log, system object, memory
 // manager, display list. A null config uses the defaults. Throws what the
-// services throw (assertions, MemoryManagerException); steps already taken
-// are not undone.
+// services throw (assertions, MemoryManagerException) after stopping the
+// services it had started, so a failed start leaves no engine behind.
 void initEngineClasses(const FrameworkConfig* config);
 
 // Stops the services in reverse order. Requires a started engine; every

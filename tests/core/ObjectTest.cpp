@@ -125,7 +125,7 @@ TEST_F(ObjectTest, AssertionBannerIsThreeLinesWithOneError)
     EXPECT_EQ(log.rfind("** ASSERT **\n ERROR  |MSG: 1 + 1 == 3  FUNC:", 0), 0u) << log;
     EXPECT_NE(log.find("ObjectTest_AssertionBannerIsThreeLinesWithOneError_Test::TestBody ("), std::string::npos)
         << log;
-    EXPECT_EQ(log.substr(log.size() - 14), ")\n** ASSERT **\n") << log;
+    EXPECT_EQ(log.substr(log.size() - 15), ")\n** ASSERT **\n") << log;
     EXPECT_EQ(core::Debug::getErrorCount(), errorsBefore + 1);
 }
 

@@ -131,3 +131,21 @@ TEST(Startup, LibraryBuildCheckReportsAllOk)
     LogCapture quiet;
     framework::deInitEngineClasses();
 }
+
+TEST(Startup, FailedStartLeavesNoEngineBehind)
+{
+    framework::FrameworkConfig config = quietConfig();
+    config.myAlloc = [](size_t size) { return ::operator new(size); };
+    config.myFree = nullptr; // half a pair: the memory manager refuses it
+    {
+        LogCapture quiet;
+        EXPECT_THROW(framework::initEngineClasses(&config), AssertationFailedException);
+    }
+    EXPECT_FALSE(core::Globals::exists());
+
+    config.myAlloc = nullptr; // a correct configuration starts afterwards
+    LogCapture quiet;
+    framework::initEngineClasses(&config);
+    framework::deInitEngineClasses();
+    EXPECT_FALSE(core::Globals::exists());
+}
