@@ -130,11 +130,11 @@ public:
     void add(const T& value)
     {
         if (m_len < m_capacity) {
-            new (m_data + m_len) T(value);
+            ::new (static_cast<void*>(m_data + m_len)) T(value);
         } else {
             ASSERT(m_len < MAX_LENGTH);
             // The copy is made before the old storage goes away.
-            growAndConstruct(m_len + 1, [&](T* fresh) { new (fresh + m_len) T(value); });
+            growAndConstruct(m_len + 1, [&](T* fresh) { ::new (static_cast<void*>(fresh + m_len)) T(value); });
         }
         ++m_len;
     }
@@ -215,7 +215,7 @@ private:
         int built = 0;
         try {
             for (; built < n; ++built)
-                new (dst + built) T(fill);
+                ::new (static_cast<void*>(dst + built)) T(fill);
         } catch (...) {
             allocator_detail::destroyBackwards(dst, built);
             throw;
@@ -235,7 +235,7 @@ private:
             int built = 0;
             try {
                 for (; built < n; ++built)
-                    new (dst + built) T(std::move_if_noexcept(src[built]));
+                    ::new (static_cast<void*>(dst + built)) T(std::move_if_noexcept(src[built]));
             } catch (...) {
                 allocator_detail::destroyBackwards(dst, built);
                 throw;
@@ -310,7 +310,7 @@ private:
             int built = 0;
             try {
                 for (; built < n; ++built)
-                    new (dst + built) T(src[built]);
+                    ::new (static_cast<void*>(dst + built)) T(src[built]);
             } catch (...) {
                 allocator_detail::destroyBackwards(dst, built);
                 throw;

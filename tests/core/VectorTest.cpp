@@ -9,6 +9,7 @@
 
 #include "core/Object.h"
 #include "core/Ref.h"
+#include "core/String.h"
 #include "core/Vector.h"
 #include "tests/core/CoreTestUtil.h"
 #include "tests/support/EngineTest.h"
@@ -16,6 +17,7 @@
 using core::NativeAllocator;
 using core::Object;
 using core::Ref;
+using core::String;
 using core::Vector;
 using core::Vorna3dAllocator;
 using core_test::poolStats;
@@ -293,6 +295,30 @@ TEST_F(VectorTest, CopiesAreDeepAndAssignmentReusesStorage)
     EXPECT_EQ(d.data(), storage);
     EXPECT_EQ(c.size(), 0);
     EXPECT_EQ(c.capacity(), 0);
+}
+
+TEST_F(VectorTest, EngineObjectsAsElements)
+{
+    // Strings and vectors are engine objects with their own pool operator
+    // new; elements are still built in the vector's storage.
+    Vector<String> names;
+    for (int i = 0; i < 20; ++i) {
+        String name;
+        name.format("entry%d", i);
+        names.add(name);
+    }
+    names.add(names[3]);
+    names.remove(0, 3);
+    EXPECT_TRUE(names[0].equals("entry3"));
+    EXPECT_TRUE(names[names.size() - 1].equals("entry3"));
+    Vector<String> copy(names);
+    EXPECT_TRUE(copy[16].equals("entry19"));
+
+    Vector<Vector<int>> nested;
+    nested.setSize(3);
+    nested[1].add(7);
+    nested.add(nested[1]);
+    EXPECT_EQ(nested[3][0], 7);
 }
 
 TEST(VectorNativeAllocatorTest, WorksWithoutTheEngine)
