@@ -1,0 +1,173 @@
+#include "HAL/General/GeneralFile.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "HAL/HALException.h"
+#include "core/Debug.h"
+
+namespace HAL {
+
+namespace {
+
+// Normalises separators to "/" and returns the position of the last one, or -1.
+int normalise(core::String& path)
+{
+    int last = -1;
+    for (int i = 0; i < path.length(); ++i) {
+        if (path.charAt(i) == '\\')
+            path.setCharAt(i, '/');
+        if (path.charAt(i) == '/')
+            last = i;
+    }
+    return last;
+}
+
+[[noreturn]] void fail(const char* logLine, const char* message)
+{
+    core::Debug::printf(core::DEBUG_LEVEL_ERROR, "%s", logLine);
+    throw HALException(message);
+}
+
+} // namespace
+
+File* File::createFileHandle(const core::String& path, const core::String& flags)
+{
+    GeneralFile* file = VORNA3D_NEW GeneralFile(path, flags);
+    try {
+        file->fopen();
+    } catch (...) {
+        delete file; // nobody holds it yet
+        throw;
+    }
+    return file;
+}
+
+namespace {
+
+// Characters first..last (inclusive) of `text`; empty when first > last.
+core::String slice(const core::String& text, int first, int last)
+{
+    if (first > last)
+        return core::String();
+    if (first < last)
+        return text.substring(first, last);
+    const unsigned short single[2] = {text.charAt(first), 0};
+    core::String result;
+    result.setData(single);
+    return result;
+}
+
+} // namespace
+
+File::File(const core::String& path, const core::String& flags) : m_flags(flags)
+{
+    // A private copy: normalising must not change the caller's shared text.
+    core::String normalised;
+    normalised += path;
+    const int slash = normalise(normalised);
+    m_directory = slice(normalised, 0, slash);
+    m_name = slice(normalised, slash + 1, normalised.length() - 1);
+}
+
+GeneralFile::GeneralFile(const core::String& path, const core::String& flags) : File(path, flags) {}
+
+GeneralFile::~GeneralFile() noexcept(false)
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+void GeneralFile::fopen()
+{
+    ASSERT(m_flags.length() > 0);
+    ASSERT(m_name.length());
+    const core::String full = m_directory + m_name;
+    const char* asciiName = full.getASCII();
+    ASSERT(asciiName);
+
+    FILE* file = std::fopen(asciiName, m_flags.getASCII());
+    struct stat info;
+    if (file && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
+        std::fclose(file); // a directory opens on Linux, but it is not a file
+        file = nullptr;
+    }
+    if (!file) {
+        m_file = nullptr;
+        char message[1100];
+        std::snprintf(message, sizeof message, "%s : %s", "GeneralFile: can not open the file", m_name.getASCII());
+        throw HALException(message);
+    }
+    m_file = file;
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fopen : %s ok\n", asciiName);
+}
+
+int32_t GeneralFile::fread(void* dest_buf, int32_t max_dest_buf_size)
+{
+    ASSERT(dest_buf);
+    ASSERT(max_dest_buf_size > 0);
+    ASSERT_MSG(m_file, "GeneralFile: can not read the file (file is closed?)");
+    const size_t count = std::fread(dest_buf, 1, static_cast<size_t>(max_dest_buf_size), m_file);
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fread %d bytes\n", static_cast<int>(count));
+    return static_cast<int32_t>(count);
+}
+
+void GeneralFile::fwrite(const void* src_buf, int32_t length)
+{
+    ASSERT(src_buf);
+    ASSERT(length >= 0);
+    if (length == 0)
+        return;
+    ASSERT_MSG(m_file, "GeneralFile: can not write (file is closed?)");
+    if (std::fwrite(src_buf, static_cast<size_t>(length), 1, m_file) != 1)
+        fail("GeneralFile::fwrite failed\n", "GeneralFile: file write failed");
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fwrite %d bytes\n", length);
+}
+
+int64_t GeneralFile::fsize()
+{
+    ASSERT_MSG(m_file, "GeneralFile: fsize failed (file is closed?)");
+    const off_t position = ftello(m_file);
+    off_t start = -1, end = -1;
+    if (position >= 0 && fseeko(m_file, 0, SEEK_SET) == 0)
+        start = ftello(m_file);
+    if (start >= 0 && fseeko(m_file, 0, SEEK_END) == 0)
+        end = ftello(m_file);
+    const bool restored = position >= 0 && fseeko(m_file, position, SEEK_SET) == 0;
+    if (start < 0 || end < 0 || !restored)
+        fail("GeneralFile::fsize failed\n", "GeneralFile: file size reading failed");
+    const int64_t size = static_cast<int64_t>(end - start);
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fsize = %lld bytes\n", static_cast<long long>(size));
+    return size;
+}
+
+void GeneralFile::fsetpos(int64_t position)
+{
+    ASSERT_MSG(m_file, "GeneralFile: fsetpos failed (file is closed?)");
+    if (position < 0 || fseeko(m_file, static_cast<off_t>(position), SEEK_SET) != 0)
+        fail("GeneralFile::fsetpos failed\n", "GeneralFile: file set position failed");
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fsetpos ok\n");
+}
+
+int64_t GeneralFile::fgetpos()
+{
+    ASSERT_MSG(m_file, "GeneralFile: fgetpos failed (file is closed?)");
+    const off_t position = ftello(m_file);
+    if (position < 0)
+        fail("GeneralFile::fgetpos failed\n", "GeneralFile: get file position failed");
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fgetpos = %lld ok\n", static_cast<long long>(position));
+    return position;
+}
+
+void GeneralFile::fclose()
+{
+    ASSERT_MSG(m_file, "GeneralFile: fclose failed (file is closed?)");
+    FILE* file = m_file;
+    m_file = nullptr; // closed either way: fclose releases the stream even when it fails
+    if (std::fclose(file) != 0)
+        fail("GeneralFile::fclose failed\n", "HAL: can not close the file");
+    core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fclose ok\n");
+}
+
+} // namespace HAL
