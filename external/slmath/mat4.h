@@ -9,7 +9,10 @@
 // finite numbers; a failure throws AssertationFailedException. Copies are
 // plain (trivially copyable).
 
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 
 #include "slmath/vec3.h"
 #include "slmath/vec4.h"
@@ -51,6 +54,16 @@ public:
     void toColumnMajor(float* out) const;
 
 private:
+    struct Unchecked {};
+    // The matrix with the given rows, for results that are checked by the caller.
+    mat4(const vec4& row0, const vec4& row1, const vec4& row2, const vec4& row3, Unchecked)
+        : m_rows{row0, row1, row2, row3}
+    {
+    }
+    // Row `a` of a product with o: a.x o[0] + a.y o[1] + a.z o[2] + a.w o[3],
+    // with no checks (the product checks its operands and result).
+    static vec4 combineRows(const vec4& a, const mat4& o);
+
     friend bool check(const mat4& m);
     friend vec4 operator*(const mat4& m, const vec4& v);
     friend mat4 inverse(const mat4& m);
@@ -58,10 +71,19 @@ private:
     vec4 m_rows[4];
 };
 
-// True when every element is finite.
+static_assert(sizeof(mat4) == 16 * sizeof(float), "mat4 is 16 packed floats");
+
+// True when every element is finite, the same test as check(float) on each.
+// Done on the bit patterns so that the compiler can test all 16 at once: a
+// float is NaN or infinite exactly when its exponent bits are all ones, and
+// adding one to the exponent field then carries into the top bit.
 inline bool check(const mat4& m)
 {
-    return check(m.m_rows[0]) & check(m.m_rows[1]) & check(m.m_rows[2]) & check(m.m_rows[3]);
+    const auto bits = std::bit_cast<std::array<uint32_t, 16>>(m);
+    uint32_t carry = 0;
+    for (uint32_t b : bits)
+        carry |= (b & 0x7f800000u) + 0x00800000u;
+    return (carry & 0x80000000u) == 0;
 }
 
 inline mat4::mat4()
@@ -105,22 +127,24 @@ inline mat4 mat4::operator*(const mat4& o) const
 {
     ASSERT(check(o));
     ASSERT(check(*this));
+    const mat4 res(combineRows(m_rows[0], o), combineRows(m_rows[1], o), combineRows(m_rows[2], o),
+                   combineRows(m_rows[3], o), Unchecked{});
+    ASSERT(check(res));
+    return res;
+}
+
+inline vec4 mat4::combineRows(const vec4& a, const mat4& o)
+{
     const vec4& b0 = o.m_rows[0];
     const vec4& b1 = o.m_rows[1];
     const vec4& b2 = o.m_rows[2];
     const vec4& b3 = o.m_rows[3];
-    mat4 res;
-    for (int i = 0; i < 4; ++i) {
-        // Row i of the product is row i of this combining the rows of o.
-        const vec4& a = m_rows[i];
-        vec4& r = res.m_rows[i];
-        r.x = a.x * b0.x + a.y * b1.x + a.z * b2.x + a.w * b3.x;
-        r.y = a.x * b0.y + a.y * b1.y + a.z * b2.y + a.w * b3.y;
-        r.z = a.x * b0.z + a.y * b1.z + a.z * b2.z + a.w * b3.z;
-        r.w = a.x * b0.w + a.y * b1.w + a.z * b2.w + a.w * b3.w;
-    }
-    ASSERT(check(res));
-    return res;
+    vec4 r;
+    r.x = a.x * b0.x + a.y * b1.x + a.z * b2.x + a.w * b3.x;
+    r.y = a.x * b0.y + a.y * b1.y + a.z * b2.y + a.w * b3.y;
+    r.z = a.x * b0.z + a.y * b1.z + a.z * b2.z + a.w * b3.z;
+    r.w = a.x * b0.w + a.y * b1.w + a.z * b2.w + a.w * b3.w;
+    return r;
 }
 
 // m * v (v as a column); asserts " check(v) ", " check(m) " and the result.
