@@ -119,6 +119,16 @@ TEST(SlmathMat4, NonFiniteValuesAreRejected)
     EXPECT_TRUE(failsWith([&] { (void)(id * badPoint); }, " check(v) ", "slmath::operator*"));
     EXPECT_TRUE(failsWith([&] { (void)id[4]; }, " i < 4 ", "slmath::mat4::operator[]"));
 
+    // The whole-matrix test agrees with the per-value test on every kind of float.
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float v : {0.f, -0.f, 1e-45f, FLT_MIN, 1.f, FLT_MAX, -FLT_MAX, inf, -inf, NaN, -NaN}) {
+        for (size_t row = 0; row < 4; ++row) {
+            mat4 m;
+            m[row].z = v;
+            EXPECT_EQ(check(m), check(v)) << "value " << v << " in row " << row;
+        }
+    }
+
     // A product that overflows is reported as the result, not returned.
     const mat4 big(1e20f);
     EXPECT_TRUE(failsWith([&] { (void)(big * big); }, " check(res) ", "slmath::mat4::operator*"));

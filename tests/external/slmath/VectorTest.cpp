@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "tests/external/slmath/SlmathTestSupport.h"
 
@@ -14,6 +15,11 @@ namespace {
 
 const float NaN = std::numeric_limits<float>::quiet_NaN();
 const float Inf = std::numeric_limits<float>::infinity();
+
+// Engine containers copy these by bytes.
+static_assert(std::is_trivially_copyable_v<vec2> && std::is_trivially_copyable_v<vec3> &&
+              std::is_trivially_copyable_v<vec4> && std::is_trivially_copyable_v<quat> &&
+              std::is_trivially_copyable_v<mat4>);
 
 } // namespace
 
