@@ -1,0 +1,34 @@
+#pragma once
+// Test MP3 files made on the spot with LAME, and a scratch folder for them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace music_test {
+
+// `seconds` of a sine tone of `frequency` Hz at amplitude 0.5, encoded at
+// `rate` Hz with `channels` (1 or 2) channels, constant 128 kbit/s, with a
+// LAME tag so a gapless decoder can drop the encoder's delay and padding.
+std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double frequency = 1000.0);
+
+// Writes `bytes` to `path`, replacing any file there.
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// A fresh folder under the test temporary directory, removed with everything
+// in it when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // The path of `name` inside the folder.
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+} // namespace music_test

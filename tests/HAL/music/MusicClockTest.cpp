@@ -1,0 +1,93 @@
+// The position rules with hand-made times. A rate of 1000 frames/s makes
+// one frame one millisecond, so every expected value is plain arithmetic.
+
+#include <gtest/gtest.h>
+
+#include "HAL/sdl/MusicClock.h"
+
+using HAL::MusicClock;
+
+namespace {
+
+constexpr int64_t MS = 1000000; // nanoseconds
+
+uint64_t msAt(MusicClock& clock, int64_t ms)
+{
+    return clock.positionUs(ms * MS) / 1000;
+}
+
+} // namespace
+
+TEST(MusicClock, DeviceBlocksAreHeardAfterTheLatencyAndInterpolated)
+{
+    // 100-frame device buffer: a block handed at T is heard from T + 100 ms.
+    MusicClock clock(MusicClock::Kind::DEVICE, 1000, 100, 0, false, 0);
+    EXPECT_EQ(msAt(clock, 0), 0u);
+
+    clock.framesHanded(100, 0 * MS);
+    EXPECT_EQ(msAt(clock, 50), 0u) << "still in the device's buffer";
+    EXPECT_EQ(msAt(clock, 100), 0u);
+    EXPECT_EQ(msAt(clock, 130), 30u);
+
+    clock.framesHanded(100, 100 * MS); // heard from 200 ms
+    EXPECT_EQ(msAt(clock, 150), 50u) << "the first block is what plays meanwhile";
+    EXPECT_EQ(msAt(clock, 199), 99u);
+    EXPECT_EQ(msAt(clock, 250), 150u);
+    EXPECT_EQ(msAt(clock, 400), 200u) << "no further than what was handed (the device starved)";
+    EXPECT_EQ(msAt(clock, 150), 200u) << "never backwards, whatever time is asked";
+
+    // Paused: the position holds; the callback hands nothing meanwhile.
+    clock.setPaused(true, 400 * MS);
+    EXPECT_EQ(msAt(clock, 900), 200u);
+    clock.setPaused(false, 1000 * MS);
+    clock.framesHanded(50, 1000 * MS); // heard from 1100 ms
+    EXPECT_EQ(msAt(clock, 1050), 200u);
+    EXPECT_EQ(msAt(clock, 1120), 220u);
+
+    // The end: finished once the last frame handed has been heard.
+    clock.streamEnded();
+    EXPECT_FALSE(clock.finished(1140 * MS));
+    EXPECT_TRUE(clock.finished(1150 * MS));
+    EXPECT_EQ(msAt(clock, 5000), 250u);
+}
+
+TEST(MusicClock, DeviceEndIsTheShorterOfTheHandedFramesAndTheScannedLength)
+{
+    // A decoder that yields a few frames more than the scan counted.
+    MusicClock clock(MusicClock::Kind::DEVICE, 1000, 0, 120000, false, 0);
+    clock.framesHanded(125, 0);
+    clock.streamEnded();
+    EXPECT_EQ(msAt(clock, 60), 60u);
+    EXPECT_EQ(msAt(clock, 125), 120u);
+    EXPECT_TRUE(clock.finished(121 * MS));
+}
+
+TEST(MusicClock, RealTimeFollowsTheClockExceptWhilePaused)
+{
+    MusicClock clock(MusicClock::Kind::REAL_TIME, 44100, 0, 3000000, true, 0);
+    EXPECT_EQ(msAt(clock, 5000), 0u) << "starts paused at 0";
+    clock.setPaused(false, 5000 * MS);
+    EXPECT_EQ(msAt(clock, 6500), 1500u);
+    clock.setPaused(true, 7000 * MS);
+    EXPECT_EQ(msAt(clock, 9000), 2000u);
+    EXPECT_TRUE(clock.isPaused());
+    clock.setPaused(false, 10000 * MS);
+    EXPECT_EQ(msAt(clock, 10500), 2500u);
+    EXPECT_FALSE(clock.finished(10999 * MS));
+    EXPECT_TRUE(clock.finished(11000 * MS));
+    EXPECT_EQ(msAt(clock, 20000), 3000u) << "stops at the length";
+}
+
+TEST(MusicClock, SteppedMovesOnlyWhenAdvancedAndUnpaused)
+{
+    MusicClock clock(MusicClock::Kind::STEPPED, 44100, 0, 1000000, false, 0);
+    clock.advance(5);
+    EXPECT_EQ(msAt(clock, 999999), 5u) << "wall time plays no part";
+    clock.setPaused(true, 0);
+    clock.advance(100);
+    EXPECT_EQ(msAt(clock, 0), 5u);
+    clock.setPaused(false, 0);
+    clock.advance(2000);
+    EXPECT_EQ(msAt(clock, 0), 1000u);
+    EXPECT_TRUE(clock.finished(0));
+}

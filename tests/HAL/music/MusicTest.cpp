@@ -1,0 +1,362 @@
+// The music player through its public interface: the stepped clock, files
+// that cannot play, the SDL "dummy" audio device, and the silent fallback
+// when no device opens. Expected lengths come from the encoded tone: LAME
+// records its delay and padding, so a gapless decode gives back exactly the
+// frames that went in (a 1 s tone at 44.1 kHz is 44100 frames, 1000 ms).
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "HAL/Music.h"
+#include "framework/App_helpers.h"
+#include "framework/FrameworkConfig.h"
+#include "tests/HAL/music/Mp3Files.h"
+#include "tests/support/EngineTest.h"
+#include "tests/support/LogCapture.h"
+
+using namespace HAL;
+using music_test::encodeTone;
+using music_test::ScratchDir;
+using music_test::writeFile;
+using testing_support::LogCapture;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Releases the system however the test ends.
+struct Player {
+    MusicSystem* system = nullptr;
+    Player() { EXPECT_EQ(MusicSystem::create(&system), MUSIC_OK); }
+    ~Player()
+    {
+        if (system)
+            system->release();
+    }
+    MusicSystem* operator->() const { return system; }
+};
+
+uint32_t positionOf(MusicChannel* channel)
+{
+    uint32_t ms = 0xDEADBEEF;
+    EXPECT_EQ(channel->getPosition(&ms), MUSIC_OK);
+    return ms;
+}
+
+bool playing(MusicChannel* channel)
+{
+    bool result = false;
+    EXPECT_EQ(channel->isPlaying(&result), MUSIC_OK);
+    return result;
+}
+
+int occurrences(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Plays on for `ms` of wall time, checking on the way that the position
+// never goes back, and returns how far it moved against the wall clock.
+struct Stretch {
+    double wallMs;
+    double positionMs;
+};
+Stretch playFor(MusicChannel* channel, double ms)
+{
+    const Clock::time_point start = Clock::now();
+    const uint32_t first = positionOf(channel);
+    uint32_t last = first;
+    while (msSince(start) < ms) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const uint32_t now = positionOf(channel);
+        EXPECT_GE(now, last) << "position went backwards";
+        last = now;
+    }
+    // Read the position and the wall clock as close together as possible.
+    const uint32_t end = positionOf(channel);
+    return {msSince(start), static_cast<double>(end - first)};
+}
+
+void waitUntil(MusicChannel* channel, uint32_t positionMs)
+{
+    const Clock::time_point start = Clock::now();
+    while (positionOf(channel) < positionMs && msSince(start) < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+class MusicTest : public testing_support::EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        writeFile(m_files.file("tone1s.mp3"), encodeTone(44100, 2, 1.0));
+    }
+
+    ScratchDir m_files;
+};
+
+} // namespace
+
+TEST_F(MusicTest, SteppedClockStartsPausedHoldsWhilePausedAndStopsAtTheEnd)
+{
+    Player player;
+    ASSERT_EQ(player->init(100, MUSIC_INIT_STEPPED_CLOCK), MUSIC_OK);
+    MusicOutput output = MusicOutput::NONE;
+    EXPECT_EQ(player->getOutput(&output), MUSIC_OK);
+    EXPECT_EQ(output, MusicOutput::STEPPED);
+
+    MusicStream* stream = nullptr;
+    ASSERT_EQ(player->createStream(m_files.file("tone1s.mp3").c_str(), &stream), MUSIC_OK);
+    EXPECT_EQ(stream->getLength(), 1000u);
+    MusicChannel* channel = nullptr;
+    ASSERT_EQ(player->playSound(stream, true, &channel), MUSIC_OK);
+
+    bool paused = false;
+    EXPECT_EQ(channel->getPaused(&paused), MUSIC_OK);
+    EXPECT_TRUE(paused);
+    EXPECT_EQ(positionOf(channel), 0u);
+    EXPECT_EQ(player->advanceClock(300), MUSIC_OK);
+    EXPECT_EQ(positionOf(channel), 0u) << "a paused channel does not move";
+
+    EXPECT_EQ(channel->setPaused(false), MUSIC_OK);
+    EXPECT_EQ(player->advanceClock(250), MUSIC_OK);
+    EXPECT_EQ(positionOf(channel), 250u);
+    for (int i = 0; i < 10; ++i)
+        player->advanceClock(5); // the frame loop's fixed step
+    EXPECT_EQ(positionOf(channel), 300u);
+
+    EXPECT_EQ(channel->setPaused(true), MUSIC_OK);
+    player->advanceClock(400);
+    EXPECT_EQ(positionOf(channel), 300u);
+    EXPECT_TRUE(playing(channel));
+    channel->setPaused(false);
+
+    player->advanceClock(699);
+    EXPECT_EQ(positionOf(channel), 999u);
+    EXPECT_TRUE(playing(channel));
+    player->advanceClock(10000);
+    EXPECT_EQ(positionOf(channel), 1000u) << "the position stops at the stream's end";
+    EXPECT_FALSE(playing(channel));
+
+    // Playing again starts over; a stopped channel refuses and keeps the caller's value.
+    ASSERT_EQ(player->playSound(stream, false, &channel), MUSIC_OK);
+    EXPECT_EQ(positionOf(channel), 0u);
+    EXPECT_TRUE(playing(channel));
+    EXPECT_EQ(channel->stop(), MUSIC_OK);
+    uint32_t kept = 1234;
+    EXPECT_EQ(channel->getPosition(&kept), MUSIC_ERR_CHANNEL_STOPPED);
+    EXPECT_EQ(kept, 1234u);
+    EXPECT_EQ(channel->setPaused(false), MUSIC_ERR_CHANNEL_STOPPED);
+    EXPECT_EQ(channel->stop(), MUSIC_ERR_CHANNEL_STOPPED);
+    EXPECT_FALSE(playing(channel));
+}
+
+TEST_F(MusicTest, FilesThatCannotPlayGiveDistinctErrorCodes)
+{
+    const std::vector<uint8_t> tone = encodeTone(44100, 2, 1.0);
+    const std::string text = "ID3 is what an MP3 might start with, but this is text.\n";
+    std::vector<uint8_t> noise(20000);
+    uint32_t seed = 12345;
+    for (uint8_t& byte : noise) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(seed >> 16);
+    }
+    writeFile(m_files.file("empty.mp3"), {});
+    writeFile(m_files.file("text.mp3"), std::vector<uint8_t>(text.begin(), text.end()));
+    writeFile(m_files.file("noise.mp3"), noise);
+    writeFile(m_files.file("zeros.mp3"), std::vector<uint8_t>(20000, 0));
+    // The LAME tag frame takes the first 417 bytes; 500 ends inside the first audio frame.
+    writeFile(m_files.file("cut-in-first-frame.mp3"), std::vector<uint8_t>(tone.begin(), tone.begin() + 500));
+    writeFile(m_files.file("first-half.mp3"), std::vector<uint8_t>(tone.begin(), tone.begin() + tone.size() / 2));
+
+    Player player;
+    MusicStream* stream = nullptr;
+    EXPECT_EQ(player->createStream(m_files.file("tone1s.mp3").c_str(), &stream), MUSIC_ERR_NOT_INITIALIZED);
+    EXPECT_EQ(player->init(0, MUSIC_INIT_STEPPED_CLOCK), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK | MUSIC_INIT_REQUIRE_DEVICE), MUSIC_ERR_INVALID_PARAM);
+    ASSERT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK), MUSIC_OK);
+    EXPECT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK), MUSIC_ERR_INITIALIZED);
+
+    EXPECT_EQ(player->createStream(m_files.file("missing.mp3").c_str(), &stream), MUSIC_ERR_FILE_NOT_FOUND);
+    EXPECT_EQ(player->createStream(m_files.file("").c_str(), &stream), MUSIC_ERR_FILE_NOT_FOUND) << "a folder";
+    for (const char* name : {"empty.mp3", "text.mp3", "noise.mp3", "zeros.mp3", "cut-in-first-frame.mp3"})
+        EXPECT_EQ(player->createStream(m_files.file(name).c_str(), &stream), MUSIC_ERR_FORMAT) << name;
+    EXPECT_EQ(stream, nullptr) << "no failed call writes a stream";
+    EXPECT_EQ(player->createStream(nullptr, &stream), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(player->createStream(m_files.file("tone1s.mp3").c_str(), nullptr), MUSIC_ERR_INVALID_PARAM);
+
+    // A file cut in the middle is a shorter stream, not an error: half the
+    // bytes of a constant-bit-rate file hold half the tone, give or take a
+    // frame (26 ms) and the encoder delay the cut-off tag no longer covers.
+    ASSERT_EQ(player->createStream(m_files.file("first-half.mp3").c_str(), &stream), MUSIC_OK);
+    EXPECT_NEAR(stream->getLength(), 500.0, 50.0);
+
+    MusicChannel* channel = nullptr;
+    EXPECT_EQ(player->playSound(nullptr, true, &channel), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(player->playSound(stream, true, nullptr), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(channel, nullptr);
+    EXPECT_EQ(musicResultText(MUSIC_ERR_FILE_NOT_FOUND), std::string("file not found"));
+
+    Player silent;
+    ASSERT_EQ(silent->init(1, MUSIC_INIT_SILENT), MUSIC_OK);
+    EXPECT_EQ(silent->advanceClock(10), MUSIC_ERR_NOT_STEPPED);
+    EXPECT_EQ(silent->playSound(stream, true, &channel), MUSIC_ERR_INVALID_PARAM) << "another system's stream";
+}
+
+TEST_F(MusicTest, DummyDeviceFollowsWallTimeHoldsWhenPausedAndStopsAtTheEnd)
+{
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    writeFile(m_files.file("tone4s.mp3"), encodeTone(44100, 2, 4.0));
+    LogCapture log;
+    Player player;
+    ASSERT_EQ(player->init(100, MUSIC_INIT_NORMAL), MUSIC_OK);
+    MusicOutput output = MusicOutput::NONE;
+    player->getOutput(&output);
+    ASSERT_EQ(output, MusicOutput::DEVICE);
+
+    MusicStream* stream = nullptr;
+    ASSERT_EQ(player->createStream(m_files.file("tone4s.mp3").c_str(), &stream), MUSIC_OK);
+    EXPECT_EQ(stream->getLength(), 4000u);
+    MusicChannel* channel = nullptr;
+    ASSERT_EQ(player->playSound(stream, true, &channel), MUSIC_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(positionOf(channel), 0u) << "the device runs, the paused channel does not";
+
+    // Measure once sound is flowing: the first block reaches the listener
+    // only after the device's buffer, which is latency, not rate.
+    channel->setPaused(false);
+    waitUntil(channel, 100);
+    const Stretch stretch = playFor(channel, 3000);
+    EXPECT_NEAR(stretch.positionMs, stretch.wallMs, 0.02 * stretch.wallMs);
+
+    channel->setPaused(true);
+    const uint32_t held = positionOf(channel);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(positionOf(channel), held);
+    EXPECT_TRUE(playing(channel));
+
+    channel->setPaused(false);
+    const Clock::time_point resumed = Clock::now();
+    while (playing(channel) && msSince(resumed) < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(playing(channel));
+    EXPECT_EQ(positionOf(channel), 4000u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(positionOf(channel), 4000u) << "the position stays at the end";
+    EXPECT_EQ(occurrences(log.text(), "WARNING |"), 0);
+}
+
+TEST_F(MusicTest, DecodingFailureMidStreamEndsThePlaybackWithOneWarning)
+{
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // 3000 bytes of 0xFF a third of the way in: libmpg123 gives up there
+    // (its frame scan stops at the same place, so the length agrees).
+    std::vector<uint8_t> damaged = encodeTone(44100, 2, 1.0);
+    std::fill(damaged.begin() + damaged.size() / 3, damaged.begin() + damaged.size() / 3 + 3000, 0xFF);
+    writeFile(m_files.file("damaged.mp3"), damaged);
+
+    LogCapture log;
+    Player player;
+    ASSERT_EQ(player->init(1, MUSIC_INIT_REQUIRE_DEVICE), MUSIC_OK);
+    MusicStream* stream = nullptr;
+    ASSERT_EQ(player->createStream(m_files.file("damaged.mp3").c_str(), &stream), MUSIC_OK);
+    EXPECT_GT(stream->getLength(), 200u);
+    EXPECT_LT(stream->getLength(), 500u);
+    MusicChannel* channel = nullptr;
+    ASSERT_EQ(player->playSound(stream, false, &channel), MUSIC_OK);
+    const Clock::time_point start = Clock::now();
+    while (playing(channel) && msSince(start) < 3000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(playing(channel));
+    EXPECT_EQ(positionOf(channel), stream->getLength());
+    const std::string text = log.text();
+    EXPECT_EQ(occurrences(text, "WARNING |Music: decoding stopped early: "), 1) << text;
+}
+
+TEST_F(MusicTest, WithoutADeviceItWarnsOnceAndPlaysSilentlyInRealTime)
+{
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    {
+        Player strict;
+        EXPECT_EQ(strict->init(1, MUSIC_INIT_REQUIRE_DEVICE), MUSIC_ERR_NO_DEVICE);
+    }
+    writeFile(m_files.file("tone3500ms.mp3"), encodeTone(44100, 2, 3.5));
+    LogCapture log;
+    Player player;
+    ASSERT_EQ(player->init(100, MUSIC_INIT_NORMAL), MUSIC_OK) << "an audio failure must not stop the show";
+    MusicOutput output = MusicOutput::NONE;
+    player->getOutput(&output);
+    EXPECT_EQ(output, MusicOutput::SILENT);
+
+    MusicStream* stream = nullptr;
+    ASSERT_EQ(player->createStream(m_files.file("tone3500ms.mp3").c_str(), &stream), MUSIC_OK);
+    MusicChannel* channel = nullptr;
+    ASSERT_EQ(player->playSound(stream, true, &channel), MUSIC_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(positionOf(channel), 0u);
+
+    channel->setPaused(false);
+    const Stretch stretch = playFor(channel, 3000);
+    EXPECT_NEAR(stretch.positionMs, stretch.wallMs, 0.02 * stretch.wallMs);
+
+    channel->setPaused(true);
+    const uint32_t held = positionOf(channel);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(positionOf(channel), held);
+    channel->setPaused(false);
+    waitUntil(channel, 3500);
+    EXPECT_EQ(positionOf(channel), 3500u);
+    EXPECT_FALSE(playing(channel));
+
+    const std::string text = log.text();
+    EXPECT_EQ(occurrences(text, "WARNING |"), 1) << text;
+    EXPECT_EQ(occurrences(text, "WARNING |Music: no audio device ("), 1) << text;
+}
+
+// The demo starts its music before the engine (and its log) exists: the
+// warning then waits for the first call made once the log is up.
+TEST(MusicBeforeTheEngine, StartsPausedAndLogsTheFallbackWarningOnceTheLogExists)
+{
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ScratchDir files;
+    writeFile(files.file("override.mp3"), encodeTone(22050, 1, 0.5));
+
+    const MusicStart missing = startMusicPaused(files.file("absent.mp3").c_str());
+    EXPECT_EQ(missing.result, MUSIC_ERR_FILE_NOT_FOUND);
+    EXPECT_EQ(missing.failedStep, MusicStart::STREAM);
+    EXPECT_EQ(missing.system, nullptr);
+
+    const MusicStart start = startMusicPaused(files.file("override.mp3").c_str());
+    ASSERT_EQ(start.result, MUSIC_OK);
+    ASSERT_NE(start.channel, nullptr);
+    EXPECT_EQ(start.stream->getLength(), 500u) << "22.05 kHz mono, resampled to the output rate";
+
+    framework::FrameworkConfig config;
+    config.createConsole = 0;
+    config.memorySize = 1024 * 1024;
+    framework::initEngineClasses(&config);
+    std::string text;
+    {
+        LogCapture log;
+        EXPECT_EQ(positionOf(start.channel), 0u);
+        EXPECT_EQ(start.channel->setPaused(false), MUSIC_OK);
+        positionOf(start.channel);
+        text = log.text();
+    }
+    EXPECT_EQ(occurrences(text, "WARNING |Music: no audio device ("), 1) << text;
+    EXPECT_EQ(start.system->release(), MUSIC_OK);
+    framework::deInitEngineClasses();
+}
