@@ -313,7 +313,7 @@ void underwater(W& w, int b0, int b1)
     }();
     w.drums(cycle3, 16, withHats, withHats, 0.15, 0.85f);
     w.drums(cycle4, b1 - cycle4 - 6, drums::underwater(), drums::underwater(), 0.15, 0.8f);
-    w.bass(b0 + 8, b1 - b0 - 12, prog, b0, basslines::sub(), Voice::SubBass, 0.85f);
+    w.bass(b0 + 8, b1 - b0 - 12, prog, b0, basslines::sub(), Voice::SubBass, 0.6f);
 
     w.melody(cycle2, melodies::deepSea(), 0, Voice::SoftLead, Bus::Lead, 0.85f);
     w.melody(cycle3, melodies::deepSea(), 0, Voice::SoftLead, Bus::Lead, 0.85f);
@@ -403,25 +403,25 @@ Song buildSong()
     Song song;
     song.duration = kSongSeconds;
     BusMix& drums = song.busMix(Bus::Drums);
-    drums.gainDb = 0.0;
+    drums.gainDb = -3.0;
     drums.highpassHz = 30.0;
     BusMix& bass = song.busMix(Bus::Bass);
     bass.gainDb = -1.0;
     bass.highpassHz = 28.0;
     BusMix& pad = song.busMix(Bus::Pad);
-    pad.gainDb = -9.0;
+    pad.gainDb = -7.0;
     pad.highpassHz = 170.0;
     BusMix& stab = song.busMix(Bus::Stab);
-    stab.gainDb = -10.0;
+    stab.gainDb = -5.0;
     stab.highpassHz = 220.0;
     BusMix& lead = song.busMix(Bus::Lead);
-    lead.gainDb = -6.0;
+    lead.gainDb = -2.0;
     lead.highpassHz = 180.0;
     BusMix& arp = song.busMix(Bus::Arp);
-    arp.gainDb = -10.0;
+    arp.gainDb = -2.0;
     arp.highpassHz = 260.0;
     BusMix& fx = song.busMix(Bus::Fx);
-    fx.gainDb = -5.0;
+    fx.gainDb = -9.0;
     fx.highpassHz = 25.0;
 
     const Bars b = sectionBars();

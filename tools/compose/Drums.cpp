@@ -13,26 +13,35 @@ namespace {
 
 constexpr double kDt = 1.0 / kSampleRate;
 
-// Six detuned square waves at inharmonic ratios: the metallic core of hats,
-// rides and crashes (the classic analogue drum-machine recipe).
+// Six square waves at inharmonic ratios: the metallic core of hats, rides
+// and crashes (the classic analogue drum-machine recipe). They are left
+// naive (not band-limited): their aliases are as inharmonic as the rest and
+// the high-pass that follows keeps only the top of the spectrum anyway.
 class Metal {
 public:
     explicit Metal(double scale)
     {
         static constexpr std::array<double, 6> kHz = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
-        for (std::size_t i = 0; i < kHz.size(); ++i)
-            m_osc[i] = Oscillator(Oscillator::Shape::Square, kHz[i] * scale, 0.137 * static_cast<double>(i));
+        for (std::size_t i = 0; i < kHz.size(); ++i) {
+            m_increment[i] = kHz[i] * scale / kSampleRate;
+            m_phase[i] = 0.137 * static_cast<double>(i);
+        }
     }
     float next()
     {
-        float sum = 0.0f;
-        for (auto& o : m_osc)
-            sum += o.next();
-        return sum * (1.0f / 6.0f);
+        double sum = 0.0;
+        for (std::size_t i = 0; i < m_phase.size(); ++i) {
+            sum += m_phase[i] < 0.5 ? 1.0 : -1.0;
+            m_phase[i] += m_increment[i];
+            if (m_phase[i] >= 1.0)
+                m_phase[i] -= 1.0;
+        }
+        return static_cast<float>(sum * (1.0 / 6.0));
     }
 
 private:
-    std::array<Oscillator, 6> m_osc;
+    std::array<double, 6> m_phase{};
+    std::array<double, 6> m_increment{};
 };
 
 // Calls fn(t) for every frame of a hit lasting `seconds` and writes the
@@ -68,19 +77,20 @@ void kick(const Note& n, Canvas& c, bool soft)
     clickTone.setCutoff(soft ? 900.0 : 5000.0);
     OnePole bodyTone;
     bodyTone.setCutoff(soft ? 700.0 : 8000.0);
+    Decay sweep(soft ? 0.04 : 0.026);
+    Decay snap(0.0035);
+    Decay body(soft ? 0.42 : 0.3);
+    Decay click(0.004);
     double phase = 0.0;
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
-        const double hz = soft ? 40.0 + 70.0 * std::exp(-t / 0.04)
-                               : 46.0 + 125.0 * std::exp(-t / 0.026) + 320.0 * std::exp(-t / 0.0035);
+        const double hz = soft ? 40.0 + 70.0 * sweep.next() : 46.0 + 125.0 * sweep.next() + 320.0 * snap.next();
         phase += hz * kDt;
-        const double attack = std::min(1.0, t / 0.0012);
-        const double amp = attack * std::exp(-t / (soft ? 0.42 : 0.3));
-        double body = std::tanh(1.7 * std::sin(kTwoPi * phase) * amp);
-        body = bodyTone.lowpass(body);
-        const double click = clickTone.lowpass(noise.next()) * std::exp(-t / 0.004) * (soft ? 0.15 : 0.6);
-        const float s = static_cast<float>((0.95 * body + click) * v);
+        const double amp = std::min(1.0, t / 0.0012) * body.next();
+        const double tone = bodyTone.lowpass(softClip(1.7 * sinCycles(phase) * amp));
+        const double hit = clickTone.lowpass(noise.next()) * click.next() * (soft ? 0.15 : 0.6);
+        const float s = static_cast<float>((0.95 * tone + hit) * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -92,22 +102,21 @@ void snare(const Note& n, Canvas& c)
     high.set(1700.0, 0.7);
     Svf band;
     band.set(5200.0, 0.8);
+    Decay sweep(0.011), toneA(0.065), toneB(0.04), rattle(0.12);
     double phaseA = 0.0;
     double phaseB = 0.0;
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
-        const double hz = 180.0 + 95.0 * std::exp(-t / 0.011);
+        const double hz = 180.0 + 95.0 * sweep.next();
         phaseA += hz * kDt;
         phaseB += hz * 1.72 * kDt;
-        const double tone = std::sin(kTwoPi * phaseA) * 0.55 * std::exp(-t / 0.065) +
-                            std::sin(kTwoPi * phaseB) * 0.25 * std::exp(-t / 0.04);
+        const double tone = sinCycles(phaseA) * 0.55 * toneA.next() + sinCycles(phaseB) * 0.25 * toneB.next();
         const double x = noise.next();
         high.process(x);
         band.process(x);
-        const double rattle = (0.7 * high.high() + 0.6 * band.band()) * std::exp(-t / 0.12) *
-                              std::min(1.0, t / 0.0008);
-        const float s = static_cast<float>(std::tanh(1.4 * (tone + rattle)) * 0.9 * v);
+        const double noisy = (0.7 * high.high() + 0.6 * band.band()) * rattle.next() * std::min(1.0, t / 0.0008);
+        const float s = static_cast<float>(softClip(1.4 * (tone + noisy)) * 0.9 * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -120,11 +129,13 @@ void clap(const Note& n, Canvas& c)
     bandL.set(1250.0, 1.4);
     bandR.set(1350.0, 1.4);
     const float v = n.velocity;
+    // Three quick bursts, then the room's tail.
+    const double bursts[] = {0.0, 0.011, 0.022};
     play(n, drumSoundingTime(n), c, [&](double t) {
         double env = 0.0;
-        for (double burst : {0.0, 0.011, 0.022})
-            if (t >= burst)
-                env = std::max(env, std::exp(-(t - burst) / 0.0065));
+        for (double b : bursts)
+            if (t >= b && t < b + 0.04)
+                env = std::max(env, std::exp(-(t - b) / 0.0065));
         if (t >= 0.031)
             env = std::max(env, 0.85 * std::exp(-(t - 0.031) / 0.11));
         bandL.process(noiseL.next());
@@ -139,14 +150,14 @@ void rim(const Note& n, Canvas& c)
     Noise noise(noteSeed(n));
     Svf band;
     band.set(3200.0, 2.0);
+    Decay high(0.012), low(0.02), click(0.004);
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
         band.process(noise.next());
-        const double tone = std::sin(kTwoPi * 1650.0 * t) * std::exp(-t / 0.012) +
-                            0.6 * std::sin(kTwoPi * 520.0 * t) * std::exp(-t / 0.02);
-        const double click = band.band() * std::exp(-t / 0.004) * 1.5;
-        const float s = static_cast<float>((0.5 * tone + click) * v);
+        const double tone = sinCycles(1650.0 * t) * high.next() + 0.6 * sinCycles(520.0 * t) * low.next();
+        const double hit = band.band() * click.next() * 1.5;
+        const float s = static_cast<float>((0.5 * tone + hit) * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -159,14 +170,14 @@ void hat(const Note& n, Canvas& c, bool open)
     high.set(7200.0, 0.75);
     Svf tone;
     tone.set(13000.0, 0.6);
+    Decay decay(open ? 0.16 : 0.028);
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
-    const double decay = open ? 0.16 : 0.028;
     play(n, drumSoundingTime(n), c, [&](double t) {
         const double x = 0.65 * metal.next() + 0.55 * noise.next();
         high.process(x);
         tone.process(high.high());
-        const double env = std::min(1.0, t / 0.0006) * std::exp(-t / decay);
+        const double env = std::min(1.0, t / 0.0006) * decay.next();
         const float s = static_cast<float>(tone.low() * env * 0.9 * v);
         return Pair{s * p.left, s * p.right};
     });
@@ -177,11 +188,12 @@ void shaker(const Note& n, Canvas& c)
     Noise noise(noteSeed(n));
     Svf band;
     band.set(7800.0, 1.1);
+    Decay decay(0.035);
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
         band.process(noise.next());
-        const double env = std::min(1.0, t / 0.012) * std::exp(-t / 0.035);
+        const double env = std::min(1.0, t / 0.012) * decay.next();
         const float s = static_cast<float>(band.band() * env * 1.1 * v);
         return Pair{s * p.left, s * p.right};
     });
@@ -195,15 +207,16 @@ void ride(const Note& n, Canvas& c)
     band.set(7600.0, 1.3);
     Svf high;
     high.set(4000.0, 0.7);
+    Decay stick(0.02), wash(0.45), ping(0.25);
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
         const double x = 0.8 * metal.next() + 0.25 * noise.next();
         band.process(x);
         high.process(band.band());
-        const double ping = std::sin(kTwoPi * 3150.0 * t) * 0.12 * std::exp(-t / 0.25);
-        const double env = std::min(1.0, t / 0.0008) * (0.3 * std::exp(-t / 0.02) + 0.7 * std::exp(-t / 0.45));
-        const float s = static_cast<float>((high.high() * env + ping) * 0.8 * v);
+        const double bell = sinCycles(3150.0 * t) * 0.12 * ping.next();
+        const double env = std::min(1.0, t / 0.0008) * (0.3 * stick.next() + 0.7 * wash.next());
+        const float s = static_cast<float>((high.high() * env + bell) * 0.8 * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -218,13 +231,14 @@ void crash(const Note& n, Canvas& c)
     highR.set(3600.0, 0.7);
     toneL.set(12000.0, 0.6);
     toneR.set(12000.0, 0.6);
+    Decay attack(0.05), wash(0.75);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
         highL.process(0.6 * noiseL.next() + 0.5 * metalL.next());
         highR.process(0.6 * noiseR.next() + 0.5 * metalR.next());
         toneL.process(highL.high());
         toneR.process(highR.high());
-        const double env = std::min(1.0, t / 0.001) * (0.35 * std::exp(-t / 0.05) + 0.65 * std::exp(-t / 0.75));
+        const double env = std::min(1.0, t / 0.001) * (0.35 * attack.next() + 0.65 * wash.next());
         const float g = static_cast<float>(env * 0.85 * v);
         return Pair{static_cast<float>(toneL.low()) * g, static_cast<float>(toneR.low()) * g};
     });
@@ -233,13 +247,14 @@ void crash(const Note& n, Canvas& c)
 void tom(const Note& n, Canvas& c)
 {
     const double base = midiToHz(n.pitch);
+    Decay sweep(0.045), body(0.18);
     double phase = 0.0;
     const PanGains p = panGains(n.pan);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
-        phase += base * (1.0 + 0.6 * std::exp(-t / 0.045)) * kDt;
-        const double env = std::min(1.0, t / 0.001) * std::exp(-t / 0.18);
-        const float s = static_cast<float>(std::tanh(1.5 * std::sin(kTwoPi * phase) * env) * 0.8 * v);
+        phase += base * (1.0 + 0.6 * sweep.next()) * kDt;
+        const double env = std::min(1.0, t / 0.001) * body.next();
+        const float s = static_cast<float>(softClip(1.5 * sinCycles(phase) * env) * 0.8 * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -286,8 +301,8 @@ void swell(const Note& n, Canvas& c)
         const double m = metal.next();
         highL.process(0.6 * noiseL.next() + 0.4 * m);
         highR.process(0.6 * noiseR.next() + 0.4 * m);
-        const double env = std::pow(x, 4.0);
-        const float g = static_cast<float>(env * 0.9 * v);
+        const double x2 = x * x;
+        const float g = static_cast<float>(x2 * x2 * 0.9 * v);
         return Pair{static_cast<float>(highL.high()) * g, static_cast<float>(highR.high()) * g};
     });
 }
@@ -298,13 +313,14 @@ void impact(const Note& n, Canvas& c)
     Noise noise(noteSeed(n));
     OnePole tone;
     tone.setCutoff(400.0);
+    Decay sweep(0.35), boomDecay(0.7), rumbleDecay(0.35);
     double phase = 0.0;
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
-        phase += (30.0 + 42.0 * std::exp(-t / 0.35)) * kDt;
-        const double boom = std::sin(kTwoPi * phase) * std::min(1.0, t / 0.002) * std::exp(-t / 0.7);
-        const double rumble = tone.lowpass(noise.next()) * std::exp(-t / 0.35) * 1.2;
-        const float s = static_cast<float>(std::tanh(1.2 * (boom + rumble)) * v);
+        phase += (30.0 + 42.0 * sweep.next()) * kDt;
+        const double boom = sinCycles(phase) * std::min(1.0, t / 0.002) * boomDecay.next();
+        const double rumble = tone.lowpass(noise.next()) * rumbleDecay.next() * 1.2;
+        const float s = static_cast<float>(softClip(1.2 * (boom + rumble)) * v);
         return Pair{s, s};
     });
 }
@@ -345,7 +361,7 @@ double drumSoundingTime(const Note& note)
     case Voice::Snare: return 0.38;
     case Voice::Clap: return 0.4;
     case Voice::Rim: return 0.12;
-    case Voice::HatClosed: return 0.14;
+    case Voice::HatClosed: return 0.12;
     case Voice::HatOpen: return std::min(0.8, std::max(0.12, note.length));
     case Voice::Shaker: return 0.12;
     case Voice::Ride: return 1.1;

@@ -39,13 +39,24 @@ Adsr envelopeOf(Voice voice)
 template <typename Fn>
 void play(const Note& note, Canvas& canvas, Fn&& fn)
 {
+    // The envelope is evaluated every kEnvStep frames and interpolated.
+    constexpr int64_t kEnvStep = 8;
     const Adsr env = envelopeOf(note.voice);
     const int64_t first = frameAt(note.start);
     const int64_t last = std::min(first + frameAt(env.end(note.length)), canvas.end());
+    double e0 = 0.0;
+    double e1 = env.at(0.0, note.length);
     for (int64_t f = first; f < last; ++f) {
-        const double t = static_cast<double>(f - first) * kDt;
+        const int64_t i = f - first;
+        const double t = static_cast<double>(i) * kDt;
+        const int64_t k = i % kEnvStep;
+        if (k == 0) {
+            e0 = e1;
+            e1 = env.at(t + kEnvStep * kDt, note.length);
+        }
         const auto [l, r] = fn(t);
-        const float g = static_cast<float>(env.at(t, note.length)) * note.velocity;
+        const double e = e0 + (e1 - e0) * (static_cast<double>(k) / kEnvStep);
+        const float g = static_cast<float>(e) * note.velocity;
         canvas.add(f, l * g, r * g);
     }
 }
@@ -56,8 +67,8 @@ void subBass(const Note& n, Canvas& c)
     double phase = 0.0;
     play(n, c, [&](double) {
         phase += hz * kDt;
-        const double x = std::sin(kTwoPi * phase) + 0.12 * std::sin(2.0 * kTwoPi * phase);
-        const float s = static_cast<float>(std::tanh(1.3 * x) * 0.75);
+        const double x = sinCycles(phase) + 0.12 * sinCycles(2.0 * phase);
+        const float s = static_cast<float>(softClip(1.3 * x) * 0.75);
         return Pair{s, s};
     });
 }
@@ -77,8 +88,8 @@ void reeseBass(const Note& n, Canvas& c)
             filter.set(140.0 + 700.0 * n.velocity * std::exp(-t / 0.16) + 160.0, 0.9);
         filter.process(0.5 * (sawA.next() + sawB.next()));
         phase += hz * kDt;
-        const double sub = std::sin(kTwoPi * phase);
-        const float s = static_cast<float>(std::tanh(1.6 * (0.75 * filter.low() + 0.7 * sub)) * 0.62);
+        const double sub = sinCycles(phase);
+        const float s = static_cast<float>(softClip(1.6 * (0.75 * filter.low() + 0.7 * sub)) * 0.62);
         return Pair{s, s};
     });
 }
@@ -94,7 +105,7 @@ void acidBass(const Note& n, Canvas& c)
         if ((counter++ & 15) == 0)
             filter.set(170.0 + (500.0 + 2600.0 * n.velocity) * std::exp(-t / 0.1), 4.5);
         filter.process(saw.next());
-        const float s = static_cast<float>(std::tanh(2.2 * filter.low()) * 0.5);
+        const float s = static_cast<float>(softClip(2.2 * filter.low()) * 0.5);
         return Pair{s, s};
     });
 }
@@ -122,7 +133,7 @@ void pad(const Note& n, Canvas& c)
             r += s * pans[i].right;
         }
         subPhase += 0.5 * hz * kDt;
-        const float sub = static_cast<float>(std::sin(kTwoPi * subPhase) * 0.25);
+        const float sub = static_cast<float>(sinCycles(subPhase) * 0.25);
         return Pair{l * 0.16f + sub, r * 0.16f + sub};
     });
 }
@@ -141,7 +152,7 @@ void stab(const Note& n, Canvas& c)
         if ((counter++ & 15) == 0)
             filter.set(300.0 + 5200.0 * n.velocity * std::exp(-t / 0.075), 1.8);
         filter.process(0.45 * (sawA.next() + sawB.next()) + 0.25 * square.next());
-        const float s = static_cast<float>(std::tanh(1.3 * filter.low()) * 0.6);
+        const float s = static_cast<float>(softClip(1.3 * filter.low()) * 0.6);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -150,7 +161,11 @@ void stab(const Note& n, Canvas& c)
 double vibrato(double t, double rate, double semitones)
 {
     const double depth = semitones * std::clamp((t - 0.18) / 0.35, 0.0, 1.0);
-    return std::pow(2.0, depth * std::sin(kTwoPi * rate * t) / 12.0);
+    if (depth == 0.0)
+        return 1.0;
+    // 2^(cents/1200) by its series: the exponent stays below 0.03.
+    const double y = depth * sinCycles(rate * t) * (0.69314718055994531 / 12.0);
+    return 1.0 + y * (1.0 + y * 0.5 * (1.0 + y / 3.0));
 }
 
 // Bright saw lead with a square sub-octave and delayed vibrato.
@@ -172,7 +187,7 @@ void lead(const Note& n, Canvas& c)
         if ((counter++ & 15) == 0)
             filter.set(1300.0 + 1000.0 * n.velocity + 2800.0 * std::exp(-t / 0.2), 1.1);
         filter.process(0.5 * (sawA.next() + sawB.next()) + 0.3 * square.next());
-        const float s = static_cast<float>(std::tanh(1.2 * filter.low()) * 0.55);
+        const float s = static_cast<float>(softClip(1.2 * filter.low()) * 0.55);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -185,9 +200,9 @@ void softLead(const Note& n, Canvas& c)
     const PanGains p = panGains(n.pan);
     play(n, c, [&](double t) {
         phase += hz * vibrato(t, 4.6, 0.25) * kDt;
-        const double x = std::sin(kTwoPi * phase) + 0.22 * std::sin(2.0 * kTwoPi * phase) +
-                         0.06 * std::sin(3.0 * kTwoPi * phase);
-        const float s = static_cast<float>(x * 0.5);
+        const double x = sinCycles(phase) + 0.22 * sinCycles(2.0 * phase) +
+                         0.06 * sinCycles(3.0 * phase);
+        const float s = static_cast<float>(x * 0.36);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -198,9 +213,12 @@ void bell(const Note& n, Canvas& c)
 {
     const double hz = midiToHz(n.pitch);
     const PanGains p = panGains(n.pan);
-    play(n, c, [&](double t) {
-        const double index = 2.2 * std::exp(-t / 0.12) + 0.35;
-        const double x = std::sin(kTwoPi * hz * t + index * std::sin(kTwoPi * 2.0 * hz * t));
+    Decay brightness(0.12);
+    double phase = 0.0;
+    play(n, c, [&](double) {
+        const double index = 2.2 * brightness.next() + 0.35;
+        const double x = sinCycles(phase + index / kTwoPi * sinCycles(2.0 * phase));
+        phase += hz * kDt;
         const float s = static_cast<float>(x * 0.45);
         return Pair{s * p.left, s * p.right};
     });
@@ -213,11 +231,12 @@ void bubble(const Note& n, Canvas& c)
     const double len = std::max(0.02, n.length);
     double phase = 0.0;
     const PanGains p = panGains(n.pan);
+    Decay decay(len * 0.35);
     play(n, c, [&](double t) {
         const double x = std::min(1.0, t / len);
         phase += hz * (1.0 + 1.8 * x * std::sqrt(x)) * kDt;
-        const double env = std::min(1.0, t / 0.003) * std::exp(-t / (len * 0.35));
-        const float s = static_cast<float>(std::sin(kTwoPi * phase) * env * 0.6);
+        const double env = std::min(1.0, t / 0.003) * decay.next();
+        const float s = static_cast<float>(sinCycles(phase) * env * 0.6);
         return Pair{s * p.left, s * p.right};
     });
 }

@@ -1,6 +1,7 @@
 #include "Limiter.h"
 
 #include "Synth.h"
+#include "TruePeak.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +11,8 @@
 
 namespace compose {
 
-Limiter::Limiter(double ceilingDb, double lookAheadSeconds, double releaseSeconds)
+Limiter::Limiter(double ceilingDb, Detection detection, double lookAheadSeconds, double releaseSeconds)
+    : m_detection(detection)
 {
     if (!(ceilingDb <= 0.0) || !(lookAheadSeconds > 0.0) || !(releaseSeconds > 0.0))
         throw std::invalid_argument("limiter needs ceiling <= 0 dB and positive look-ahead and release");
@@ -19,15 +21,32 @@ Limiter::Limiter(double ceilingDb, double lookAheadSeconds, double releaseSecond
     m_releaseCoef = 1.0 - std::exp(-1.0 / (releaseSeconds * kSampleRate));
 }
 
+std::vector<float> Limiter::analyse(const StereoBuffer& signal) const
+{
+    if (m_detection == Detection::TruePeak)
+        return truePeakEnvelope(signal);
+    std::vector<float> peaks(signal.frames());
+    for (std::size_t i = 0; i < peaks.size(); ++i)
+        peaks[i] = std::max(std::fabs(signal.left[i]), std::fabs(signal.right[i]));
+    return peaks;
+}
+
 double Limiter::process(StereoBuffer& signal, double inputGain) const
 {
+    return apply(signal, inputGain, analyse(signal));
+}
+
+double Limiter::apply(StereoBuffer& signal, double inputGain, const std::vector<float>& peaks) const
+{
+    if (peaks.size() != signal.frames())
+        throw std::invalid_argument("limiter peaks do not match the signal");
     const std::size_t n = signal.frames();
     const std::size_t w = m_window;
     // need[i]: the largest gain that keeps sample i under the ceiling. The
     // signal is padded with w - 1 quiet samples so every window is full.
     std::vector<double> need(n + w - 1, 1.0);
     for (std::size_t i = 0; i < n; ++i) {
-        const double peak = std::max(std::fabs(signal.left[i]), std::fabs(signal.right[i])) * inputGain;
+        const double peak = peaks[i] * inputGain;
         if (peak > m_ceiling)
             need[i] = m_ceiling / peak;
     }

@@ -3,6 +3,7 @@
 #include "Limiter.h"
 #include "Loudness.h"
 #include "Synth.h"
+#include "TruePeak.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -15,13 +16,14 @@ MasterReport master(StereoBuffer& mix, const MasterSettings& settings)
     if (!std::isfinite(initial))
         throw std::runtime_error("the mix is silent, nothing to master");
 
-    const Limiter limiter(settings.ceilingDb);
+    const Limiter limiter(settings.ceilingDb, Limiter::Detection::TruePeak);
+    const std::vector<float> peaks = limiter.analyse(mix);
     MasterReport report;
     report.gainDb = settings.targetLufs - initial;
     StereoBuffer out;
     for (int i = 0; i < settings.maxIterations; ++i) {
         out = mix;
-        report.maxReductionDb = limiter.process(out, dbToGain(report.gainDb));
+        report.maxReductionDb = limiter.apply(out, dbToGain(report.gainDb), peaks);
         report.loudnessLufs = integratedLoudness(out, kSampleRate);
         report.iterations = i + 1;
         const double error = settings.targetLufs - report.loudnessLufs;
@@ -33,6 +35,7 @@ MasterReport master(StereoBuffer& mix, const MasterSettings& settings)
     }
     mix = std::move(out);
     report.peakDb = gainToDb(samplePeak(mix));
+    report.truePeakDb = gainToDb(truePeak(mix));
     return report;
 }
 

@@ -103,6 +103,8 @@ void Mixer::applyBusMix(const BusMix& mix, int64_t firstFrame, const std::vector
     Svf highL, highR, lowL, lowR;
     highL.set(mix.highpassHz, 0.7071);
     highR.set(mix.highpassHz, 0.7071);
+    // Below 40 Hz the bus's own voices carry nothing to remove.
+    const bool lowCut = mix.highpassHz > 40.0;
     const std::size_t frames = buf.frames();
     for (std::size_t i0 = 0; i0 < frames; i0 += kControlBlock) {
         const double t = static_cast<double>(firstFrame + static_cast<int64_t>(i0)) * kDt;
@@ -113,10 +115,16 @@ void Mixer::applyBusMix(const BusMix& mix, int64_t firstFrame, const std::vector
         const auto duck = static_cast<float>(mix.duck.at(t));
         const std::size_t i1 = std::min(frames, i0 + kControlBlock);
         for (std::size_t i = i0; i < i1; ++i) {
-            highL.process(buf.left[i]);
-            highR.process(buf.right[i]);
-            lowL.process(highL.high());
-            lowR.process(highR.high());
+            double l = buf.left[i];
+            double r = buf.right[i];
+            if (lowCut) {
+                highL.process(l);
+                highR.process(r);
+                l = highL.high();
+                r = highR.high();
+            }
+            lowL.process(l);
+            lowR.process(r);
             const float g = level * (1.0f - duck * kick[i]);
             buf.left[i] = static_cast<float>(lowL.low()) * g;
             buf.right[i] = static_cast<float>(lowR.low()) * g;

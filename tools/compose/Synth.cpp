@@ -23,10 +23,32 @@ double gainToDb(double gain)
     return 20.0 * std::log10(gain);
 }
 
-float softClip(float x)
+double softClip(double x)
 {
-    return std::tanh(x);
+    if (x >= 3.0)
+        return 1.0;
+    if (x <= -3.0)
+        return -1.0;
+    const double x2 = x * x;
+    return x * (27.0 + x2) / (27.0 + 9.0 * x2);
 }
+
+double sinCycles(double cycles)
+{
+    // Reduce to x in [-0.25, 0.25] cycles with the same sine.
+    double x = cycles - std::floor(cycles) - 0.5; // sin(2 pi c) = -sin(2 pi x)
+    if (x > 0.25)
+        x = 0.5 - x;
+    else if (x < -0.25)
+        x = -0.5 - x;
+    const double y = kTwoPi * x;
+    const double y2 = y * y;
+    const double s =
+        y * (1.0 + y2 * (-1.0 / 6.0 + y2 * (1.0 / 120.0 + y2 * (-1.0 / 5040.0 + y2 * (1.0 / 362880.0 - y2 / 39916800.0)))));
+    return -s;
+}
+
+Decay::Decay(double tauSeconds) : m_factor(std::exp(-1.0 / (tauSeconds * kSampleRate))) {}
 
 Noise::Noise(uint32_t seed) : m_state(seed != 0 ? seed : 0x9E3779B9u) {}
 
@@ -93,7 +115,7 @@ float Oscillator::next()
     double out = 0.0;
     switch (m_shape) {
     case Shape::Sine:
-        out = std::sin(kTwoPi * t);
+        out = sinCycles(t);
         break;
     case Shape::Saw:
         out = 2.0 * t - 1.0 - polyBlep(t, dt);

@@ -18,8 +18,30 @@ double midiToHz(double midi);
 double dbToGain(double db);
 // Level in decibels of a linear gain; a gain of 0 gives -infinity.
 double gainToDb(double gain);
-// Soft saturation that is linear near 0 and approaches +-1.
-float softClip(float x);
+// Soft saturation: a rational approximation of tanh (within 2.5 % of it),
+// exactly +-1 beyond |x| = 3.
+double softClip(double x);
+// sin(2 pi cycles) by range reduction and a polynomial, accurate to about
+// 1e-6 and much cheaper than std::sin; plain arithmetic, so repeatable.
+double sinCycles(double cycles);
+
+// Exponential decay from 1 with time constant tau seconds, one sample per
+// call: a multiplication instead of an exp() per sample.
+class Decay {
+public:
+    explicit Decay(double tauSeconds);
+    // The current level; advances by one sample.
+    double next()
+    {
+        const double v = m_level;
+        m_level *= m_factor;
+        return v;
+    }
+
+private:
+    double m_level = 1.0;
+    double m_factor;
+};
 
 // White noise from a 32-bit xorshift generator. Each voice seeds its own
 // generator from its note, so results never depend on rendering order.

@@ -47,18 +47,22 @@ int main(int argc, char** argv)
     try {
         const Options options = parse(argc, argv);
         const auto started = std::chrono::steady_clock::now();
-        compose::SoundtrackReport report;
-        const compose::StereoBuffer pcm = compose::renderSoundtrack(&report);
+        const compose::StereoBuffer mix = compose::renderMix();
         const auto rendered = std::chrono::steady_clock::now();
-        compose::writeFileAtomically(options.mp3, compose::encodeMp3(pcm));
+        compose::SoundtrackReport report;
+        compose::StereoBuffer pcm;
+        const std::vector<unsigned char> mp3 =
+            compose::encodeSoundtrack(mix, compose::DeliveryTargets{}, &report, options.wav.empty() ? nullptr : &pcm);
+        compose::writeFileAtomically(options.mp3, mp3);
         if (!options.wav.empty())
             compose::writeFileAtomically(options.wav, compose::encodeWav(pcm));
         const auto done = std::chrono::steady_clock::now();
         const auto secs = [](auto d) { return std::chrono::duration<double>(d).count(); };
-        std::printf("compose: %s: %.2f s, %.2f LUFS, peak %.2f dBFS, limiter %.1f dB, "
-                    "render %.1f s, encode %.1f s\n",
-                    options.mp3.c_str(), report.seconds, report.master.loudnessLufs, report.master.peakDb,
-                    report.master.maxReductionDb, secs(rendered - started), secs(done - rendered));
+        std::printf("compose: %s: %.2f s; decoded %.2f LUFS, peak %.2f dBFS; limiter %.1f dB; "
+                    "render %.1f s, master+encode %.1f s (%d pass%s)\n",
+                    options.mp3.c_str(), report.seconds, report.decodedLufs, report.decodedPeakDb,
+                    report.master.maxReductionDb, secs(rendered - started), secs(done - rendered), report.attempts,
+                    report.attempts == 1 ? "" : "es");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "compose: %s\n", e.what());
