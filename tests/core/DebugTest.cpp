@@ -33,6 +33,7 @@ public:
     void close() override {}
     int getSeek() override { return 0; }
     int available() override { return 0; }
+    core::String getName() override { return "recording stream"; }
     std::string text;
 };
 

@@ -48,6 +48,7 @@ public:
     void close() override {}
     int getSeek() override { return 0; }
     int available() override { return 0; }
+    core::String getName() override { return "allocating stream"; }
 
     std::string text;
     int writes = 0;
