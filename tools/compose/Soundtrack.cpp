@@ -15,12 +15,12 @@ namespace compose {
 
 namespace {
 
-// Encoding at 192 kbps drops masked treble detail, which lowers the
-// measured loudness by roughly this much; the first pass aims above the
-// target by it so that usually no second pass is needed.
-constexpr double kEncoderLoudnessLoss = 0.25;
-// True-peak ceiling of the first pass: MP3 adds up to about half a dB of
-// overshoot on top of the signal's own inter-sample peaks.
+// LAME's constant-bit-rate presets scale the input by 0.97 (20 log10 0.97
+// = -0.26 dB) for headroom, so the first pass aims above the target by that
+// much and usually no second pass is needed.
+constexpr double kEncoderLoudnessLoss = 0.26;
+// True-peak ceiling of the first pass. Coding noise adds up to about 1 dB of
+// overshoot; LAME's 0.97 scaling takes back a quarter of that.
 constexpr double kFirstCeilingDb = -2.0;
 constexpr int kMaxPasses = 3;
 
