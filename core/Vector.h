@@ -222,6 +222,12 @@ private:
         }
     }
 
+    // Whether growth moves elements: when moving cannot throw (only the
+    // construction counts; Ref's destructor may assert, its move cannot), or
+    // when there is no copy.
+    static constexpr bool MOVE_TO_RELOCATE =
+        noexcept(::new (static_cast<void*>(nullptr)) T(std::declval<T&&>())) || !std::is_copy_constructible_v<T>;
+
     // Moves (when that cannot throw) or copies `n` elements from `src` into
     // raw storage at `dst`. On failure the copies are destroyed and `src`
     // is left intact.
@@ -234,8 +240,12 @@ private:
         } else {
             int built = 0;
             try {
-                for (; built < n; ++built)
-                    ::new (static_cast<void*>(dst + built)) T(std::move_if_noexcept(src[built]));
+                for (; built < n; ++built) {
+                    if constexpr (MOVE_TO_RELOCATE)
+                        ::new (static_cast<void*>(dst + built)) T(std::move(src[built]));
+                    else
+                        ::new (static_cast<void*>(dst + built)) T(std::as_const(src[built]));
+                }
             } catch (...) {
                 allocator_detail::destroyBackwards(dst, built);
                 throw;

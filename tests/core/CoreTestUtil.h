@@ -40,6 +40,13 @@ struct Tracked {
         EXPECT_EQ(other.magic, LIVE) << "copy from a dead element";
         ++constructions;
     }
+    // Moving empties the source (value -1), as moving a Ref nulls it.
+    Tracked(Tracked&& other) noexcept : value(other.value), magic(LIVE)
+    {
+        EXPECT_EQ(other.magic, LIVE) << "move from a dead element";
+        other.value = -1;
+        ++constructions;
+    }
     Tracked& operator=(const Tracked& other)
     {
         EXPECT_EQ(magic, LIVE) << "assignment to a dead element";
