@@ -41,6 +41,8 @@ Globals::~Globals() noexcept(false)
     ASSERT(!m_debug);
     ASSERT(!m_memoryManager);
     ASSERT(!m_system);
+    ASSERT(!m_fileSystem);
+    ASSERT(!m_displays);
 }
 
 } // namespace core

@@ -4,13 +4,19 @@
 // App_helpers.h) create and destroy the services in a fixed order.
 
 namespace HAL {
+class Display;
 class System;
 }
 
 namespace core {
 
 struct DebugInfo;
+class FileSystem;
 class MemoryManager;
+template <class T>
+struct Vorna3dAllocator;
+template <class T, class A>
+class Vector;
 
 class Globals {
 public:
@@ -29,6 +35,11 @@ public:
     DebugInfo* m_debug = nullptr;
     MemoryManager* m_memoryManager = nullptr;
     HAL::System* m_system = nullptr;
+    // The engine's file system, created on first use (holds one reference).
+    FileSystem* m_fileSystem = nullptr;
+    // The open displays (not owned), in creation order; the list itself
+    // lives in the pool.
+    Vector<HAL::Display*, Vorna3dAllocator<HAL::Display*>>* m_displays = nullptr;
 
 private:
     Globals() = default;

@@ -2,8 +2,10 @@
 
 #include "HAL/System.h"
 #include "core/Debug.h"
+#include "core/FileSystem.h"
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
+#include "core/Vector.h"
 #include "framework/FrameworkConfig.h"
 
 namespace framework {
@@ -22,6 +24,13 @@ constexpr const char* BUILD_KIND = "DEBUG";
 
 namespace {
 
+// The display list goes back to the pool, so it goes before the memory manager.
+void deleteDisplayList(core::Globals* globals)
+{
+    delete globals->m_displays;
+    globals->m_displays = nullptr;
+}
+
 // Stops whatever services a failed start-up had already started, so that
 // the process is back to "no engine" and a later start can succeed.
 void undoPartialStart()
@@ -29,6 +38,7 @@ void undoPartialStart()
     if (!core::Globals::exists())
         return;
     core::Globals* globals = core::Globals::get();
+    deleteDisplayList(globals);
     delete globals->m_memoryManager;
     globals->m_memoryManager = nullptr;
     delete globals->m_system;
@@ -57,6 +67,10 @@ void startServices(const FrameworkConfig* config)
     globals->m_memoryManager = new core::MemoryManager(config->memoryConfig(), memorySize);
     core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: memory initialized : ok\n");
 
+    // Room for a few displays up front: opening and closing a display then
+    // leaves the pool as it found it.
+    globals->m_displays = VORNA3D_NEW core::Vector<HAL::Display*>();
+    globals->m_displays->reserve(4);
     core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "START: dummy Graphics3D object initialized : ok\n");
 
     ASSERT(globals->m_memoryManager);
@@ -94,6 +108,11 @@ void deInitEngineClasses()
     ASSERT(globals->m_debug);
 
     core::Debug::setOutputFile(nullptr);
+
+    // Delete the file system, if any: its archives hold pool memory.
+    core::FileSystem::deInitClass();
+
+    deleteDisplayList(globals);
 
     delete globals->m_memoryManager;
     globals->m_memoryManager = nullptr;

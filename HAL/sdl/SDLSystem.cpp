@@ -11,6 +11,7 @@
 #include <ctime>
 #include <thread>
 
+#include "HAL/sdl/SDLWindowProc.h"
 #include "core/Assert.h"
 #include "core/Debug.h"
 
@@ -81,10 +82,16 @@ bool SDLSystem::pumpMessages()
     // started SDL's event system there is nothing to pump.
     if (!SDL_WasInit(SDL_INIT_EVENTS))
         return !m_quitSeen;
+    // The quit (last window closed, SIGINT, SIGTERM) is latched before
+    // anything else can throw: it is never lost. The events behind it stay
+    // queued.
     SDL_Event event;
     while (!m_quitSeen && SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT)
+        if (event.type == SDL_QUIT) {
             m_quitSeen = true;
+            break;
+        }
+        sdlWindowProc(event);
     }
     return !m_quitSeen;
 }

@@ -1,11 +1,18 @@
 #include "tests/framework/FrameworkFakes.h"
 
+#include "HAL/Display.h"
 #include "core/Debug.h"
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "tests/support/LogCapture.h"
 
 namespace framework_fakes {
+
+namespace {
+// The frame-loop tests run without a window: every display they open is the
+// windowless one, with the same configuration checks and event queue.
+const HAL::Display::Factory previousDisplayFactory = HAL::Display::setFactory(&HAL::Display::createWindowless);
+} // namespace
 
 uint32_t FakeSystem::getTime()
 {

@@ -6,6 +6,8 @@
 
 namespace testing_support {
 
+int EngineTest::s_engineBlocks = 0;
+
 void EngineTest::configure(framework::FrameworkConfig& config)
 {
     config.memorySize = 4 * 1024 * 1024;
@@ -17,6 +19,8 @@ void EngineTest::SetUp()
     framework::FrameworkConfig config;
     configure(config);
     framework::initEngineClasses(&config);
+    s_engineBlocks = 0;
+    s_engineBlocks = allocatedBlocks();
 }
 
 void EngineTest::TearDown()
@@ -29,7 +33,7 @@ void EngineTest::TearDown()
 
 int EngineTest::allocatedBlocks()
 {
-    return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocatedBlocks;
+    return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocatedBlocks - s_engineBlocks;
 }
 
 } // namespace testing_support

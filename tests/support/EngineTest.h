@@ -17,8 +17,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Blocks allocated from the pool right now.
+    // Blocks allocated from the pool right now, beyond those the started
+    // engine holds itself (the display list).
     static int allocatedBlocks();
+
+private:
+    static int s_engineBlocks;
 };
 
 } // namespace testing_support

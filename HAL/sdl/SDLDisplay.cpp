@@ -1,0 +1,211 @@
+#include "HAL/sdl/SDLDisplay.h"
+
+#include <SDL.h>
+
+#include <climits>
+
+#include "HAL/System.h"
+#include "core/Debug.h"
+
+namespace HAL {
+
+using core::Debug;
+
+Display* Display::createDisplayHandle(const DisplayConfig& config)
+{
+    if (s_factory)
+        return s_factory(config);
+    return VORNA3D_NEW SDLDisplay(config);
+}
+
+SDLDisplay::SDLDisplay(const DisplayConfig& config) : Display(config)
+{
+    try {
+        open();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+SDLDisplay::~SDLDisplay() noexcept(false)
+{
+    ASSERT(m_config.hwnd);
+    close();
+}
+
+void SDLDisplay::open()
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        Debug::printf(core::DEBUG_LEVEL_ERROR, "Display constructor failed (video error: %s)\n", SDL_GetError());
+        throw HALException("Display constructor can not create a window");
+    }
+    m_videoStarted = true;
+
+    if (m_config.hwnd) {
+        adoptWindow();
+    } else {
+        if (m_config.color == 0)
+            m_config.color = static_cast<int8_t>(System::getSystemInfo().colorDepth);
+        SDL_Window* window = createWindow();
+        if (!window)
+            throw HALException("Display constructor can not create a window");
+        m_config.hwnd = window;
+        m_config.hdc = window;
+        Debug::printf(core::DEBUG_LEVEL_PLATFORM, "Display constructor ok (%d,%d,%d,%d (%dbit))\n", m_config.x,
+                      m_config.y, m_config.width, m_config.height, m_config.color);
+    }
+
+    SDL_ShowWindow(getWindow());
+    SDL_RaiseWindow(getWindow());
+    if (m_config.windowed == 0)
+        setFullscreen(true, m_config.color);
+    else
+        SDL_ShowCursor(m_config.showCursor ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SDLDisplay::adoptWindow()
+{
+    m_external = 1;
+    SDL_Window* window = getWindow();
+    struct {
+        int left, top, right, bottom;
+    } rect;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowPosition(window, &rect.left, &rect.top);
+    SDL_GetWindowSize(window, &width, &height);
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
+    ASSERT(rect.left < SHRT_MAX && rect.left > SHRT_MIN);
+    ASSERT(rect.right < SHRT_MAX && rect.right > SHRT_MIN);
+    ASSERT(rect.top < SHRT_MAX && rect.top > SHRT_MIN);
+    ASSERT(rect.bottom < SHRT_MAX && rect.bottom > SHRT_MIN);
+    // The window keeps its own title bar text.
+    m_config.title = " ";
+    m_config.hdc = window;
+    SDL_SetWindowPosition(window, m_config.x, m_config.y);
+    if (m_config.width > 0 && m_config.height > 0)
+        SDL_SetWindowSize(window, m_config.width, m_config.height);
+}
+
+SDL_Window* SDLDisplay::createWindow()
+{
+    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "createWindow %d %d %d %d\n", m_config.x, m_config.y, m_config.width,
+                  m_config.height);
+    if (m_config.windowed != 0 && m_config.windowed != 1)
+        return nullptr;
+    // The depth buffer is asked with the colour depth's bits; Mesa has no
+    // 32-bit depth buffer, so 32 is asked as 24, and 16 when even that fails.
+    const int depthBits = m_config.color >= 32 ? 24 : m_config.color;
+    SDL_Window* window = createWindowWithDepth(depthBits);
+    if (!window && depthBits > 16) {
+        Debug::printf(core::DEBUG_LEVEL_WARNING, "createWindow: no %d-bit depth buffer (%s), asking 16 bits\n",
+                      depthBits, SDL_GetError());
+        window = createWindowWithDepth(16);
+    }
+    if (!window) {
+        Debug::printf(core::DEBUG_LEVEL_ERROR, "Display constructor failed (window error: %s)\n", SDL_GetError());
+        return nullptr;
+    }
+    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "createWindow ok\n");
+    return window;
+}
+
+SDL_Window* SDLDisplay::createWindowWithDepth(int depthBits)
+{
+    // The pixel format is chosen when the window is made: RGBA 8888 with
+    // alpha, stencil 8, double buffered, and a compatibility context (the
+    // renderer draws with the fixed-function pipeline).
+    const bool formatSet = SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) == 0 &&
+                           SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY) == 0;
+    ASSERT_MSG(formatSet, "initDisplay : pixel format failed");
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    flags |= m_config.windowed == 1 ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS;
+    return SDL_CreateWindow(m_config.title, m_config.x, m_config.y, m_config.width, m_config.height, flags);
+}
+
+void SDLDisplay::setFullscreen(bool on, int8_t color)
+{
+    ASSERT(m_config.hwnd);
+    ASSERT(m_config.width > 0);
+    ASSERT(m_config.height > 0);
+    SDL_Window* window = getWindow();
+
+    if (!on) {
+        if (!m_fullscreen)
+            return;
+        Debug::printf(core::DEBUG_LEVEL_PLATFORM, "setFullscreen OFF\n");
+        // Leaving full screen puts the desktop's display mode back.
+        if (SDL_SetWindowFullscreen(window, 0) != 0) {
+            Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen OFF failed!\n");
+            throw HALException("HAL: can not set fullscreen OFF");
+        }
+        m_fullscreen = false;
+        SDL_MinimizeWindow(window);
+        SDL_ShowCursor(SDL_ENABLE);
+        return;
+    }
+
+    ASSERT_MSG(color > 0, "Display::setFullscreen failed because color depth <= 0");
+    if (m_fullscreen)
+        return;
+    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "setFullscreen ON\n");
+    int screen = SDL_GetWindowDisplayIndex(window);
+    if (screen < 0)
+        screen = 0;
+    const SDL_DisplayMode wanted = {0, m_config.width, m_config.height, 0, nullptr};
+    SDL_DisplayMode mode;
+    // The closest mode at least as large; a screen smaller than the request
+    // has none, and its own mode is the best it can do.
+    const bool haveMode = SDL_GetClosestDisplayMode(screen, &wanted, &mode) || SDL_GetDesktopDisplayMode(screen, &mode) == 0;
+    if (!haveMode || SDL_SetWindowDisplayMode(window, &mode) != 0 ||
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+        Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (check display resolution)!\n");
+        throw HALException("HAL: can not set fullscreen mode");
+    }
+    if (mode.w != m_config.width || mode.h != m_config.height) {
+        // The window's size event follows and resets the device to this size.
+        Debug::printf(core::DEBUG_LEVEL_WARNING, "setFullscreen: the screen gives %d x %d instead of %d x %d\n",
+                      mode.w, mode.h, m_config.width, m_config.height);
+    }
+    m_fullscreen = true;
+    SDL_RestoreWindow(window);
+    SDL_RaiseWindow(window);
+    SDL_ShowCursor(m_config.showCursor ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SDLDisplay::close() noexcept
+{
+    SDL_Window* window = getWindow();
+    OGLRecord* ogl = getOGL();
+    if (ogl->m_context) {
+        // The renderer should have released it; a window must not die under it.
+        Debug::printf(core::DEBUG_LEVEL_WARNING, "HAL::deinitDisplay: deleting a leftover OpenGL context\n");
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(ogl->m_context));
+        *ogl = OGLRecord{};
+    }
+    if (window && !m_external) {
+        if (m_fullscreen)
+            SDL_SetWindowFullscreen(window, 0);
+        m_fullscreen = false;
+        SDL_DestroyWindow(window);
+        m_config.hwnd = nullptr;
+        m_config.hdc = nullptr;
+        Debug::printf(core::DEBUG_LEVEL_PLATFORM, "HAL::deinitDisplay ok\n");
+    }
+    if (m_videoStarted) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        m_videoStarted = false;
+    }
+}
+
+} // namespace HAL
