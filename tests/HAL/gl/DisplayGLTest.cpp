@@ -1,0 +1,257 @@
+// Real windows and OpenGL contexts, on SDL's offscreen driver: the window's
+// pixel format, the compatibility context, presenting, switching, deleting,
+// full screen, and events coming through the message pump.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <string>
+
+#include "HAL/Display.h"
+#include "HAL/GL.h"
+#include "HAL/OGL_1_X.h"
+#include "HAL/System.h"
+#include "core/Globals.h"
+#include "core/Ref.h"
+#include "core/Vector.h"
+#include "tests/support/EngineTest.h"
+#include "tests/support/LogCapture.h"
+
+using HAL::Display;
+using HAL::OGL_1_X;
+
+namespace {
+
+class DisplayGLTest : public testing_support::EngineTest {
+protected:
+    void configure(framework::FrameworkConfig& config) override
+    {
+        EngineTest::configure(config);
+        config.debugLevel = 0x104; // platform lines too
+    }
+};
+
+HAL::DisplayConfig windowConfig(int width, int height)
+{
+    HAL::DisplayConfig config;
+    config.width = width;
+    config.height = height;
+    config.color = 32;
+    config.title = "Vorna3D gl test";
+    return config;
+}
+
+template <class F>
+std::string assertionOf(F action)
+{
+    testing_support::LogCapture quiet;
+    try {
+        action();
+    } catch (const AssertationFailedException& e) {
+        return e.getMessage();
+    }
+    return "";
+}
+
+std::string glString(GLenum name)
+{
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+} // namespace
+
+TEST_F(DisplayGLTest, CompatibilityContextClearsPresentsAndIsDeletedOnce)
+{
+    testing_support::LogCapture log;
+    core::Ref<Display> display = Display::createDisplayHandle(windowConfig(1024, 768));
+    SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(display->getConfig().hdc, display->getConfig().hwnd);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 768);
+
+    OGL_1_X::init(display.get());
+    const std::string text = log.text();
+    HAL::OGLRecord* ogl = display->getOGL();
+    ASSERT_NE(ogl->m_context, nullptr);
+    EXPECT_EQ(ogl->m_surface, window);
+    EXPECT_NE(glString(GL_VERSION).find("Compatibility"), std::string::npos) << glString(GL_VERSION);
+    EXPECT_NE(text.find("createWindow 0 0 1024 768\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Display constructor ok (0,0,1024,768 (32bit))\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("WARNING"), std::string::npos) << text; // every entry point is there
+
+    // The pixel format asked for: 32 bits of depth are asked as 24.
+    int value = 0;
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &value);
+    EXPECT_EQ(value, 24);
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &value);
+    EXPECT_EQ(value, 8);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &value);
+    EXPECT_EQ(value, 8);
+    EXPECT_NE(HAL::gl::glGenBuffers, nullptr);
+    EXPECT_NE(HAL::gl::glBindFramebuffer, nullptr);
+
+    // A switch only when another context (or none) is current.
+    const uint32_t switches = ogl->m_contextSwitches;
+    OGL_1_X::makeCurrent(display.get());
+    OGL_1_X::makeCurrent(display.get());
+    EXPECT_EQ(ogl->m_contextSwitches, switches);
+    SDL_GL_MakeCurrent(window, nullptr);
+    OGL_1_X::makeCurrent(display.get());
+    OGL_1_X::makeCurrent(display.get());
+    EXPECT_EQ(ogl->m_contextSwitches, switches + 1);
+
+    // Draw into the back buffer and read it back: orange, as 8-bit channels.
+    glViewport(0, 0, 1024, 768);
+    glClearColor(1.0f, 0.5f, 0.25f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    unsigned char pixel[4] = {};
+    glReadPixels(1023, 767, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[0], 255);
+    EXPECT_EQ(pixel[1], 128);
+    EXPECT_EQ(pixel[2], 64);
+    EXPECT_EQ(pixel[3], 255);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    OGL_1_X::swapBuffers(display.get());
+
+    OGL_1_X::deinit(display.get());
+    EXPECT_EQ(ogl->m_context, nullptr);
+    EXPECT_EQ(ogl->m_display, nullptr);
+    EXPECT_EQ(ogl->m_surface, nullptr);
+    EXPECT_EQ(HAL::gl::glGenBuffers, nullptr);
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_EQ(assertionOf([&] { OGL_1_X::deinit(display.get()); }),
+              " ogl->m_display && ogl->m_context && ogl->m_surface ");
+}
+
+TEST_F(DisplayGLTest, PendingGLErrorIsReportedWhenTheContextGoes)
+{
+    core::Ref<Display> display = Display::createDisplayHandle(windowConfig(320, 200));
+    OGL_1_X::init(display.get());
+    glEnable(0x1234); // GL_INVALID_ENUM
+    testing_support::LogCapture log;
+    OGL_1_X::deinit(display.get());
+    EXPECT_NE(log.text().find(" ERROR  |OpenGL 1.X ERROR (HAL::OGL_1_X::deinit): code = 1280 (0x500)\n"),
+              std::string::npos)
+        << log.text();
+}
+
+TEST_F(DisplayGLTest, WindowsThatCannotBeMade)
+{
+    HAL::DisplayConfig config = windowConfig(320, 200);
+    config.windowed = 2; // neither windowed nor full screen
+    try {
+        testing_support::LogCapture quiet;
+        core::Ref<Display> display = Display::createDisplayHandle(config);
+        FAIL() << "no exception";
+    } catch (const HAL::HALException& e) {
+        EXPECT_STREQ(e.getMessage(), "Display constructor can not create a window");
+    }
+    EXPECT_EQ(core::Globals::get()->m_displays->size(), 0);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u); // the failed display let video go again
+
+    // A context needs a window.
+    core::Ref<Display> windowless = Display::createWindowless(windowConfig(320, 200));
+    EXPECT_EQ(assertionOf([&] { OGL_1_X::init(windowless.get()); }), " config->hwnd ");
+}
+
+TEST_F(DisplayGLTest, FullScreenTakesTheClosestModeAndItsSizeArrivesAsAnEvent)
+{
+    // What the screen offers closest to 800 x 600: on Xvfb its one mode,
+    // 1024 x 768; the offscreen driver takes any size.
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    const SDL_DisplayMode wanted = {0, 800, 600, 0, nullptr};
+    SDL_DisplayMode closest = {};
+    ASSERT_NE(SDL_GetClosestDisplayMode(0, &wanted, &closest), nullptr) << SDL_GetError();
+
+    std::unique_ptr<HAL::System> system(HAL::System::create(false));
+    HAL::DisplayConfig config = windowConfig(800, 600);
+    config.windowed = 0;
+    testing_support::LogCapture log;
+    core::Ref<Display> display = Display::createDisplayHandle(config);
+    SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
+    EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_TRUE(system->pumpMessages());
+    const std::string text = log.text();
+    EXPECT_NE(text.find("setFullscreen ON\n"), std::string::npos) << text;
+
+    // A different size is logged and reaches the frame loop as a size
+    // event, which resets the device; the same size is no event at all.
+    bool resized = false;
+    for (HAL::OSEvent event = display->getOSEvent(); event.type != HAL::OS_EVENT_NONE; event = display->getOSEvent())
+        resized = resized || event.type == HAL::OS_EVENT_SIZE_CHANGED;
+    const bool differs = closest.w != 800 || closest.h != 600;
+    EXPECT_EQ(resized, differs);
+    EXPECT_EQ(text.find("WARNING |setFullscreen: the screen gives ") != std::string::npos, differs) << text;
+    EXPECT_EQ(display->getConfig().width, closest.w);
+    EXPECT_EQ(display->getConfig().height, closest.h);
+
+    // Focus lost leaves full screen; gained enters it again.
+    {
+        testing_support::LogCapture quiet;
+        display->handleEvent(HAL::OS_EVENT_FOCUS_LOST, 0, 0);
+        EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+        display->handleEvent(HAL::OS_EVENT_FOCUS_GAINED, 0, 0);
+        EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+    }
+    EXPECT_EQ(assertionOf([&] { display->setFullscreen(true, 0); }),
+              "Display::setFullscreen failed because color depth <= 0");
+    display = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+TEST_F(DisplayGLTest, ThePumpDeliversWindowEventsAndLatchesTheQuit)
+{
+    std::unique_ptr<HAL::System> system(HAL::System::create(false));
+    core::Ref<Display> display = Display::createDisplayHandle(windowConfig(320, 200));
+    SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
+    EXPECT_TRUE(system->pumpMessages());
+    while (display->getOSEvent().type != HAL::OS_EVENT_NONE) {
+    }
+
+    // An event for the window reaches its display through the window id.
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window);
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    EXPECT_TRUE(system->pumpMessages());
+    EXPECT_EQ(display->getOSEvent().type, HAL::OS_EVENT_CLOSE);
+
+    // SIGTERM becomes SDL's quit: the pump reports stop, now and from then on.
+    std::raise(SIGTERM);
+    EXPECT_FALSE(system->pumpMessages());
+    EXPECT_FALSE(system->pumpMessages());
+    SDL_FlushEvent(SDL_QUIT);
+}
+
+TEST_F(DisplayGLTest, AnAdoptedWindowKeepsItsTitleAndOutlivesTheDisplay)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_Window* own = SDL_CreateWindow("the host's window", 0, 0, 100, 100, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    ASSERT_NE(own, nullptr) << SDL_GetError();
+    {
+        HAL::DisplayConfig config = windowConfig(640, 480);
+        config.hwnd = own;
+        core::Ref<Display> display = Display::createDisplayHandle(config);
+        EXPECT_STREQ(display->getConfig().title, " ");
+        EXPECT_STREQ(SDL_GetWindowTitle(own), "the host's window");
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(own, &width, &height);
+        EXPECT_EQ(width, 640);
+        EXPECT_EQ(height, 480);
+        EXPECT_EQ(Display::findDisplayByNativeDisplayHWND(own), display.get());
+        OGL_1_X::init(display.get());
+        OGL_1_X::deinit(display.get());
+    }
+    EXPECT_EQ(SDL_GetWindowID(own) != 0, true); // still a window
+    SDL_DestroyWindow(own);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
