@@ -23,8 +23,12 @@ TEST(AudioRing, CarriesASequenceBetweenTwoThreadsInOrder)
             for (size_t i = 0; i < count; ++i)
                 piece[i] = static_cast<int16_t>(next + static_cast<int>(i));
             size_t done = 0;
-            while (done < count)
-                done += ring.write(piece.data() + done, count - done);
+            while (done < count) {
+                const size_t wrote = ring.write(piece.data() + done, count - done);
+                if (wrote == 0)
+                    std::this_thread::yield(); // full: let the reader run
+                done += wrote;
+            }
             next += static_cast<int>(count);
         }
     });
@@ -36,6 +40,8 @@ TEST(AudioRing, CarriesASequenceBetweenTwoThreadsInOrder)
     while (expected < total) {
         size = size % 333 + 1;
         const size_t got = ring.read(piece.data(), size);
+        if (got == 0)
+            std::this_thread::yield();
         for (size_t i = 0; i < got; ++i)
             wrong += piece[i] != static_cast<int16_t>(expected++);
     }
