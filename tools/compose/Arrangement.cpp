@@ -281,10 +281,10 @@ void underwater(W& w, int b0, int b1)
     w.bubbles(t0, t0 + 1.2, 12.0, 0xB0B1u);
     w.bubbles(t0 + 1.2, W::time(b1 - 1), 1.3, 0xB0B2u);
 
-    setMix(w, Bus::Drums, t0, 1800, 1.0, 0.2, 0.05, 0.0);
+    setMix(w, Bus::Drums, t0, 3200, 1.0, 0.2, 0.05, 0.0);
     setMix(w, Bus::Bass, t0, 700, 1.0, 0.0, 0.0, 0.2);
-    setMix(w, Bus::Lead, t0, 1900, 1.0, 0.45, 0.35, 0.0);
-    setMix(w, Bus::Arp, t0, 2200, 1.0, 0.5, 0.45, 0.0);
+    setMix(w, Bus::Lead, t0, 2600, 1.0, 0.45, 0.35, 0.0);
+    setMix(w, Bus::Arp, t0, 3500, 1.0, 0.5, 0.45, 0.0);
     setMix(w, Bus::Fx, t0, 20000, 1.0, 0.35, 0.2, 0.0);
     setMix(w, Bus::Pad, t0, 1100, 1.0, 0.5, 0.0, 0.25);
     // Slow swaying of the pad's muffle, like light through water.

@@ -18,6 +18,7 @@ public:
     {
     }
 
+    // First song frame inside the window, and the one just past it.
     int64_t begin() const { return m_begin; }
     int64_t end() const { return m_end; }
 

@@ -110,7 +110,7 @@ void acidBass(const Note& n, Canvas& c)
     });
 }
 
-// Five detuned saws spread across the stereo field plus a soft sub octave.
+// Five detuned saws spread across the stereo field plus a faint sub octave.
 void pad(const Note& n, Canvas& c)
 {
     static constexpr std::array<double, 5> kCents = {-15.0, -6.0, 0.0, 7.0, 16.0};
@@ -133,7 +133,7 @@ void pad(const Note& n, Canvas& c)
             r += s * pans[i].right;
         }
         subPhase += 0.5 * hz * kDt;
-        const float sub = static_cast<float>(sinCycles(subPhase) * 0.25);
+        const float sub = static_cast<float>(sinCycles(subPhase) * 0.1);
         return Pair{l * 0.16f + sub, r * 0.16f + sub};
     });
 }

@@ -33,6 +33,7 @@ public:
     // analyse() and apply() in one call.
     double process(StereoBuffer& signal, double inputGain = 1.0) const;
 
+    // The ceiling as a linear gain.
     double ceiling() const { return m_ceiling; }
 
 private:

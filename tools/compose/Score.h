@@ -60,6 +60,7 @@ struct Song {
     Curve fade{1.0};            // master gain, ends at 0 for the closing fade
     std::vector<Section> sections;
 
+    // The notes and the mix settings of one bus.
     std::vector<Note>& bus(Bus b) { return notes[static_cast<std::size_t>(b)]; }
     const std::vector<Note>& bus(Bus b) const { return notes[static_cast<std::size_t>(b)]; }
     BusMix& busMix(Bus b) { return mix[static_cast<std::size_t>(b)]; }

@@ -62,6 +62,7 @@ public:
     // per second, in small clusters; positions come from seed.
     void bubbles(double from, double to, double perSecond, uint32_t seed);
 
+    // The mix settings of a bus, for automation.
     BusMix& mix(Bus bus) { return m_song.busMix(bus); }
 
 private:
