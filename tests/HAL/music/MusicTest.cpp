@@ -6,12 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "HAL/Music.h"
 #include "framework/App_helpers.h"
