@@ -41,7 +41,7 @@ MemoryStream::MemoryStream(const char* data, int dataBufLen, bool ROM) : m_name(
     m_size = dataBufLen;
 }
 
-MemoryStream::MemoryStream(Ref<Stream> source, int len)
+MemoryStream::MemoryStream(Ref<Stream> source, int len, const char* endMessage)
 {
     ASSERT_MSG(source, "NULL pointer");
     m_name = source->getName();
@@ -52,7 +52,8 @@ MemoryStream::MemoryStream(Ref<Stream> source, int len)
     if (parent) {
         parent->requireReadable("MemoryStream::MemoryStream");
         if (len > parent->available())
-            throw IOException("MemoryStream::MemoryStream: Window runs past the end of the source", m_name);
+            throw IOException(endMessage ? endMessage : "MemoryStream::MemoryStream: Window runs past the end of the source",
+                              m_name);
         m_dataRef = parent->m_dataRef;
         m_ROMData = parent->m_ROMData ? parent->m_ROMData + parent->m_pos : nullptr;
         m_offset = parent->m_ROMData ? 0 : parent->m_offset + parent->m_pos;
@@ -60,7 +61,7 @@ MemoryStream::MemoryStream(Ref<Stream> source, int len)
         parent->m_pos += len;
         return;
     }
-    copyFrom(*source, len);
+    copyFrom(*source, len, endMessage);
 }
 
 MemoryStream::MemoryStream(Ref<Bytes> data) : m_dataRef(data), m_name(DEFAULT_NAME)
@@ -71,7 +72,7 @@ MemoryStream::MemoryStream(Ref<Bytes> data) : m_dataRef(data), m_name(DEFAULT_NA
 
 MemoryStream::~MemoryStream() noexcept(false) = default;
 
-void MemoryStream::copyFrom(Stream& source, int len)
+void MemoryStream::copyFrom(Stream& source, int len, const char* endMessage)
 {
     m_dataRef = VORNA3D_NEW Bytes();
     m_size = len;
@@ -86,9 +87,12 @@ void MemoryStream::copyFrom(Stream& source, int len)
     while (got < len) {
         if (got == m_dataRef->size())
             m_dataRef->setSizeForNativeType(static_cast<int>(std::min<int64_t>(len, 2 * int64_t(got))));
-        const int n = source.read(m_dataRef->data() + got, m_dataRef->size() - got);
+        // Never more than the source has: some streams throw for a short read.
+        const int available = source.available();
+        const int n = available <= 0 ? 0 : source.read(m_dataRef->data() + got, std::min(m_dataRef->size() - got, available));
         if (n <= 0)
-            throw IOException("MemoryStream::MemoryStream: Unexcepted end of the source stream", m_name);
+            throw IOException(endMessage ? endMessage : "MemoryStream::MemoryStream: Unexcepted end of the source stream",
+                              m_name);
         got += n;
     }
 }

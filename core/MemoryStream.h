@@ -26,8 +26,9 @@ public:
     // the source advances by `len`. From a read-mode memory stream the bytes
     // are shared, not copied; from any other stream they are read into an
     // owned buffer. The name is the source's. Throws IOException for a
-    // negative length or one that runs past the end of the source.
-    MemoryStream(Ref<Stream> source, int len);
+    // negative length or one that runs past the end of the source (with
+    // `endMessage` as its text when one is given).
+    MemoryStream(Ref<Stream> source, int len, const char* endMessage = nullptr);
     // A read-mode stream over all of `data` (shared, not copied). Requires data.
     explicit MemoryStream(Ref<Bytes> data);
     ~MemoryStream() noexcept(false) override;
@@ -64,7 +65,7 @@ private:
     void requireReadable(const char* operation) const;
     // Fills an owned buffer with `len` bytes read from a stream that is not
     // a memory stream.
-    void copyFrom(Stream& source, int len);
+    void copyFrom(Stream& source, int len, const char* endMessage);
 
     Ref<Bytes> m_dataRef;         // owned or shared bytes; null when borrowed
     String m_name;

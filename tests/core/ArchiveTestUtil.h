@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/Debug.h"
 #include "core/Exception.h"
 #include "core/MemoryStream.h"
 #include "core/Ref.h"
@@ -34,6 +36,19 @@
     } while (0)
 
 namespace archive_test {
+
+// Silences the engine log while in scope (the errors that the tests provoke
+// on purpose), leaving the test's own failure reports visible.
+class QuietLog {
+public:
+    QuietLog() : m_level(core::Debug::getDebugLevel()) { core::Debug::setDebugLevel(0); }
+    ~QuietLog() { core::Debug::setDebugLevel(m_level); }
+    QuietLog(const QuietLog&) = delete;
+    QuietLog& operator=(const QuietLog&) = delete;
+
+private:
+    uint32_t m_level;
+};
 
 // A fresh directory under the system's temporary directory, removed with
 // its contents when the object goes.
@@ -131,13 +146,17 @@ inline core::Ref<core::MemoryStream> memoryStream(const std::string& bytes, cons
     return stream;
 }
 
-// Everything `stream` delivers until a read returns 0.
+// Everything `stream` has, read in pieces of at most `chunk` bytes and
+// never more than it says is available (file streams throw for short reads).
 inline std::string readAll(core::Stream& stream, int chunk = 4096)
 {
     std::string out;
     std::string buffer(static_cast<size_t>(chunk), '\0');
     for (;;) {
-        const int n = stream.read(buffer.data(), chunk);
+        const int available = stream.available();
+        if (available <= 0)
+            break;
+        const int n = stream.read(buffer.data(), std::min(chunk, available));
         if (n <= 0)
             break;
         out.append(buffer.data(), static_cast<size_t>(n));

@@ -127,7 +127,7 @@ TEST_F(GZStreamTest, PeekAndAvailableDecodeAheadWithoutConsuming)
 
 TEST_F(GZStreamTest, CorruptAndTruncatedDataAreErrors)
 {
-    testing_support::LogCapture quiet;
+    QuietLog quiet;
     const std::string data = testBytes(50000, 13);
     const std::string packed = gzip(data);
 
@@ -156,7 +156,7 @@ TEST_F(GZStreamTest, CorruptAndTruncatedDataAreErrors)
 
 TEST_F(GZStreamTest, MisuseAndClosedStreams)
 {
-    testing_support::LogCapture quiet;
+    QuietLog quiet;
     Ref<MemoryStream> sink = VORNA3D_NEW MemoryStream();
     Ref<GZStream> writer = VORNA3D_NEW GZStream(sink);
     char buffer[4];

@@ -12,7 +12,6 @@
 #include "tests/core/ArchiveTestUtil.h"
 #include "tests/core/CoreTestUtil.h"
 #include "tests/support/EngineTest.h"
-#include "tests/support/LogCapture.h"
 
 using core::MemoryStream;
 using core::Ref;
@@ -60,7 +59,7 @@ private:
 
 TEST_F(MemoryStreamTest, ReadPeekAndTheEndOfTheData)
 {
-    testing_support::LogCapture quiet;
+    QuietLog quiet;
     const std::string bytes = testBytes(700, 1);
     Ref<MemoryStream> s = memoryStream(bytes);
     EXPECT_EQ(s->getName(), "test.tar");
@@ -99,7 +98,7 @@ TEST_F(MemoryStreamTest, ReadPeekAndTheEndOfTheData)
 
 TEST_F(MemoryStreamTest, BorrowedBytesAndWindowsShareTheirData)
 {
-    testing_support::LogCapture quiet;
+    QuietLog quiet;
     const std::string bytes = testBytes(1024, 2);
     Ref<MemoryStream> rom = VORNA3D_NEW MemoryStream(bytes.data(), 1024, true);
     EXPECT_EQ(rom->getName(), "Unnamed memory stream");
@@ -141,7 +140,7 @@ TEST_F(MemoryStreamTest, BorrowedBytesAndWindowsShareTheirData)
 
 TEST_F(MemoryStreamTest, WindowFromAnotherKindOfStreamCopiesAndChecksTheLength)
 {
-    testing_support::LogCapture quiet;
+    QuietLog quiet;
     const std::string bytes = testBytes(3 << 20, 3); // more than the first buffer guess
     Ref<TrickleStream> trickle = VORNA3D_NEW TrickleStream(bytes, 7000);
     Ref<MemoryStream> copy = VORNA3D_NEW MemoryStream(trickle, static_cast<int>(bytes.size()) - 5);
@@ -158,7 +157,7 @@ TEST_F(MemoryStreamTest, WindowFromAnotherKindOfStreamCopiesAndChecksTheLength)
 
 TEST_F(MemoryStreamTest, WriteModeGrowsAndOverwrites)
 {
-    testing_support::LogCapture quiet;
+    QuietLog quiet;
     Ref<MemoryStream> s = VORNA3D_NEW MemoryStream();
     EXPECT_EQ(s->write("hello world", 11), 11);
     EXPECT_EQ(s->getSeek(), 11);

@@ -1,0 +1,88 @@
+// FileStream over real files: reading, peeking, seeking, writing, and the
+// errors of short files, directories and closed streams.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "HAL/HALException.h"
+#include "core/FileStream.h"
+#include "tests/core/ArchiveTestUtil.h"
+#include "tests/support/EngineTest.h"
+
+using core::FileStream;
+using core::Ref;
+using namespace archive_test;
+
+namespace {
+
+class FileStreamTest : public testing_support::EngineTest {};
+
+} // namespace
+
+TEST_F(FileStreamTest, ReadPeekSeekAndShortFiles)
+{
+    QuietLog quiet;
+    TempDir dir;
+    const std::string bytes = testBytes(5000, 21);
+    writeFile(dir.file("data.bin"), bytes);
+
+    Ref<FileStream> s = VORNA3D_NEW FileStream(dir.file("data.bin").c_str(), "rb");
+    EXPECT_EQ(s->getName(), dir.file("data.bin").c_str());
+    EXPECT_EQ(s->available(), 5000);
+    char buffer[6000];
+    ASSERT_EQ(s->peek(buffer, 100), 100);
+    EXPECT_EQ(s->getSeek(), 0); // peek leaves the file position alone
+    ASSERT_EQ(s->read(buffer, 4000), 4000);
+    EXPECT_EQ(std::string(buffer, 4000), bytes.substr(0, 4000));
+    EXPECT_EQ(s->getSeek(), 4000);
+    EXPECT_EQ(s->available(), 1000);
+
+    EXPECT_IO_ERROR(s->peek(buffer, 1001), "FileStream::peek: Too small file");
+    EXPECT_IO_ERROR(s->read(buffer, -1), "Negative length");
+    EXPECT_EQ(s->read(buffer, 0), 0);
+    EXPECT_IO_ERROR(s->setSeek(5001), "FileStream::setSeek: Position out of range");
+    EXPECT_IO_ERROR(s->setSeek(-1), "FileStream::setSeek: Position out of range");
+    s->setSeek(4990);
+    EXPECT_EQ(s->available(), 10);
+    EXPECT_IO_ERROR(s->read(buffer, 11), "Failed to read correct ammount from native file");
+    EXPECT_EQ(s->available(), 0); // the short read took what was there
+}
+
+TEST_F(FileStreamTest, ClosedStreamsRefuseEverythingButClose)
+{
+    QuietLog quiet;
+    TempDir dir;
+    writeFile(dir.file("a"), "abc");
+    Ref<FileStream> s = VORNA3D_NEW FileStream(dir.file("a").c_str(), "rb");
+    s->close();
+    char buffer[4];
+    EXPECT_IO_ERROR(s->read(buffer, 1), "FileStream::read: Stream is closed");
+    EXPECT_IO_ERROR(s->peek(buffer, 1), "FileStream::peek: Stream is closed");
+    EXPECT_IO_ERROR(s->write(buffer, 1), "FileStream::write: Stream is closed");
+    EXPECT_IO_ERROR(s->setSeek(0), "FileStream::setSeek: Stream is closed");
+    EXPECT_IO_ERROR(s->getSeek(), "FileStream::getSeek: Stream is closed");
+    EXPECT_IO_ERROR(s->available(), "Stream is closed");
+    EXPECT_NO_THROW(s->close());
+}
+
+TEST_F(FileStreamTest, WritingAndFilesThatCannotBeOpened)
+{
+    QuietLog quiet;
+    TempDir dir;
+    {
+        Ref<FileStream> out = VORNA3D_NEW FileStream(dir.file("out.bin").c_str(), "wb");
+        EXPECT_EQ(out->write("hello ", 6), 6);
+        EXPECT_EQ(out->write("world", 5), 5);
+        EXPECT_EQ(out->getSeek(), 11);
+        out->close();
+    }
+    EXPECT_EQ(readFile(dir.file("out.bin")), "hello world");
+
+    EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.file("missing").c_str(), "rb")),
+                 HAL::HALException);
+    // A directory opens on Linux, but it is not a file.
+    EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.path().c_str(), "rb")), HAL::HALException);
+    EXPECT_IO_ERROR((void)Ref<FileStream>(VORNA3D_NEW FileStream((dir.path() + "/").c_str(), "rb")),
+                    "No file name");
+}
