@@ -40,12 +40,26 @@ Options parse(int argc, char** argv)
     return o;
 }
 
+// Fails before the long render when an output file cannot be created.
+void checkWritable(const std::string& path)
+{
+    const std::string probe = path + ".part";
+    std::FILE* f = std::fopen(probe.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error("cannot open " + probe + " for writing");
+    std::fclose(f);
+    std::remove(probe.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     try {
         const Options options = parse(argc, argv);
+        checkWritable(options.mp3);
+        if (!options.wav.empty())
+            checkWritable(options.wav);
         const auto started = std::chrono::steady_clock::now();
         const compose::StereoBuffer mix = compose::renderMix();
         const auto rendered = std::chrono::steady_clock::now();
