@@ -26,13 +26,13 @@ struct SDLMusicChannel::Playback {
         : clock(kind, rate, latencyFrames, stream.lengthUs, paused, now),
           ring(ringSamples),
           decoder(stream.decoder),
-          chunk(CHUNK_FRAMES * Mpg123Decoder::CHANNELS),
+          chunk(kind == MusicClock::Kind::DEVICE ? CHUNK_FRAMES * Mpg123Decoder::CHANNELS : 0),
           paused(paused)
     {
     }
 
     MusicClock clock;
-    AudioRing ring;
+    AudioRing ring;              // a token size when nothing is decoded
     Mpg123Decoder& decoder;      // the decoder thread's alone while it runs
     std::vector<int16_t> chunk;  // the decoder thread's buffer
     std::thread decoderThread;
