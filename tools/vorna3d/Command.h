@@ -1,0 +1,44 @@
+#pragma once
+// The tool's commands: one table entry each, with its usage line and the
+// function that runs it. A command runs inside a started engine and
+// reports failure by throwing; main prints the error.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorna3d_tool {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;   // arguments after the command name
+    const char* summary; // one line for --help
+    int minArgs;
+    int maxArgs; // -1: no limit
+    // Pool bytes the command needs for these arguments.
+    int64_t (*poolBytes)(const Args& args);
+    // Runs the command; returns the exit code. Throws on failure.
+    int (*run)(const Args& args);
+};
+
+// The commands, in --help order; ends with an entry whose name is null.
+extern const Command COMMANDS[];
+
+// The command called `name`, or null.
+const Command* findCommand(const std::string& name);
+
+// Commands (one source file each).
+int64_t archivePoolBytes(const Args& args);
+int64_t smallPoolBytes(const Args& args);
+int runLs(const Args& args);
+int runCat(const Args& args);
+int runPack(const Args& args);
+
+// A failure the tool itself detects (bad arguments, output errors).
+struct ToolError {
+    std::string message;
+};
+
+} // namespace vorna3d_tool

@@ -1,0 +1,22 @@
+#include "Command.h"
+
+namespace vorna3d_tool {
+
+const Command COMMANDS[] = {
+    {"ls", "ARCHIVE", "list the entries of a TAR archive (plain or gzipped): SIZE NAME per line", 1, 1,
+     archivePoolBytes, runLs},
+    {"cat", "ARCHIVE NAME", "write one entry of a TAR archive to standard output", 2, 2, archivePoolBytes, runCat},
+    {"pack", "OUT.tar[.gz] FILE...", "write the files into a ustar archive, gzipped when OUT ends in .gz", 2, -1,
+     smallPoolBytes, runPack},
+    {nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr},
+};
+
+const Command* findCommand(const std::string& name)
+{
+    for (const Command* command = COMMANDS; command->name; ++command)
+        if (name == command->name)
+            return command;
+    return nullptr;
+}
+
+} // namespace vorna3d_tool

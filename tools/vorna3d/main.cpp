@@ -1,0 +1,114 @@
+// vorna3d: the engine's command-line tool.
+//   vorna3d ls ARCHIVE
+//   vorna3d cat ARCHIVE NAME
+//   vorna3d pack OUT.tar[.gz] FILE...
+// Each command runs inside a started engine with a silent log; a failure
+// prints one line "vorna3d: TEXT" on standard error and exits with 1.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "Command.h"
+#include "Output.h"
+#include "core/Exception.h"
+#include "framework/App_helpers.h"
+#include "framework/FrameworkConfig.h"
+
+using namespace vorna3d_tool;
+
+namespace {
+
+constexpr int64_t MIN_POOL = 16 << 20;
+constexpr int64_t MAX_POOL = int64_t(3) << 29; // 1.5 GiB
+
+int fail(std::string message)
+{
+    for (char& c : message)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    std::fprintf(stderr, "vorna3d: %s\n", message.c_str());
+    return 1;
+}
+
+void printHelp()
+{
+    std::printf("usage: vorna3d COMMAND ARGS...\n\ncommands:\n");
+    for (const Command* command = COMMANDS; command->name; ++command)
+        std::printf("  %-5s %-22s %s\n", command->name, command->usage, command->summary);
+    std::printf("\n  --help                       this text\n");
+}
+
+// The text of whatever a command threw.
+std::string describe(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const ToolError& e) {
+        return e.message;
+    } catch (const AssertationFailedException& e) {
+        return std::string("internal check failed:") + (e.getMessage() ? e.getMessage() : "") + "in " +
+               (e.getFunction() ? e.getFunction() : "?");
+    } catch (const Vorna3DException& e) {
+        return e.what();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unexpected failure";
+    }
+}
+
+int runInEngine(const Command& command, const Args& args, int64_t poolBytes)
+{
+    framework::FrameworkConfig config;
+    config.memorySize = static_cast<int32_t>(poolBytes);
+    config.createConsole = 0;
+    config.debugLevel = 0; // the engine log would mix with the command's output; errors are reported here
+    try {
+        framework::initEngineClasses(&config);
+    } catch (...) {
+        return fail("cannot start the engine: " + describe(std::current_exception()));
+    }
+    int code = 1;
+    std::string error;
+    try {
+        code = command.run(args);
+        flushStdout();
+    } catch (...) {
+        error = describe(std::current_exception());
+    }
+    try {
+        framework::deInitEngineClasses();
+    } catch (...) {
+        if (error.empty())
+            error = "engine shut-down failed: " + describe(std::current_exception());
+    }
+    return error.empty() ? code : fail(error);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Args all(argv + 1, argv + argc);
+    if (all.empty())
+        return fail("no command given (see vorna3d --help)");
+    if (all[0] == "--help" || all[0] == "-h" || all[0] == "help") {
+        printHelp();
+        return 0;
+    }
+    const Command* command = findCommand(all[0]);
+    if (!command)
+        return fail("unknown command '" + all[0] + "' (see vorna3d --help)");
+    const Args args(all.begin() + 1, all.end());
+    const int count = static_cast<int>(args.size());
+    if (count < command->minArgs || (command->maxArgs >= 0 && count > command->maxArgs))
+        return fail(std::string("usage: vorna3d ") + command->name + " " + command->usage);
+
+    int64_t pool = command->poolBytes(args);
+    if (pool > MAX_POOL)
+        return fail("not enough memory for " + args[0]);
+    if (pool < MIN_POOL)
+        pool = MIN_POOL;
+    return runInEngine(*command, args, pool);
+}
