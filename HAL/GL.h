@@ -56,7 +56,7 @@
     X(PFNGLGETSHADERIVPROC, "glGetShaderiv", glGetShaderiv, SHADERS)                                    \
     X(PFNGLGETSHADERINFOLOGPROC, "glGetShaderInfoLog", glGetShaderInfoLog, SHADERS)                     \
     X(PFNGLCOMPILESHADERPROC, "glCompileShader", glCompileShader, SHADERS)                              \
-    X(PFNGLCLIENTACTIVETEXTUREARBPROC, "glClientActiveTexture", glClientActiveTexture, MULTITEXTURE)       \
+    X(PFNGLCLIENTACTIVETEXTUREARBPROC, "glClientActiveTexture", glClientActiveTexture, MULTITEXTURE)    \
     X(PFNGLDELETEFRAMEBUFFERSEXTPROC, "glDeleteFramebuffersEXT", glDeleteFramebuffers, FRAMEBUFFER_EXT) \
     X(PFNGLGENFRAMEBUFFERSEXTPROC, "glGenFramebuffersEXT", glGenFramebuffers, FRAMEBUFFER_EXT)          \
     X(PFNGLBINDFRAMEBUFFEREXTPROC, "glBindFramebufferEXT", glBindFramebuffer, FRAMEBUFFER_EXT)          \

@@ -165,7 +165,8 @@ void SDLDisplay::setFullscreen(bool on, int8_t color)
     SDL_DisplayMode mode;
     // The closest mode at least as large; a screen smaller than the request
     // has none, and its own mode is the best it can do.
-    const bool haveMode = SDL_GetClosestDisplayMode(screen, &wanted, &mode) || SDL_GetDesktopDisplayMode(screen, &mode) == 0;
+    const bool haveMode =
+        SDL_GetClosestDisplayMode(screen, &wanted, &mode) || SDL_GetDesktopDisplayMode(screen, &mode) == 0;
     if (!haveMode || SDL_SetWindowDisplayMode(window, &mode) != 0 ||
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
         Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (check display resolution)!\n");

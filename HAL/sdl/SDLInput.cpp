@@ -106,12 +106,18 @@ void SDLInput::writeInput(int32_t axis, float value)
         }
     }
 
+    // Where the pointer is now, asked of the window system: SDL's own mouse
+    // state only follows once the events of an earlier move are pumped.
     int x = 0;
     int y = 0;
-    if (window)
-        SDL_GetMouseState(&x, &y);
-    else
-        SDL_GetGlobalMouseState(&x, &y);
+    SDL_GetGlobalMouseState(&x, &y);
+    if (window) {
+        int left = 0;
+        int top = 0;
+        SDL_GetWindowPosition(window, &left, &top);
+        x -= left;
+        y -= top;
+    }
 
     auto place = [value](int extent) {
         const int at = static_cast<int>((value + 1.0f) * static_cast<float>(extent) / 2.0f);

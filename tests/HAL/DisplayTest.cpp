@@ -27,7 +27,10 @@ class DisplayTest : public testing_support::EngineTest {};
 class RecordingDisplay : public Display {
 public:
     using Display::Display;
-    void setFullscreen(bool on, int8_t color) override { calls.push_back(std::to_string(on) + "/" + std::to_string(color)); }
+    void setFullscreen(bool on, int8_t color) override
+    {
+        calls.push_back(std::to_string(on) + "/" + std::to_string(color));
+    }
     std::vector<std::string> calls;
 };
 

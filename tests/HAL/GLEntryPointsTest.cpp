@@ -90,7 +90,8 @@ TEST_F(GLEntryPointsTest, WithoutFramebufferObjectsTheirNamesAreNullWithWarnings
     const Load old = load("2.1 Mesa 10.0", "GL_ARB_multitexture GL_EXT_framebuffer_object_xyz");
     EXPECT_EQ(old.missing, 10);
     // The four EXT names are reported without their suffix.
-    for (const char* name : {"glDeleteFramebuffers", "glGenFramebuffers", "glBindFramebuffer", "glFramebufferTexture2D"})
+    for (const char* name :
+         {"glDeleteFramebuffers", "glGenFramebuffers", "glBindFramebuffer", "glFramebufferTexture2D"})
         EXPECT_EQ(count(old.log, std::string("WARNING |can not load ") + name + " function\n"), 1) << name;
     for (const char* name : FRAMEBUFFER_CORE)
         EXPECT_EQ(count(old.log, std::string("WARNING |can not load ") + name + " function\n"), 1) << name;

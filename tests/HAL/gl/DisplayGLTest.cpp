@@ -11,6 +11,7 @@
 
 #include "HAL/Display.h"
 #include "HAL/GL.h"
+#include "HAL/Input.h"
 #include "HAL/OGL_1_X.h"
 #include "HAL/System.h"
 #include "core/Globals.h"
@@ -254,4 +255,51 @@ TEST_F(DisplayGLTest, AnAdoptedWindowKeepsItsTitleAndOutlivesTheDisplay)
     EXPECT_EQ(SDL_GetWindowID(own) != 0, true); // still a window
     SDL_DestroyWindow(own);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+TEST_F(DisplayGLTest, WrittenMouseMovesWarpInsideTheFocusedWindow)
+{
+    std::unique_ptr<HAL::System> system(HAL::System::create(false));
+    HAL::DisplayConfig config = windowConfig(320, 200);
+    config.x = 200;
+    config.y = 100;
+    core::Ref<Display> display = Display::createDisplayHandle(config);
+    core::Ref<HAL::Input> mouse = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_MOUSE);
+    SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
+
+    // Without the focus the cursor is not the program's to move.
+    if (SDL_GetKeyboardFocus() != window) {
+        int before[2] = {};
+        int after[2] = {};
+        SDL_GetGlobalMouseState(&before[0], &before[1]);
+        mouse->writeInput(HAL::Input::AXIS_X, 0.9f);
+        SDL_GetGlobalMouseState(&after[0], &after[1]);
+        EXPECT_EQ(after[0], before[0]);
+        EXPECT_EQ(after[1], before[1]);
+    }
+
+    if (std::string(SDL_GetCurrentVideoDriver()) != "x11")
+        GTEST_SKIP() << "moving the cursor needs a window system (run under Xvfb)";
+    SDL_SetWindowInputFocus(window);
+    for (int i = 0; i < 100 && SDL_GetKeyboardFocus() != window; ++i) {
+        system->pumpMessages();
+        SDL_Delay(10);
+    }
+    ASSERT_EQ(SDL_GetKeyboardFocus(), window);
+
+    // Client coordinates: the middle of x, the bottom row of y, wherever the
+    // window is on the screen.
+    mouse->writeInput(HAL::Input::AXIS_X, 0.0f);
+    mouse->writeInput(HAL::Input::AXIS_Y, 1.0f);
+    mouse->writeInput(HAL::Input::AXIS_BUTTON_1, 1.0f);
+    for (int i = 0; i < 100 && mouse->readInput(HAL::Input::AXIS_BUTTON_1) == 0.0f; ++i) {
+        system->pumpMessages();
+        SDL_Delay(10);
+    }
+    EXPECT_EQ(mouse->readInput(HAL::Input::AXIS_BUTTON_1), 1.0f);
+    EXPECT_FLOAT_EQ(mouse->readInput(HAL::Input::AXIS_X), 160.0f / 320.0f);
+    EXPECT_FLOAT_EQ(mouse->readInput(HAL::Input::AXIS_Y), 199.0f / 200.0f);
+    mouse->writeInput(HAL::Input::AXIS_BUTTON_1, 0.0f);
+    system->pumpMessages();
+    EXPECT_EQ(mouse->readInput(HAL::Input::AXIS_BUTTON_1), 0.0f);
 }
