@@ -116,7 +116,7 @@ void snare(const Note& n, Canvas& c)
         high.process(x);
         band.process(x);
         const double noisy = (0.7 * high.high() + 0.6 * band.band()) * rattle.next() * std::min(1.0, t / 0.0008);
-        const float s = static_cast<float>(softClip(1.4 * (tone + noisy)) * 0.9 * v);
+        const float s = static_cast<float>(softClip(1.4 * (tone + noisy)) * 1.1 * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -216,7 +216,7 @@ void ride(const Note& n, Canvas& c)
         high.process(band.band());
         const double bell = sinCycles(3150.0 * t) * 0.12 * ping.next();
         const double env = std::min(1.0, t / 0.0008) * (0.3 * stick.next() + 0.7 * wash.next());
-        const float s = static_cast<float>((high.high() * env + bell) * 0.8 * v);
+        const float s = static_cast<float>((high.high() * env + bell) * 1.1 * v);
         return Pair{s * p.left, s * p.right};
     });
 }
@@ -229,8 +229,8 @@ void crash(const Note& n, Canvas& c)
     Svf highL, highR, toneL, toneR;
     highL.set(3600.0, 0.7);
     highR.set(3600.0, 0.7);
-    toneL.set(12000.0, 0.6);
-    toneR.set(12000.0, 0.6);
+    toneL.set(16000.0, 0.6);
+    toneR.set(16000.0, 0.6);
     Decay attack(0.05), wash(0.75);
     const float v = n.velocity;
     play(n, drumSoundingTime(n), c, [&](double t) {
@@ -239,7 +239,7 @@ void crash(const Note& n, Canvas& c)
         toneL.process(highL.high());
         toneR.process(highR.high());
         const double env = std::min(1.0, t / 0.001) * (0.35 * attack.next() + 0.65 * wash.next());
-        const float g = static_cast<float>(env * 0.85 * v);
+        const float g = static_cast<float>(env * 1.6 * v);
         return Pair{static_cast<float>(toneL.low()) * g, static_cast<float>(toneR.low()) * g};
     });
 }
