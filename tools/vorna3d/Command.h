@@ -35,6 +35,9 @@ int64_t smallPoolBytes(const Args& args);
 int runLs(const Args& args);
 int runCat(const Args& args);
 int runPack(const Args& args);
+int64_t imagePoolBytes(const Args& args);
+int runInfo(const Args& args);
+int runPixel(const Args& args);
 
 // A failure the tool itself detects (bad arguments, output errors).
 struct ToolError {

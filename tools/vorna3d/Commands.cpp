@@ -8,6 +8,9 @@ const Command COMMANDS[] = {
     {"cat", "ARCHIVE NAME", "write one entry of a TAR archive to standard output", 2, 2, archivePoolBytes, runCat},
     {"pack", "OUT.tar[.gz] FILE...", "write the files into a ustar archive, gzipped when OUT ends in .gz", 2, -1,
      smallPoolBytes, runPack},
+    {"info", "FILE", "describe an image file: Image2D FORMAT WIDTHxHEIGHT", 1, 1, imagePoolBytes, runInfo},
+    {"pixel", "FILE X Y [X Y]...", "the bytes of image pixels in hex (RRGGBB or RRGGBBAA), one line each", 3, -1,
+     imagePoolBytes, runPixel},
     {nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr},
 };
 
