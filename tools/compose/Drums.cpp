@@ -140,7 +140,7 @@ void clap(const Note& n, Canvas& c)
             env = std::max(env, 0.85 * std::exp(-(t - 0.031) / 0.11));
         bandL.process(noiseL.next());
         bandR.process(noiseR.next());
-        const float g = static_cast<float>(env * 1.8 * v);
+        const float g = static_cast<float>(env * std::min(1.0, t / 0.0005) * 1.8 * v);
         return Pair{static_cast<float>(bandL.band()) * g, static_cast<float>(bandR.band()) * g};
     });
 }
