@@ -23,48 +23,9 @@ double gainToDb(double gain)
     return 20.0 * std::log10(gain);
 }
 
-double softClip(double x)
-{
-    if (x >= 3.0)
-        return 1.0;
-    if (x <= -3.0)
-        return -1.0;
-    const double x2 = x * x;
-    return x * (27.0 + x2) / (27.0 + 9.0 * x2);
-}
-
-double sinCycles(double cycles)
-{
-    // Reduce to x in [-0.25, 0.25] cycles with the same sine.
-    double x = cycles - std::floor(cycles) - 0.5; // sin(2 pi c) = -sin(2 pi x)
-    if (x > 0.25)
-        x = 0.5 - x;
-    else if (x < -0.25)
-        x = -0.5 - x;
-    const double y = kTwoPi * x;
-    const double y2 = y * y;
-    const double s =
-        y * (1.0 + y2 * (-1.0 / 6.0 + y2 * (1.0 / 120.0 + y2 * (-1.0 / 5040.0 + y2 * (1.0 / 362880.0 - y2 / 39916800.0)))));
-    return -s;
-}
-
 Decay::Decay(double tauSeconds) : m_factor(std::exp(-1.0 / (tauSeconds * kSampleRate))) {}
 
 Noise::Noise(uint32_t seed) : m_state(seed != 0 ? seed : 0x9E3779B9u) {}
-
-float Noise::next()
-{
-    return unit() * 2.0f - 1.0f;
-}
-
-float Noise::unit()
-{
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    // Top 24 bits give an exactly representable float in [0, 1).
-    return static_cast<float>(m_state >> 8) * (1.0f / 16777216.0f);
-}
 
 uint32_t hashSeed(uint32_t a, uint32_t b, uint32_t c)
 {
@@ -163,18 +124,6 @@ void Svf::set(double cutoffHz, double q)
     m_a1 = 1.0 / (1.0 + g * (g + m_k));
     m_a2 = g * m_a1;
     m_a3 = g * m_a2;
-}
-
-void Svf::process(double in)
-{
-    const double v3 = in - m_ic2;
-    const double v1 = m_a1 * m_ic1 + m_a2 * v3;
-    const double v2 = m_ic2 + m_a2 * m_ic1 + m_a3 * v3;
-    m_ic1 = 2.0 * v1 - m_ic1;
-    m_ic2 = 2.0 * v2 - m_ic2;
-    m_low = v2;
-    m_band = v1;
-    m_high = in - m_k * v1 - v2;
 }
 
 void OnePole::setCutoff(double hz)

@@ -4,6 +4,7 @@
 // envelopes and filters. Everything is plain arithmetic on doubles/floats with
 // no global state, so the same call sequence always gives the same samples.
 
+#include <cmath>
 #include <cstdint>
 
 namespace compose {
@@ -20,10 +21,32 @@ double dbToGain(double db);
 double gainToDb(double gain);
 // Soft saturation: a rational approximation of tanh (within 2.5 % of it),
 // exactly +-1 beyond |x| = 3.
-double softClip(double x);
+inline double softClip(double x)
+{
+    if (x >= 3.0)
+        return 1.0;
+    if (x <= -3.0)
+        return -1.0;
+    const double x2 = x * x;
+    return x * (27.0 + x2) / (27.0 + 9.0 * x2);
+}
+
 // sin(2 pi cycles) by range reduction and a polynomial, accurate to about
 // 1e-6 and much cheaper than std::sin; plain arithmetic, so repeatable.
-double sinCycles(double cycles);
+inline double sinCycles(double cycles)
+{
+    // Reduce to x in [-0.25, 0.25] cycles with the same sine.
+    double x = cycles - std::floor(cycles) - 0.5; // sin(2 pi c) = -sin(2 pi x)
+    if (x > 0.25)
+        x = 0.5 - x;
+    else if (x < -0.25)
+        x = -0.5 - x;
+    const double y = kTwoPi * x;
+    const double y2 = y * y;
+    const double s =
+        y * (1.0 + y2 * (-1.0 / 6.0 + y2 * (1.0 / 120.0 + y2 * (-1.0 / 5040.0 + y2 * (1.0 / 362880.0 - y2 / 39916800.0)))));
+    return -s;
+}
 
 // Exponential decay from 1 with time constant tau seconds, one sample per
 // call: a multiplication instead of an exp() per sample.
@@ -50,9 +73,16 @@ public:
     // Requires nothing; a seed of 0 is replaced by a fixed non-zero value.
     explicit Noise(uint32_t seed);
     // Next sample, uniform in [-1, 1).
-    float next();
+    float next() { return unit() * 2.0f - 1.0f; }
     // Next value, uniform in [0, 1).
-    float unit();
+    float unit()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        // Top 24 bits give an exactly representable float in [0, 1).
+        return static_cast<float>(m_state >> 8) * (1.0f / 16777216.0f);
+    }
 
 private:
     uint32_t m_state;
@@ -103,7 +133,17 @@ public:
     // Sets cutoff (clamped to 10 Hz .. 0.45 * sample rate) and resonance Q (> 0).
     void set(double cutoffHz, double q);
     // Filters one sample; the three outputs are available afterwards.
-    void process(double in);
+    void process(double in)
+    {
+        const double v3 = in - m_ic2;
+        const double v1 = m_a1 * m_ic1 + m_a2 * v3;
+        const double v2 = m_ic2 + m_a2 * m_ic1 + m_a3 * v3;
+        m_ic1 = 2.0 * v1 - m_ic1;
+        m_ic2 = 2.0 * v2 - m_ic2;
+        m_low = v2;
+        m_band = v1;
+        m_high = in - m_k * v1 - v2;
+    }
     double low() const { return m_low; }
     double band() const { return m_band; }
     double high() const { return m_high; }
