@@ -1,0 +1,50 @@
+#include "demo/DemoMusic.h"
+
+#include <cstring>
+#include <string>
+
+#include "HAL/System.h"
+
+namespace {
+
+void printLine(const char* text)
+{
+    HAL::System::printf(static_cast<int>(std::strlen(text)), text);
+}
+
+} // namespace
+
+DemoMusic* DemoMusic::start(const char* fileName)
+{
+    const std::string path = HAL::pathBesideProgram(fileName);
+    const HAL::MusicStart music = HAL::startMusicPaused(path.c_str());
+    switch (music.failedStep) {
+    case HAL::MusicStart::NONE:
+        return new DemoMusic(music);
+    case HAL::MusicStart::SYSTEM:
+        printLine("FMOD ERROR!\n");
+        return nullptr;
+    case HAL::MusicStart::STREAM:
+    case HAL::MusicStart::PLAY:
+        printLine("MUSIC NOT FOUND!\n");
+        return nullptr;
+    }
+    return nullptr;
+}
+
+DemoMusic::~DemoMusic()
+{
+    m_music.channel->stop();
+    m_music.system->release();
+}
+
+void DemoMusic::play()
+{
+    m_music.channel->setPaused(false);
+}
+
+uint32_t DemoMusic::getPositionMs()
+{
+    m_music.channel->getPosition(&m_positionMs); // leaves the value alone on failure
+    return m_positionMs;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The demo's soundtrack: started paused before the engine exists, un-paused
+// when loading ends; its playback position is the timeline's clock.
+
+#include <cstdint>
+
+#include "HAL/Music.h"
+
+class DemoMusic {
+public:
+    // Opens `fileName` beside the program as a stream and starts it paused.
+    // On failure prints "FMOD ERROR!" (no music system) or "MUSIC NOT FOUND!"
+    // (no playable file) on the console, which works before the engine log
+    // exists, and returns null.
+    static DemoMusic* start(const char* fileName = "override.mp3");
+
+    // Stops the channel and releases the music system.
+    ~DemoMusic();
+    DemoMusic(const DemoMusic&) = delete;
+    DemoMusic& operator=(const DemoMusic&) = delete;
+
+    // Starts playback.
+    void play();
+    // The position the listener hears, in milliseconds; when the query fails
+    // the last known position stays in use.
+    uint32_t getPositionMs();
+
+private:
+    explicit DemoMusic(const HAL::MusicStart& music) : m_music(music) {}
+
+    HAL::MusicStart m_music;
+    uint32_t m_positionMs = 0;
+};
