@@ -78,6 +78,7 @@ void throwParseError(const core::String& streamName, const char* message)
 
 void load(const core::String& fileName, core::Vector<core::Ref<Object3D>>& objects)
 {
+    objects.clear();
     core::FileSystem* fileSystem = core::FileSystem::get();
     if (!fileSystem->exists(fileName, core::Archive::OPEN_READ)) {
         core::String message;

@@ -17,8 +17,8 @@ namespace render {
 // The 12-byte identifier that opens every scene file.
 extern const unsigned char M3G_FILE_IDENTIFIER[12];
 
-// Opens `fileName` through the engine file system and loads it as the
-// stream form does. A name the file system cannot read is a parse error
+// Empties `objects`, opens `fileName` through the engine file system and
+// loads it as the stream form does. A name the file system cannot read is a parse error
 // ("Loader can not load file, because file system does not have access to
 // read file: ..."). Throws IOException for every data error.
 void load(const core::String& fileName, core::Vector<core::Ref<Object3D>>& objects);
