@@ -10,29 +10,14 @@
 #include <vector>
 
 #include "core/Exception.h"
+#include "tests/support/FailsWith.h"
 #include "core/Vector.h"
 #include "render/Transform.h"
 #include "slmath/slmath.h"
 
 namespace render_test {
 
-// Runs `action` and succeeds when it throws AssertationFailedException with
-// exactly `message`, reported from `function`.
-template <class Action>
-::testing::AssertionResult failsWith(Action action, const char* message, const char* function)
-{
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        const std::string got = e.getMessage() ? e.getMessage() : "(null)";
-        const std::string in = e.getFunction() ? e.getFunction() : "(null)";
-        if (got == message && in == function)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "reported \"" << got << "\" in " << in << ", expected \"" << message << "\" in " << function;
-    }
-    return ::testing::AssertionFailure() << "no assertion reported, expected \"" << message << "\" in " << function;
-}
+using testing_support::failsWith;
 
 // The image of the point (x, y, z) under `t`, as (x, y, z, w).
 inline slmath::vec4 apply(const render::Transform& t, float x, float y, float z)

@@ -8,27 +8,12 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "tests/support/FailsWith.h"
 #include "slmath/slmath.h"
 
 namespace slmath_test {
 
-// Runs `action` and succeeds when it throws AssertationFailedException with
-// exactly `message` and `function`.
-template <class Action>
-::testing::AssertionResult failsWith(Action action, const char* message, const char* function)
-{
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        const std::string got = e.getMessage() ? e.getMessage() : "(null)";
-        const std::string in = e.getFunction() ? e.getFunction() : "(null)";
-        if (got == message && in == function)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "reported \"" << got << "\" in " << in << ", expected \"" << message << "\" in " << function;
-    }
-    return ::testing::AssertionFailure() << "no assertion reported, expected \"" << message << "\" in " << function;
-}
+using testing_support::failsWith;
 
 inline ::testing::AssertionResult near(const slmath::vec3& a, const slmath::vec3& b, float tol)
 {
