@@ -115,7 +115,7 @@ void snare(const Note& n, Canvas& c)
         const double x = noise.next();
         high.process(x);
         band.process(x);
-        const double noisy = (0.7 * high.high() + 0.6 * band.band()) * rattle.next() * std::min(1.0, t / 0.0008);
+        const double noisy = (0.5 * high.high() + 0.6 * band.band()) * rattle.next() * std::min(1.0, t / 0.0008);
         const float s = static_cast<float>(softClip(1.4 * (tone + noisy)) * 1.1 * v);
         return Pair{s * p.left, s * p.right};
     });

@@ -151,7 +151,7 @@ void stab(const Note& n, Canvas& c)
     play(n, c, [&](double t) {
         if ((counter++ & 15) == 0)
             filter.set(300.0 + 5200.0 * n.velocity * std::exp(-t / 0.075), 1.8);
-        filter.process(0.45 * (sawA.next() + sawB.next()) + 0.25 * square.next());
+        filter.process(0.45 * (sawA.next() + sawB.next()) + 0.12 * square.next());
         const float s = static_cast<float>(softClip(1.3 * filter.low()) * 0.6);
         return Pair{s * p.left, s * p.right};
     });
@@ -186,7 +186,7 @@ void lead(const Note& n, Canvas& c)
         square.setFrequency(f * 0.5);
         if ((counter++ & 15) == 0)
             filter.set(1300.0 + 1000.0 * n.velocity + 2800.0 * std::exp(-t / 0.2), 1.1);
-        filter.process(0.5 * (sawA.next() + sawB.next()) + 0.3 * square.next());
+        filter.process(0.5 * (sawA.next() + sawB.next()) + 0.18 * square.next());
         const float s = static_cast<float>(softClip(1.2 * filter.low()) * 0.55);
         return Pair{s * p.left, s * p.right};
     });
