@@ -40,6 +40,8 @@ Globals::~Globals() noexcept(false)
 {
     ASSERT(!m_debug);
     ASSERT(!m_memoryManager);
+    ASSERT(m_g3d.size() == 0);
+    ASSERT(!m_g3dText3DAppearance);
     ASSERT(!m_system);
     ASSERT(!m_fileSystem);
     ASSERT(!m_displays);

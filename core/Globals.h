@@ -3,6 +3,11 @@
 // Globals::get(). initEngineClasses and deInitEngineClasses (framework/
 // App_helpers.h) create and destroy the services in a fixed order.
 
+#include "core/Allocators.h"
+#include "core/Object.h"
+#include "core/Ref.h"
+#include "core/Vector.h"
+
 namespace HAL {
 class Display;
 class System;
@@ -13,10 +18,6 @@ namespace core {
 struct DebugInfo;
 class FileSystem;
 class MemoryManager;
-template <class T>
-struct Vorna3dAllocator;
-template <class T, class A>
-class Vector;
 
 class Globals {
 public:
@@ -34,7 +35,16 @@ public:
 
     DebugInfo* m_debug = nullptr;
     MemoryManager* m_memoryManager = nullptr;
+    // Every Graphics3D object created (render::Graphics3D registers itself
+    // through Graphics3D::registerInstance; getInstance reads the list). The
+    // list holds references; its storage comes from the heap, not the pool.
+    // Core cannot name render classes, so the entries are typed as their
+    // core::Object base: only render::Graphics3D objects are ever added.
+    Vector<Ref<Object>, NativeAllocator<Ref<Object>>> m_g3d;
     HAL::System* m_system = nullptr;
+    // The render::Appearance shared by 3D text, created on first use (held
+    // as its core::Object base, as m_g3d is).
+    Ref<Object> m_g3dText3DAppearance;
     // The engine's file system, created on first use (holds one reference).
     FileSystem* m_fileSystem = nullptr;
     // The open displays (not owned), in creation order; the list itself

@@ -31,6 +31,13 @@ void deleteDisplayList(core::Globals* globals)
     globals->m_displays = nullptr;
 }
 
+// The Graphics3D list and the shared 3D-text appearance hold pool objects.
+void releaseGraphicsObjects(core::Globals* globals)
+{
+    globals->m_g3d.clear();
+    globals->m_g3dText3DAppearance = nullptr;
+}
+
 // Stops whatever services a failed start-up had already started, so that
 // the process is back to "no engine" and a later start can succeed.
 void undoPartialStart()
@@ -38,6 +45,7 @@ void undoPartialStart()
     if (!core::Globals::exists())
         return;
     core::Globals* globals = core::Globals::get();
+    releaseGraphicsObjects(globals);
     deleteDisplayList(globals);
     delete globals->m_memoryManager;
     globals->m_memoryManager = nullptr;
@@ -107,10 +115,15 @@ void deInitEngineClasses()
     ASSERT(globals->m_system);
     ASSERT(globals->m_debug);
 
+    // The Graphics3D objects die here unless someone else still holds one.
+    globals->m_g3d.clear();
+
     core::Debug::setOutputFile(nullptr);
 
     // Delete the file system, if any: its archives hold pool memory.
     core::FileSystem::deInitClass();
+
+    globals->m_g3dText3DAppearance = nullptr;
 
     deleteDisplayList(globals);
 

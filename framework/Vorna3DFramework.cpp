@@ -34,6 +34,7 @@ Vorna3DFramework::Vorna3DFramework(const FrameworkConfig* config)
     try {
         initEngineClasses(&m_config);
         engineStarted = true;
+        core::Globals::get()->m_g3d.clear();
         startEngine();
     } catch (const Vorna3DException& e) {
         std::printf("INIT ERROR : %s FILE : %s LINE : %d\n", e.what(), e.getFile() ? e.getFile() : "UNKNOWN",
