@@ -9,6 +9,9 @@
 
 namespace render {
 
+class Appearance;
+class Group;
+class Mesh;
 class Object3D;
 class VertexBuffer;
 
@@ -22,6 +25,18 @@ int getRefsObject3D(Object3D* obj, core::Vector<Object3D*>* refs);
 // The arrays of `obj`: positions, normals, colors, then each texture unit's
 // coordinates in unit order. Requires obj (" obj ").
 int getRefsVertexBuffer(VertexBuffer* obj, core::Vector<Object3D*>* refs);
+
+// For a World its background and active camera first; then, for a Group
+// or a World, the children in order. Requires obj (" obj ").
+int getRefsGroupAndWorld(Group* obj, core::Vector<Object3D*>* refs);
+
+// The compositing mode, material, polygon mode and fog, then each texture
+// in unit order. Requires obj (" obj ").
+int getRefsAppearance(Appearance* obj, core::Vector<Object3D*>* refs);
+
+// Per submesh its appearance and then its index buffer, and last the
+// vertex buffer. Requires obj (" obj ").
+int getRefsMesh(Mesh* obj, core::Vector<Object3D*>* refs);
 
 // Appends `ref` to `refs` (when given) unless it is null; returns 1 for a
 // non-null reference, else 0. For the classes' own listings.

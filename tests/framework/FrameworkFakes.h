@@ -16,6 +16,7 @@
 #include "framework/FrameworkConfig.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/Graphics3D.h"
+#include "tests/support/NullGraphics3D.h"
 
 namespace framework_fakes {
 
@@ -64,7 +65,7 @@ private:
     Journal* m_journal;
 };
 
-class FakeGraphics3D : public render::Graphics3D {
+class FakeGraphics3D : public testing_support::NullGraphics3D {
 public:
     explicit FakeGraphics3D(Journal* journal) : m_journal(journal) {}
     ~FakeGraphics3D() noexcept(false) override;

@@ -16,11 +16,13 @@
 #include "framework/ProgramEntry.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/Graphics3D.h"
+#include "tests/support/NullGraphics3D.h"
 
 namespace {
 
 // The least a renderer does: owns the context on the display and presents.
-class ClearGraphics : public render::Graphics3D {
+// The renderer's back-end slots stay no-ops: this program draws with GL itself.
+class ClearGraphics : public testing_support::NullGraphics3D {
 public:
     ~ClearGraphics() noexcept(false) override
     {
