@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "HAL/Display.h"
+#include "core/MemoryManager.h"
 #include "core/Ref.h"
 #include "core/Vector.h"
 #include "render/Appearance.h"
@@ -329,4 +330,16 @@ TEST_F(WorldRenderTest, LightingSwitchedOffSendsNoLight)
     EXPECT_EQ(g3d->getLightCount(), 2);
     EXPECT_EQ(g3d->sequence(), "POCOODDDD");
     EXPECT_FALSE(g3d->getLightConfig(0).valid);
+}
+
+TEST_F(WorldRenderTest, SteadyFramesAllocateNothing)
+{
+    SmallWorld s;
+    auto allocations = [] { return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocationCount; };
+    for (int frame = 0; frame < 2; ++frame)
+        g3d->render(Graphics3D::RENDER_ALL, s.world.get(), Transform());
+    const auto before = allocations();
+    for (int frame = 0; frame < 5; ++frame)
+        g3d->render(Graphics3D::RENDER_ALL, s.world.get(), Transform());
+    EXPECT_EQ(allocations(), before);
 }
