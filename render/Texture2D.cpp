@@ -1,13 +1,31 @@
 #include "render/Texture2D.h"
 
 #include "render/Image2D.h"
+#include "render/Image2D_Helpers.h"
 #include "render/Object3D_reference_helpers.h"
 
 namespace render {
 
-Texture2D::Texture2D(Image2D* image) : m_image(image) {}
+Texture2D::Texture2D(Image2D* image)
+{
+    if (image)
+        setImage(image);
+}
 
-Texture2D::Texture2D(const Texture2D& other) : Transformable(other)
+Texture2D::Texture2D(const Texture2D& other)
+    : Transformable(other),
+      m_blendColor(other.m_blendColor),
+      m_width(other.m_width),
+      m_height(other.m_height),
+      m_format(other.m_format),
+      m_paddedWidth(other.m_paddedWidth),
+      m_paddedHeight(other.m_paddedHeight),
+      m_blending(other.m_blending),
+      m_wrappingS(other.m_wrappingS),
+      m_wrappingT(other.m_wrappingT),
+      m_levelFilter(other.m_levelFilter),
+      m_imageFilter(other.m_imageFilter),
+      m_paddingScaleSet(other.m_paddingScaleSet)
 {
     ASSERT_MSG(other.m_image, "can not duplicate Texture2D because source texture does not have an image");
     m_image = core::Ref<Image2D>(static_cast<Image2D*>(other.m_image->duplicate()));
@@ -28,7 +46,89 @@ int Texture2D::getReferences(core::Vector<Object3D*>* refs)
 
 void Texture2D::setImage(Image2D* image)
 {
+    if (!image) {
+        m_image = nullptr;
+        return;
+    }
+    const int width = image->getWidth();
+    const int height = image->getHeight();
+    ASSERT_MSG(width > 0, "setImage failed because image width is <= 0");
+    ASSERT_MSG(height > 0, "setImage failed because image height is <= 0");
+    const int paddedWidth = Image2D_Helpers::getNextPowerOfTwo(width);
+    const int paddedHeight = Image2D_Helpers::getNextPowerOfTwo(height);
+    m_width = width;
+    m_height = height;
+    m_paddedWidth = paddedWidth;
+    m_paddedHeight = paddedHeight;
+    // Coordinates 0..1 address the image inside the padded texture. A scale
+    // set for an earlier padded image is undone for an image that needs none.
+    if (width != paddedWidth || height != paddedHeight) {
+        setScale(float(width) / float(paddedWidth), float(height) / float(paddedHeight), 1.f);
+        m_paddingScaleSet = true;
+    } else if (m_paddingScaleSet) {
+        setScale(1.f, 1.f, 1.f);
+        m_paddingScaleSet = false;
+    }
+    createTexture(image);
+}
+
+int Texture2D::getWidth() const
+{
+    ASSERT(m_width > 0);
+    return m_width;
+}
+
+int Texture2D::getHeight() const
+{
+    ASSERT(m_height > 0);
+    return m_height;
+}
+
+void Texture2D::setBlending(int func)
+{
+    ASSERT_MSG(func >= FUNC_ADD && func <= FUNC_KEEP, "IllegalArgumentException");
+    m_blending = func;
+}
+
+void Texture2D::setBlendColor(uint32_t color)
+{
+    ASSERT_MSG(color < 0xFF000000u, "setBlendColor color value is invalid (use RGB)");
+    m_blendColor = color;
+}
+
+void Texture2D::setWrapping(int wrapS, int wrapT)
+{
+    const auto valid = [](int wrap) { return wrap == WRAP_CLAMP || wrap == WRAP_REPEAT; };
+    ASSERT_MSG(valid(wrapS) && valid(wrapT), "IllegalArgumentException");
+    m_wrappingS = wrapS;
+    m_wrappingT = wrapT;
+}
+
+void Texture2D::setFiltering(int levelFilter, int imageFilter)
+{
+    ASSERT_MSG(levelFilter >= FILTER_BASE_LEVEL && levelFilter <= FILTER_NEAREST, "IllegalArgumentException");
+    ASSERT_MSG(imageFilter == FILTER_LINEAR || imageFilter == FILTER_NEAREST, "IllegalArgumentException");
+    m_levelFilter = levelFilter;
+    m_imageFilter = imageFilter;
+}
+
+int Texture2D::getTextureID() const
+{
+    ASSERT_MSG(false, "Dummy textrure was tried to render");
+    return 0;
+}
+
+void Texture2D::applyWrapping() {}
+
+void Texture2D::applyFilters() {}
+
+void Texture2D::bindFBOandRBO() {}
+
+void Texture2D::createTexture(Image2D* image)
+{
+    ASSERT(image);
     m_image = image;
+    m_format = image->getFormat();
 }
 
 } // namespace render
