@@ -1,13 +1,20 @@
 #include "render/Graphics3D.h"
 
 #include "HAL/Display.h"
+#include "HAL/System.h"
 #include "core/Debug.h"
 #include "core/Globals.h"
+#include "render/Appearance.h"
 #include "render/Background.h"
 #include "render/Camera.h"
+#include "render/CompositingMode.h"
 #include "render/IndexBuffer.h"
 #include "render/Light.h"
+#include "render/Mesh.h"
 #include "render/Node.h"
+#include "render/PolygonMode.h"
+#include "render/RenderTarget.h"
+#include "render/Texture2D.h"
 #include "render/VertexBuffer.h"
 
 namespace render {
@@ -15,6 +22,7 @@ namespace render {
 namespace {
 
 constexpr float BYTE_TO_UNIT = 0.003921569f; // 1 / 255
+constexpr uint32_t FPS_INTERVAL_MS = 1000;
 
 } // namespace
 
@@ -40,14 +48,87 @@ Graphics3D* Graphics3D::getInstance()
     return static_cast<Graphics3D*>(list[0].get());
 }
 
+const char* Graphics3D::getBackendName() const
+{
+    switch (m_backendType) {
+    case BACKEND_OPENGL_ES_1: return "OPENGL";
+    case BACKEND_OPENGL_SHADERS: return "OPENGL SHADERS";
+    case BACKEND_DIRECT3DMOBILE: return "DIRECT3DMOBILE";
+    default: return "UNKNOWN";
+    }
+}
+
 void Graphics3D::configGraphics3D(HAL::Display* display, const Graphics3DConfig& config)
 {
     ASSERT_MSG(display, "configGraphics3D failed because display is 0");
     m_display = display;
     m_GraphicsConfig = config;
-    m_displayWidth = display->getConfig().width;
-    m_displayHeight = display->getConfig().height;
     createContext();
+    readGraphics3DConfig();
+    createInternalObjects();
+}
+
+void Graphics3D::readGraphics3DConfig()
+{
+    ASSERT_MSG(!m_configRead, "You can not call readGraphics3DConfig because object is already initialized");
+    m_configRead = true;
+    m_properties = Graphics3DProperties();
+    if (!m_display) {
+        core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OGLES_Graphics3D created without functionality\n");
+        return;
+    }
+    m_scratchColor[0] = m_scratchColor[1] = m_scratchColor[2] = m_scratchColor[3] = 0.f;
+    m_displayWidth = m_display->getConfig().width;
+    m_displayHeight = m_display->getConfig().height;
+    ASSERT_MSG(checkError("readGraphics3DConfig"), "OpenGLES error");
+
+    updateProperties();
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportWidth     = %d\n", m_properties.maxViewportWidth);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportHeight    = %d\n", m_properties.maxViewportHeight);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportDimension = %d\n",
+                        m_properties.maxViewportDimension);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxTextureDimension  = %d\n",
+                        m_properties.maxTextureDimension);
+    ASSERT_MSG(m_properties.maxViewportWidth > 0, "maxViewportWidth <= 0");
+    ASSERT_MSG(m_properties.maxViewportHeight > 0, "maxViewportHeight <= 0");
+    ASSERT_MSG(m_properties.maxViewportDimension > 0, "maxViewportDimension <= 0");
+    ASSERT_MSG(m_properties.maxTextureDimension > 0, "maxTextureDimension <= 0");
+    ASSERT_MSG(checkError("readGraphics3DConfig"), "OpenGLES error");
+
+    resetLights();
+    initRenderState();
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "Graphics3D: setGraphics3DDefaults\n");
+    setViewport(m_displayWidth, m_displayHeight);
+    setDepthRange(0.f, 1.f);
+    ASSERT_MSG(checkError("readGraphics3DConfig"), "OpenGLES error");
+}
+
+void Graphics3D::createInternalObjects()
+{
+    if (!m_display)
+        return;
+    ASSERT(m_camera2DForBackground.get() == 0);
+    ASSERT(m_displayWidth > 0);
+    ASSERT(m_displayHeight > 0);
+
+    if (m_cameraLightPending && m_GraphicsConfig.cameraLight) {
+        m_cameraLightPending = false;
+        m_cameraLight = VORNA3D_NEW Light();
+        m_cameraLight->setMode(Light::DIRECTIONAL);
+    }
+    m_camera2DForBackground = VORNA3D_NEW Camera();
+    resetGraphics3D();
+
+    ASSERT(m_defaultAppearance.get() == 0);
+    core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
+    polygonMode->setCulling(PolygonMode::CULL_NONE);
+    core::Ref<CompositingMode> compositing = VORNA3D_NEW CompositingMode();
+    compositing->setBlending(CompositingMode::ALPHA);
+    compositing->setDepthTestEnable(true);
+    compositing->setDepthWriteEnable(false);
+    m_defaultAppearance = VORNA3D_NEW Appearance();
+    m_defaultAppearance->setPolygonMode(polygonMode.get());
+    m_defaultAppearance->setCompositingMode(compositing.get());
 }
 
 void Graphics3D::resetGraphics3D()
@@ -56,12 +137,99 @@ void Graphics3D::resetGraphics3D()
     m_displayWidth = m_display->getConfig().width;
     m_displayHeight = m_display->getConfig().height;
     setViewport(m_displayWidth, m_displayHeight);
+    const float width = static_cast<float>(m_displayWidth);
+    const float height = static_cast<float>(m_displayHeight);
+    if (m_camera2DForBackground)
+        m_camera2DForBackground->setParallel(0.f, width, 0.f, height, 0.f, 1000.f);
+}
+
+void Graphics3D::setDeviceLimits(int maxViewportWidth, int maxViewportHeight, int maxTextureDimension,
+                                 int textureUnits)
+{
+    m_properties.maxViewportWidth = maxViewportWidth;
+    m_properties.maxViewportHeight = maxViewportHeight;
+    m_properties.maxViewportDimension = maxViewportWidth < maxViewportHeight ? maxViewportWidth : maxViewportHeight;
+    m_properties.maxTextureDimension = maxTextureDimension;
+    m_properties.numTextureUnits = textureUnits;
+}
+
+void Graphics3D::storeDepthRange(float nearPlane, float farPlane)
+{
+    // Both are checked before either is stored: a rejected call changes nothing.
+    ASSERT_MSG(nearPlane >= 0.f && nearPlane <= 1.f, "setDepthRange : near_range has invalid data");
+    ASSERT_MSG(farPlane >= 0.f && farPlane <= 1.f, "setDepthRange : far_range has invalid data");
+    m_depthRangeNear = nearPlane;
+    m_depthRangeFar = farPlane;
+}
+
+void Graphics3D::bindTarget(RenderTarget* target, bool depthBuffer, int hints)
+{
+    ASSERT_MSG(checkError("bindTarget"), "Graphics3D error before bindTarget");
+    ASSERT_MSG(!m_targetBound, "bindTarget : target is already bound");
+    ASSERT_MSG((hints & ~(HINT_DEFAULT | HINT_ANTIALIAS | HINT_DITHER | HINT_TRUE_COLOR | HINT_OVERWRITE)) == 0,
+               "bindTarget : hints are invalid");
+    ASSERT(m_display);
+    m_renderTarget = target;
+    m_hints = hints;
+    makeCurrent();
+    m_depthBufferEnabled = depthBuffer;
+    m_targetBound = true;
+    lowLevelBindTarget();
+}
+
+void Graphics3D::releaseTarget()
+{
+    ASSERT_MSG(m_targetBound, "releaseTarget : no target is bound");
+    ASSERT_MSG(checkError("releaseTarget"), "Graphics3D error before releaseTarget");
+    const bool toDisplay = !m_renderTarget;
+    lowLevelReleaseTarget();
+    if (toDisplay) {
+        finishDisplayFrame();
+        swapBuffers();
+        m_hints = HINT_DEFAULT;
+    }
+    m_renderTarget = nullptr;
+    m_targetBound = false;
+    ASSERT_MSG(checkError("releaseTarget"), "OpenGLES error after releaseTarget");
+}
+
+void Graphics3D::finishDisplayFrame()
+{
+    m_statistics = Statistics();
+    ++m_frameCounter;
+    ++m_framesThisSecond;
+    if (!m_GraphicsConfig.showStatistics && !m_GraphicsConfig.printFps)
+        return;
+    HAL::System* system = core::Globals::get()->m_system;
+    if (!system)
+        return;
+    const uint32_t now = system->getTime();
+    // Unsigned difference: correct across the clock's wrap-around.
+    if (now - m_lastFpsUpdate < FPS_INTERVAL_MS)
+        return;
+    m_lastFpsUpdate = now;
+    m_fps = m_framesThisSecond;
+    m_framesThisSecond = 0;
+    if (m_GraphicsConfig.printFps)
+        core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "FPS : %d\n", m_fps);
+}
+
+int Graphics3D::percentOf(int64_t value, int64_t total)
+{
+    if (total == 0)
+        return 0;
+    return static_cast<int>(static_cast<double>(value) / static_cast<double>(total) * 100.0);
 }
 
 void Graphics3D::setViewport(int width, int height)
 {
     ASSERT_MSG(width >= 0, "setViewport : width < 0");
     ASSERT_MSG(height >= 0, "setViewport : height < 0");
+    // The limits are known once the back end has read them.
+    if (m_properties.maxViewportWidth > 0)
+        ASSERT(width <= m_properties.maxViewportWidth);
+    if (m_properties.maxViewportHeight > 0)
+        ASSERT(height <= m_properties.maxViewportHeight);
     if (m_viewportX == 0 && m_viewportY == 0 && m_viewportWidth == width && m_viewportHeight == height)
         return;
     m_viewportX = 0;
@@ -105,6 +273,9 @@ void Graphics3D::setCamera(Camera* camera, const Transform& transform)
     if (camera && camera == m_camera.get() && m_cameraCacheValid &&
         camera->getProjectionMatrix() == m_cachedProjection && matrix == m_cachedCameraTransform)
         return;
+    // The camera light carries the camera's transform.
+    if (m_cameraLightIndex != -1)
+        setLight(m_cameraLightIndex, getLight(m_cameraLightIndex), transform);
     if (!camera) {
         m_camera = nullptr;
         m_cameraCacheValid = false;
@@ -122,7 +293,7 @@ void Graphics3D::setCamera(Camera* camera, const Transform& transform)
     m_viewTransform.set(view);
     m_camera = camera;
     m_cameraCacheValid = false;
-    ++m_cameraSetCount;
+    ++m_statistics.cameraSetCount;
     handleCamera();
 }
 
@@ -174,6 +345,8 @@ Light* Graphics3D::getLight(int index) const
 void Graphics3D::resetLights()
 {
     core::Debug::printf(core::DEBUG_LEVEL_RENDER, "resetLights\n");
+    m_cameraLightIndex = -1;
+    // clear() keeps the storage: a steady frame allocates nothing here.
     m_lights.clear();
     m_lightTransforms.clear();
     for (LightConfig& config : m_lightConfigs) {
@@ -246,6 +419,14 @@ bool Graphics3D::updateLights()
 {
     if (!m_GraphicsConfig.lighting)
         return true;
+    if (m_GraphicsConfig.cameraLight && m_cameraLight && m_cameraLightIndex == -1) {
+        // The camera light joins the list at the next free index, placed
+        // where the camera is.
+        m_cameraLight->setTransform(m_cameraTransform);
+        Transform placed;
+        m_cameraLight->getCompositeTransform(&placed);
+        m_cameraLightIndex = addLight(m_cameraLight.get(), placed);
+    }
     for (LightConfig& config : m_lightConfigs) {
         if (!config.dirty)
             continue;

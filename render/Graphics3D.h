@@ -1,15 +1,22 @@
 #pragma once
-// Graphics3D: the renderer facade. The application binds it to a display,
-// sets the camera and lights, clears, and renders nodes or raw submeshes
-// through it; scene nodes find it with getInstance. The class is abstract:
+// Graphics3D: the renderer facade. The application binds it to the window
+// or a render target, clears, sets the camera and lights, renders nodes, raw
+// submeshes and screen rectangles, and releases the target at the end of the
+// frame; scene nodes find it with getInstance. The class is abstract:
 // everything that touches the graphics API goes through the back-end slots
 // declared below, which the OpenGL back end implements. There is one
 // renderer per program; the back end registers itself in the engine globals
 // (registerInstance) when it is constructed.
 //
-// This part holds what the scene graph needs: the configuration, the
-// instance lookup, the camera with its cached matrices, the light list with
-// one LightConfig per GL light, clears and the two render calls.
+// A frame:
+//     g3d.setCamera(camera, cameraTransform);
+//     g3d.bindTarget(nullptr);        // the window (or a RenderTarget)
+//     g3d.clear(background);
+//     g3d.render(Graphics3D::RENDER_ALL, node, identity);
+//     g3d.releaseTarget();            // presents (or copies into the target)
+//
+// The screen-space helpers (rect, the background image drawn by clear, and
+// the mesh factories) are defined in Graphics3D_ScreenQuads.cpp.
 
 #include <cstdint>
 
@@ -17,6 +24,7 @@
 #include "core/Ref.h"
 #include "core/Vector.h"
 #include "render/Graphics3DConfig.h"
+#include "render/Graphics3DProperties.h"
 #include "render/LightConfig.h"
 #include "render/Transform.h"
 #include "slmath/slmath.h"
@@ -30,9 +38,13 @@ namespace render {
 class Appearance;
 class Background;
 class Camera;
+class Image2D;
 class IndexBuffer;
 class Light;
+class Mesh;
 class Node;
+class Object3D;
+class RenderTarget;
 class Texture2D;
 class VertexBuffer;
 
@@ -47,6 +59,36 @@ public:
     // GL lights, one LightConfig each.
     static constexpr int MAX_LIGHTS = 8;
 
+    // Hint bits of bindTarget. Antialiasing turns on line smoothing (and
+    // blending), dithering GL dithering; true colour and overwrite are
+    // accepted but do nothing.
+    static constexpr int HINT_DEFAULT = 1;
+    static constexpr int HINT_ANTIALIAS = 2;
+    static constexpr int HINT_DITHER = 4;
+    static constexpr int HINT_TRUE_COLOR = 8;
+    static constexpr int HINT_OVERWRITE = 16;
+
+    // createMesh flags; index buffer types are IndexBuffer's primitive types.
+    static constexpr int CREATEMESH_CREATE_DEFAULT_POLYGON = 1;
+    static constexpr int CREATE_MESH_CREATE_COLOR_ARRAY = 2;
+    static constexpr int CREATE_MESH_CREATE_NORMALS = 4;
+    static constexpr int CREATE_MESH_EMPTY = 8;
+
+    // Back-end types (getBackendType).
+    static constexpr int BACKEND_OPENGL_ES_1 = 1;
+    static constexpr int BACKEND_OPENGL_SHADERS = 2;
+    static constexpr int BACKEND_DIRECT3DMOBILE = 3;
+
+    // Per-frame counters, zeroed when a frame is released to the display.
+    struct Statistics {
+        int32_t triangles = 0;
+        int32_t cameraSetCount = 0; // cameras actually applied
+        int32_t buffersUsed = 0;    // dynamic buffers flushed
+        int32_t drawCalls = 0;
+        int32_t lines = 0;
+        int32_t shaderUniforms = 0;
+    };
+
     ~Graphics3D() noexcept(false) override;
 
     // The one registered renderer. Asserts "Graphics3D::getInstance failed
@@ -55,27 +97,66 @@ public:
     // or > 1 Graphics3D objects" when several are.
     static Graphics3D* getInstance();
 
-    // Binds the renderer to `display`, copies `config` and creates the
-    // drawing context (createContext). A back end extends it with its own
-    // start-up. Asserts "configGraphics3D failed because display is 0".
+    // Binds the renderer to `display`, copies `config`, creates the drawing
+    // context, reads the device limits, sets the default state, viewport
+    // (the display's size) and depth range (0, 1), and builds the internal
+    // objects (2D cameras, screen quad, default appearance, camera light).
+    // Asserts "configGraphics3D failed because display is 0"; a second call
+    // asserts "You can not call readGraphics3DConfig because object is
+    // already initialized"; "OpenGLES error" when the graphics API fails.
     virtual void configGraphics3D(HAL::Display* display, const Graphics3DConfig& config);
-    // Takes the display's current size and sets the viewport to it, after
-    // the window was resized. Asserts "can not reset Graphics because
-    // display is 0" before configGraphics3D.
+    // Takes the display's current size, sets the viewport to it and gives the
+    // 2D cameras the matching parallel projection, after the window was
+    // resized. Asserts "can not reset Graphics because display is 0" before
+    // configGraphics3D.
     virtual void resetGraphics3D();
 
     const Graphics3DConfig& getConfig() const { return m_GraphicsConfig; }
+    const Graphics3DProperties& getProperties() const { return m_properties; }
     HAL::Display* getDisplay() const { return m_display.get(); }
     int getDisplayWidth() const { return m_displayWidth; }
     int getDisplayHeight() const { return m_displayHeight; }
+    // BACKEND_OPENGL_ES_1 for the OpenGL back end; 0 for none.
+    int getBackendType() const { return m_backendType; }
+    // "OPENGL", "OPENGL SHADERS", "DIRECT3DMOBILE" or "UNKNOWN".
+    const char* getBackendName() const;
+
+    // Starts a frame on `target` (null: the display): makes the context
+    // current and remembers the depth-buffer switch and the hint bits
+    // (HINT_*). Asserts "Graphics3D error before bindTarget" when the
+    // graphics API reports an earlier error, " m_display " before
+    // configGraphics3D, "bindTarget : target is already bound" inside a
+    // frame and "bindTarget : hints are invalid" for unknown hint bits.
+    void bindTarget(RenderTarget* target, bool depthBuffer = true, int hints = HINT_DEFAULT);
+    // Ends the frame: on the display the statistics are counted and the
+    // frame is presented; on a render target the frame is copied into its
+    // texture. Asserts "releaseTarget : no target is bound" outside a frame,
+    // "Graphics3D error before releaseTarget" and "OpenGLES error after
+    // releaseTarget" when the graphics API reports an error.
+    void releaseTarget();
+    bool isTargetBound() const { return m_targetBound; }
+    // The bound render target; null for the display or outside a frame.
+    RenderTarget* getRenderTarget() const { return m_renderTarget.get(); }
+    bool isDepthBufferEnabled() const { return m_depthBufferEnabled; }
+    int getHints() const { return m_hints; }
 
     // Sets the viewport to (0, 0, width, height); nothing happens when it is
-    // unchanged. Asserts "setViewport : width < 0" / "setViewport : height < 0".
+    // unchanged. Asserts "setViewport : width < 0" / "setViewport : height < 0",
+    // " width <= m_properties.maxViewportWidth " and
+    // " height <= m_properties.maxViewportHeight " once the limits are known.
     void setViewport(int width, int height);
+    int getViewportX() const { return m_viewportX; }
+    int getViewportY() const { return m_viewportY; }
+    int getViewportWidth() const { return m_viewportWidth; }
+    int getViewportHeight() const { return m_viewportHeight; }
+    // The depth range; (-1, -1) before configGraphics3D.
+    float getDepthRangeNear() const { return m_depthRangeNear; }
+    float getDepthRangeFar() const { return m_depthRangeFar; }
 
     // Clears the target with the background's colour and clear switches, or
-    // to colour (0, 0, 0, 0) and depth without one. Asserts "OpenGLES error"
-    // when the back end reports an error.
+    // to colour (0, 0, 0, 0) and depth without one, and draws the
+    // background's image when it has one. The stencil buffer is always
+    // cleared. Asserts "OpenGLES error" when the back end reports an error.
     void clear(Background* background);
 
     // Stores `flags` and renders `node` with `transform` as its parent's
@@ -89,22 +170,56 @@ public:
     // The flags of the last render call.
     int getRenderFlags() const { return m_renderFlags; }
 
+    // Draws `texture` unlit on a screen rectangle. Corners are in units of
+    // the viewport (1 = full width or height) from the top-left corner, x to
+    // the right and y down: `topRight` and `bottomLeft`, so (1, 0), (0, 1)
+    // covers the whole target. The active camera is kept. Asserts "rect
+    // failed because texture parameter is 0".
+    void rect(const slmath::vec2& topRight, const slmath::vec2& bottomLeft, Texture2D* texture);
+
+    // A new unit quad (0,0,0)..(1,1,0) with texture coordinates putting image
+    // row 0 along its top edge; the caller holds it in a Ref. indexBufferType
+    // is IndexBuffer::TRIANGLE_LIST (two triangles) or LINE_LIST; flags is
+    // exactly one of CREATEMESH_CREATE_DEFAULT_POLYGON and CREATE_MESH_EMPTY
+    // (no indices in use), optionally with CREATE_MESH_CREATE_COLOR_ARRAY
+    // (opaque white) and CREATE_MESH_CREATE_NORMALS (zero). Asserts on other
+    // flags and "Graphics3D::createMesh failed because index buffer type is invalid".
+    Mesh* createMesh(int indexBufferType, int flags);
+    // A unit quad with the 2D appearance (no culling, alpha blending, no
+    // depth test or writes, white material) showing `textureOrImage`: a
+    // Texture2D is used as it is, an Image2D gets a new texture, null leaves
+    // texture unit 0 empty. The caller holds it in a Ref. Asserts
+    // " m_display != 0 " and " texture != 0 " for an object of another class.
+    Mesh* create2DPolygonWithDefaultAppearance(Object3D* textureOrImage);
+    // Makes the background quad show `image` (created on first use).
+    // Asserts " image != 0 " and " image != m_backgroundImage ".
+    void createBackgroundImagePolygon(Image2D* image);
+
+    // The internal objects (null before configGraphics3D).
+    Camera* getCamera2DForBackground() const { return m_camera2DForBackground.get(); }
+    Appearance* getDefaultAppearance() const { return m_defaultAppearance.get(); }
+    Mesh* getTexture2DMesh() const { return m_texture2DMesh.get(); }
+    Light* getCameraLight() const { return m_cameraLight.get(); }
+
     // Makes `camera` (null: none) the active camera, placed by `transform`.
-    // A call with the active camera and unchanged matrices does nothing.
-    // Asserts "setCamera : Components of the matrix are not valid numbers so
-    // transform not invertible" for a matrix that is not finite; throws
-    // ArithmeticException when it cannot be inverted.
+    // A call with the active camera and unchanged matrices does nothing. The
+    // camera light, once listed, follows the camera. Asserts "setCamera :
+    // Components of the matrix are not valid numbers so transform not
+    // invertible" for a matrix that is not finite; throws ArithmeticException
+    // when it cannot be inverted.
     void setCamera(Camera* camera, const Transform& transform);
     Camera* getCamera() const { return m_camera.get(); }
     // The active camera's world transform and its inverse (identity without a camera).
     const Transform& getCameraTransform() const { return m_cameraTransform; }
     const Transform& getViewTransform() const { return m_viewTransform; }
+    // The view matrix applied with the projection (the inverse camera transform).
+    const slmath::mat4& getViewMatrix() const { return m_viewMatrix; }
     // The projection in use (the camera's, times the correction matrix).
     const slmath::mat4& getProjectionMatrix() const { return m_cachedProjection; }
     // The same, transposed for GL.
     const slmath::mat4& getGLProjectionMatrix() const { return m_glProjection; }
     // Cameras actually set since the counters were last reset.
-    int getCameraSetCount() const { return m_cameraSetCount; }
+    int getCameraSetCount() const { return m_statistics.cameraSetCount; }
 
     // Appends `light` with its world transform and returns its index.
     // Asserts "light parameter is 0". Lights beyond MAX_LIGHTS are listed
@@ -116,10 +231,13 @@ public:
     // Asserts "getLight : index parameter is < 0" / "getLight : index parameter is too big".
     Light* getLight(int index) const;
     int getLightCount() const { return m_lights.size(); }
-    // Empties the light list, frees every LightConfig and switches all
-    // lights off (sendLightData(null)). Keeps the list's storage.
+    // The index of the camera light in the light list; -1 when not listed.
+    int getCameraLightIndex() const { return m_cameraLightIndex; }
+    // Empties the light list (the camera light too), frees every LightConfig
+    // and switches all lights off (sendLightData(null)). Keeps the list's storage.
     void resetLights();
-    // Sends every changed LightConfig to the back end; the back end calls it
+    // Lists the camera light when the configuration asks for one, then sends
+    // every changed LightConfig to the back end; the back end calls it
     // before each draw. Returns false when a send failed. Does nothing when
     // the configuration has lighting off.
     bool updateLights();
@@ -130,6 +248,17 @@ public:
     bool isLightingEnabled() const { return m_lightingEnabled; }
     void setLightingEnabled(bool enabled) { m_lightingEnabled = enabled; }
 
+    // The counters of the current frame.
+    const Statistics& getStatistics() const { return m_statistics; }
+    // Frames released to the display so far.
+    int getFrameCount() const { return m_frameCounter; }
+    // Frames in the last full second (counted with showStatistics or printFps).
+    int getFps() const { return m_fps; }
+    // `value` as a truncated percentage of `total` (0 when total is 0),
+    // computed in floating point: byte counts of a large pool times 100 do
+    // not fit in 32 bits.
+    static int percentOf(int64_t value, int64_t total);
+
     // `color` (0xAARRGGBB) as four floats in the renderer's scratch colour:
     // red, green and blue are byte / 255 * scale; alpha is 1 (colorToRGB) or
     // byte / 255 * scale (colorToRGBA). Valid until the next conversion.
@@ -138,7 +267,9 @@ public:
 
     // ---- Back-end slots, in slot order. ----
 
-    // Depth range; both values in [0, 1].
+    // Depth range. Asserts "setDepthRange : near_range has invalid data" /
+    // "setDepthRange : far_range has invalid data" unless each is in [0, 1];
+    // nothing changes then.
     virtual void setDepthRange(float nearPlane, float farPlane) = 0;
     // Shader programs; the fixed-function back end has none.
     virtual void setActiveShaderProgram(int program) = 0;
@@ -146,7 +277,8 @@ public:
     // 1 index data. Returns its id.
     virtual int createStaticBuffer(int kind, int size, const void* data) = 0;
     virtual void deleteStaticBuffer(int id) = 0;
-    // A new back-end texture of the given size; the caller holds it in a Ref.
+    // A new back-end texture; with a positive size it holds an RGBA image of
+    // that size (render-target textures). The caller holds it in a Ref.
     virtual Texture2D* createNewTexture(int width, int height) = 0;
     virtual int getActiveShaderProgram() = 0;
     // Presents the frame, makes the context current, creates the context.
@@ -155,7 +287,7 @@ public:
     virtual void createContext() = 0;
 
 protected:
-    // Clears colour (to r, g, b, a) and depth as asked.
+    // Clears colour (to r, g, b, a) and depth as asked, and the stencil.
     virtual void lowLevelClear(float r, float g, float b, float a, bool clearDepth, bool clearColor) = 0;
     // Draws one submesh with the world transform `transform`.
     virtual void lowLevelRender(VertexBuffer* vertices, IndexBuffer* triangles, Appearance* appearance,
@@ -170,10 +302,13 @@ protected:
     virtual void lowLevelSetViewport(int x, int y, int width, int height) = 0;
     // False (after logging) when the graphics API reports an error.
     virtual bool checkError(const char* where) = 0;
-    // Reads the device limits.
+    // Reads the device limits into the properties (setDeviceLimits).
     virtual void updateProperties() = 0;
     // One-time default state.
     virtual void initRenderState() = 0;
+    // Copies the lower-left width x height pixels of the frame into texture
+    // `textureId` at its origin. Asserts "can not render to texture because
+    // target texture format is invalid" unless format is an Image2D format.
     virtual void copyScreenToTexture(int textureId, int format, int width, int height) = 0;
 
     // Starts with no camera, no lights, eight free LightConfigs.
@@ -182,6 +317,13 @@ protected:
     // Appends this renderer to the engine's Graphics3D list. The back end's
     // constructor calls it. Requires the engine globals.
     void registerInstance();
+    void setBackendType(int type) { m_backendType = type; }
+
+    // Stores the device limits (maxViewportDimension is the smaller side).
+    void setDeviceLimits(int maxViewportWidth, int maxViewportHeight, int maxTextureDimension, int textureUnits);
+    // Validates and stores the depth range (see setDepthRange); nothing
+    // changes when a value is outside [0, 1].
+    void storeDepthRange(float nearPlane, float farPlane);
 
     // Applies the active camera: projection, view matrix, and every light
     // record marked for sending. Asserts "handleCamera failed. camera is missing".
@@ -189,12 +331,24 @@ protected:
     // Builds the LightConfig of light `index` (see addLight).
     void handleLight(const Transform* tr, Light* light, int index);
 
+    // The counters of the current frame, for the back end.
+    Statistics& statistics() { return m_statistics; }
+
 private:
     Graphics3D(const Graphics3D&) = delete;
     Graphics3D& operator=(const Graphics3D&) = delete;
 
+    // Defaults of the properties, the device limits and the default state.
+    void readGraphics3DConfig();
+    // The 2D cameras, the screen quad, the default appearance and the camera light.
+    void createInternalObjects();
+    // Per-frame bookkeeping of a frame released to the display: counters
+    // zeroed, frames counted, FPS updated once a second.
+    void finishDisplayFrame();
     // Builds `config` for `light` placed by `transform` as GL light `index`.
     void buildLightConfig(LightConfig& config, const Light& light, const Transform& transform, int index);
+    // Draws the background's image over the cleared target (from clear).
+    void drawBackgroundImage(Background* background);
 
     Graphics3DConfig m_GraphicsConfig;
     bool m_lightingEnabled = true;
@@ -203,11 +357,15 @@ private:
     Transform m_cameraTransform;
     Transform m_viewTransform;
     core::Ref<Camera> m_camera;
-    int32_t m_cameraSetCount = 0;
+    Statistics m_statistics;
+    core::Ref<Mesh> m_texture2DMesh;
+    core::Ref<Camera> m_camera2DForBackground;
     core::Vector<core::Ref<Light>> m_lights;
     core::Vector<Transform> m_lightTransforms;
     core::Vector<LightConfig> m_lightConfigs;
     bool m_lightOverflowWarned = false;
+    core::Ref<Light> m_cameraLight;
+    core::Ref<RenderTarget> m_renderTarget;
     slmath::mat4 m_glProjection;
     slmath::mat4 m_cachedCameraTransform;
     slmath::mat4 m_viewMatrix;
@@ -220,9 +378,28 @@ private:
     int32_t m_viewportY = 0;
     int32_t m_viewportWidth = 0;
     int32_t m_viewportHeight = 0;
+    int32_t m_hints = HINT_DEFAULT;
+    float m_depthRangeNear = -1.f;
+    float m_depthRangeFar = -1.f;
     int32_t m_displayWidth = 0;
     int32_t m_displayHeight = 0;
+    bool m_cameraLightPending = true;
+    bool m_configRead = false;
+    bool m_depthBufferEnabled = true;
+    int32_t m_cameraLightIndex = -1;
+    Graphics3DProperties m_properties;
+    // The image the background quad shows; compared, never dereferenced.
+    const Image2D* m_backgroundImage = nullptr;
+    core::Ref<Mesh> m_backgroundMesh;
+    core::Ref<Appearance> m_defaultAppearance;
+    core::Ref<Texture2D> m_backgroundTexture;
     float m_scratchColor[4] = {0.f, 0.f, 0.f, 0.f};
+    int32_t m_frameCounter = 0;
+    uint32_t m_lastFpsUpdate = 0;
+    int32_t m_fps = 0;
+    int32_t m_framesThisSecond = 0;
+    int32_t m_backendType = 0;
+    bool m_targetBound = false;
 };
 
 } // namespace render

@@ -323,6 +323,7 @@ TEST_F(WorldRenderTest, LightingSwitchedOffSendsNoLight)
     render::Graphics3DConfig config;
     config.lighting = false;
     g3d->configGraphics3D(display.get(), config);
+    g3d->calls.clear(); // configuring switched the lights off once (resetLights)
 
     SmallWorld s;
     g3d->render(Graphics3D::RENDER_ALL, s.world.get(), Transform());

@@ -34,7 +34,8 @@ protected:
     void loadProjection() override {}
     void lowLevelSetViewport(int, int, int, int) override {}
     bool checkError(const char*) override { return true; }
-    void updateProperties() override {}
+    // A device of plausible size: configuring checks that the limits are positive.
+    void updateProperties() override { setDeviceLimits(4096, 4096, 4096, 2); }
     void initRenderState() override {}
     void copyScreenToTexture(int, int, int, int) override {}
 };
