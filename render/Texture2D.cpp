@@ -102,6 +102,7 @@ void Texture2D::setWrapping(int wrapS, int wrapT)
     ASSERT_MSG(valid(wrapS) && valid(wrapT), "IllegalArgumentException");
     m_wrappingS = wrapS;
     m_wrappingT = wrapT;
+    applyWrapping();
 }
 
 void Texture2D::setFiltering(int levelFilter, int imageFilter)
@@ -110,6 +111,7 @@ void Texture2D::setFiltering(int levelFilter, int imageFilter)
     ASSERT_MSG(imageFilter == FILTER_LINEAR || imageFilter == FILTER_NEAREST, "IllegalArgumentException");
     m_levelFilter = levelFilter;
     m_imageFilter = imageFilter;
+    applyFilters();
 }
 
 int Texture2D::getTextureID() const

@@ -81,15 +81,15 @@ public:
     void setBlendColor(uint32_t color);
     uint32_t getBlendColor() const { return m_blendColor; }
     // Wrapping of S and T, each WRAP_CLAMP or WRAP_REPEAT (default repeat).
-    // Asserts "IllegalArgumentException" for another value. Applied to a
-    // built texture by applyWrapping.
+    // Asserts "IllegalArgumentException" for another value. Sent at once
+    // to a built texture (applyWrapping).
     void setWrapping(int wrapS, int wrapT);
     int getWrappingS() const { return m_wrappingS; }
     int getWrappingT() const { return m_wrappingT; }
     // Level filter FILTER_BASE_LEVEL, FILTER_LINEAR or FILTER_NEAREST, image
     // filter FILTER_LINEAR or FILTER_NEAREST (defaults linear, linear).
-    // Asserts "IllegalArgumentException" for another value. Applied to a
-    // built texture by applyFilters.
+    // Asserts "IllegalArgumentException" for another value. Sent at once
+    // to a built texture (applyFilters).
     void setFiltering(int levelFilter, int imageFilter);
     int getLevelFilter() const { return m_levelFilter; }
     int getImageFilter() const { return m_imageFilter; }
@@ -99,7 +99,8 @@ public:
     // The graphics API's texture name (0: none). A plain Texture2D asserts
     // "Dummy textrure was tried to render".
     virtual int getTextureID() const;
-    // Sends the wrapping / the filters to the built texture; nothing here.
+    // Send the wrapping / the filters to the built texture (nothing when
+    // there is none); nothing here.
     virtual void applyWrapping();
     virtual void applyFilters();
     // Framebuffer objects are not used; a back end fails here. Nothing here.

@@ -63,12 +63,13 @@ void OGLES1_Texture2D::bindOnUnit0() const
 {
     selectUnit0();
     glEnable(GL_TEXTURE_2D);
-    if (m_textureID != 0)
-        glBindTexture(GL_TEXTURE_2D, m_textureID);
+    glBindTexture(GL_TEXTURE_2D, m_textureID);
 }
 
 void OGLES1_Texture2D::applyWrapping()
 {
+    if (m_textureID == 0)
+        return;
     bindOnUnit0();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, getGLWrap(getWrappingS()));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, getGLWrap(getWrappingT()));
@@ -79,6 +80,8 @@ void OGLES1_Texture2D::applyFilters()
     int minFilter = 0;
     int magFilter = 0;
     getGLFilters(getLevelFilter(), getImageFilter(), &minFilter, &magFilter);
+    if (m_textureID == 0)
+        return;
     bindOnUnit0();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
@@ -163,7 +166,6 @@ void OGLES1_Texture2D::createTexture(Image2D* image)
     GLuint name = 0;
     glGenTextures(1, &name);
     m_textureID = name;
-    bindOnUnit0();
     applyWrapping();
     applyFilters();
 

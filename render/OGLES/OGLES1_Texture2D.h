@@ -33,16 +33,17 @@ public:
     int getTextureID() const override;
     // Select unit 0, enable and bind the texture, then set GL_TEXTURE_WRAP_S
     // and _T (GL_REPEAT for WRAP_REPEAT, GL_CLAMP_TO_EDGE otherwise) / the
-    // minification and magnification filters (getGLFilters).
+    // minification and magnification filters (getGLFilters). The texture
+    // stays bound on unit 0. Nothing happens before the GL texture exists.
     void applyWrapping() override;
     void applyFilters() override;
     // Framebuffer objects are not used: always asserts " 0 ".
     void bindFBOandRBO() override;
 
     // GL_TEXTURE_MIN_FILTER and GL_TEXTURE_MAG_FILTER for a level and image
-    // filter: base level gives GL_NEAREST or GL_LINEAR by the image filter
-    // for both; FILTER_LINEAR / FILTER_NEAREST give the mipmap filters
-    // GL_{image}_MIPMAP_{level} with magnification by the level filter.
+    // filter: minification GL_{image} for the base level and
+    // GL_{image}_MIPMAP_{level} otherwise; magnification always GL_{image},
+    // since it samples the base level only.
     // Throws Vorna3DException "You sure have some weird Filtering modes..."
     // for an unknown level filter.
     static void getGLFilters(int levelFilter, int imageFilter, int* minFilter, int* magFilter);
