@@ -116,6 +116,7 @@ void Graphics3D::createInternalObjects()
         m_cameraLight = VORNA3D_NEW Light();
         m_cameraLight->setMode(Light::DIRECTIONAL);
     }
+    m_texture2DMesh = create2DPolygonWithDefaultAppearance(nullptr);
     m_camera2DForBackground = VORNA3D_NEW Camera();
     resetGraphics3D();
 
@@ -129,6 +130,23 @@ void Graphics3D::createInternalObjects()
     m_defaultAppearance = VORNA3D_NEW Appearance();
     m_defaultAppearance->setPolygonMode(polygonMode.get());
     m_defaultAppearance->setCompositingMode(compositing.get());
+}
+
+void Graphics3D::releaseInternalObjects()
+{
+    m_renderTarget = nullptr;
+    m_backgroundTexture = nullptr;
+    m_backgroundMesh = nullptr;
+    m_backgroundImage = nullptr;
+    m_texture2DMesh = nullptr;
+    m_defaultAppearance = nullptr;
+    m_camera2DForBackground = nullptr;
+    m_camera = nullptr;
+    m_cameraCacheValid = false;
+    m_lights.clear();
+    m_lightTransforms.clear();
+    m_cameraLightIndex = -1;
+    m_cameraLight = nullptr;
 }
 
 void Graphics3D::resetGraphics3D()
@@ -244,6 +262,8 @@ void Graphics3D::clear(Background* background)
     if (background) {
         const float* c = colorToRGBA(background->getColor(), 1.f);
         lowLevelClear(c[0], c[1], c[2], c[3], background->isDepthClearEnabled(), background->isColorClearEnabled());
+        if (background->getImage())
+            drawBackgroundImage(background);
     } else {
         lowLevelClear(0.f, 0.f, 0.f, 0.f, true, true);
     }

@@ -334,6 +334,11 @@ protected:
     // The counters of the current frame, for the back end.
     Statistics& statistics() { return m_statistics; }
 
+    // Drops every engine object the renderer holds (internal meshes,
+    // textures, cameras, lights, the target), so that a back end can free
+    // their graphics resources while its context still exists.
+    void releaseInternalObjects();
+
 private:
     Graphics3D(const Graphics3D&) = delete;
     Graphics3D& operator=(const Graphics3D&) = delete;

@@ -1,0 +1,253 @@
+// OGLES1_Graphics3D: context, buffer objects, textures, lights, clears,
+// projection and viewport, the one-time default state and render to texture.
+
+#include "render/OGLES/OGLES1_Graphics3D.h"
+
+#include "HAL/GL.h"
+#include "HAL/OGL_1_X.h"
+#include "core/Debug.h"
+#include "render/Image2D.h"
+#include "render/OGLES/OGLES1_Texture2D.h"
+
+namespace render {
+
+namespace {
+
+constexpr int MAX_ERRORS_LOGGED = 16;
+
+int bufferTarget(int kind)
+{
+    ASSERT(kind == 0 || kind == 1);
+    return kind == 0 ? GL_ARRAY_BUFFER : GL_ELEMENT_ARRAY_BUFFER;
+}
+
+// A matrix in the layout glLoadMatrixf takes.
+void loadMatrix(const slmath::mat4& matrix)
+{
+    float columns[16];
+    matrix.toColumnMajor(columns);
+    glLoadMatrixf(columns);
+}
+
+} // namespace
+
+OGLES1_Graphics3D::OGLES1_Graphics3D()
+{
+    m_upload = VORNA3D_NEW TextureUploadBuffer();
+    setBackendType(BACKEND_OPENGL_ES_1);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "createGraphics3D : GRAPHICS3D_TYPE_OPENGL_ES_1_X\n");
+    registerInstance();
+}
+
+OGLES1_Graphics3D::~OGLES1_Graphics3D() noexcept(false)
+{
+    // The internal textures delete their GL objects: the context must still exist.
+    if (m_contextCreated && getDisplay())
+        HAL::OGL_1_X::makeCurrent(getDisplay());
+    releaseInternalObjects();
+    if (m_contextCreated && getDisplay()) {
+        m_contextCreated = false;
+        HAL::OGL_1_X::deinit(getDisplay());
+    }
+}
+
+void OGLES1_Graphics3D::createContext()
+{
+    HAL::OGL_1_X::init(getDisplay());
+    m_contextCreated = true;
+}
+
+void OGLES1_Graphics3D::makeCurrent()
+{
+    HAL::OGL_1_X::makeCurrent(getDisplay());
+}
+
+void OGLES1_Graphics3D::swapBuffers()
+{
+    HAL::OGL_1_X::swapBuffers(getDisplay());
+}
+
+bool OGLES1_Graphics3D::checkError(const char* where)
+{
+    bool ok = true;
+    // Drain every recorded error, so that a later check does not report it again.
+    for (int i = 0; i < MAX_ERRORS_LOGGED; ++i) {
+        const GLenum code = glGetError();
+        if (code == GL_NO_ERROR)
+            break;
+        core::Debug::printf(core::DEBUG_LEVEL_ERROR, "OpenGL 1.X ERROR (%s): code = %d (0x%X)\n", where,
+                            static_cast<int>(code), static_cast<unsigned>(code));
+        ok = false;
+    }
+    return ok;
+}
+
+void OGLES1_Graphics3D::readDeviceLimits(int* maxViewportWidth, int* maxViewportHeight, int* maxTextureSize,
+                                         int* textureUnits)
+{
+    GLint dims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    GLint units = 1;
+    if (HAL::gl::glActiveTexture && HAL::gl::glClientActiveTexture)
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    *maxViewportWidth = dims[0];
+    *maxViewportHeight = dims[1];
+    *maxTextureSize = size;
+    *textureUnits = units;
+}
+
+void OGLES1_Graphics3D::initRenderState()
+{
+    if (!getDisplay())
+        return;
+    const GLfloat ambient[4] = {0.f, 0.f, 0.f, 1.f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glEnable(GL_NORMALIZE);
+    glClearDepth(1.0);
+    glLineWidth(1.f);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    // The state the per-draw caches take for granted: a PolygonMode's
+    // defaults (back faces culled, counter-clockwise fronts, smooth shading).
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glShadeModel(GL_SMOOTH);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+void OGLES1_Graphics3D::lowLevelClear(float r, float g, float b, float a, bool clearDepth, bool clearColor)
+{
+    glClearColor(r, g, b, a);
+    // glClear honours the write masks: open them (the next object sets its own).
+    GLbitfield mask = GL_STENCIL_BUFFER_BIT;
+    glStencilMask(~0u);
+    if (clearDepth) {
+        glDepthMask(GL_TRUE);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (clearColor) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    glClear(mask);
+}
+
+void OGLES1_Graphics3D::loadProjection()
+{
+    glMatrixMode(GL_PROJECTION);
+    // The GL projection is stored transposed already: its rows are GL's columns.
+    float columns[16];
+    getGLProjectionMatrix().toRowMajor(columns);
+    glLoadMatrixf(columns);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void OGLES1_Graphics3D::lowLevelSetViewport(int x, int y, int width, int height)
+{
+    glViewport(x, y, width, height);
+}
+
+bool OGLES1_Graphics3D::sendLightData(const LightConfig* config)
+{
+    if (!config) {
+        glDisable(GL_LIGHTING);
+        for (int i = 0; i < MAX_LIGHTS; ++i)
+            glDisable(GL_LIGHT0 + i);
+        return true;
+    }
+    ASSERT_MSG(config->index >= 0 && config->index < MAX_LIGHTS, "render : Graphics3D does not support this light ID");
+    const GLenum light = GL_LIGHT0 + config->index;
+    glEnable(GL_LIGHTING);
+    if (!config->valid) {
+        // A light switched off since it was sent.
+        glDisable(light);
+        return true;
+    }
+    // Position and direction are given in the light's own space.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    loadMatrix(getViewMatrix() * config->transform);
+    glLightfv(light, GL_POSITION, &config->position.x);
+    glLightfv(light, GL_DIFFUSE, &config->diffuse.x);
+    glLightfv(light, GL_SPECULAR, &config->specular.x);
+    glLightfv(light, GL_AMBIENT, &config->ambient.x);
+    glLightfv(light, GL_SPOT_DIRECTION, &config->spotDirection.x);
+    glLightf(light, GL_CONSTANT_ATTENUATION, config->constantAttenuation);
+    glLightf(light, GL_LINEAR_ATTENUATION, config->linearAttenuation);
+    glLightf(light, GL_QUADRATIC_ATTENUATION, config->quadraticAttenuation);
+    glLightf(light, GL_SPOT_EXPONENT, config->spotExponent);
+    glLightf(light, GL_SPOT_CUTOFF, config->spotCutoff);
+    glEnable(light);
+    glPopMatrix();
+    return true;
+}
+
+int OGLES1_Graphics3D::createStaticBuffer(int kind, int size, const void* data)
+{
+    const int target = bufferTarget(kind);
+    ASSERT_MSG(HAL::gl::glGenBuffers && HAL::gl::glBindBuffer && HAL::gl::glBufferData,
+               "createStaticBuffer : buffer objects are not available");
+    GLuint id = 0;
+    HAL::gl::glGenBuffers(1, &id);
+    ASSERT_MSG(checkError("render::OGLES1_Graphics3D::createStaticBuffer"), "OpenGLES error");
+    HAL::gl::glBindBuffer(target, id);
+    HAL::gl::glBufferData(target, size, data, GL_STATIC_DRAW);
+    ASSERT_MSG(checkError("render::OGLES1_Graphics3D::createStaticBuffer"), "OpenGLES error");
+    HAL::gl::glBindBuffer(target, 0);
+    return static_cast<int>(id);
+}
+
+void OGLES1_Graphics3D::deleteStaticBuffer(int id)
+{
+    if (!HAL::gl::glDeleteBuffers)
+        return;
+    const GLuint name = static_cast<GLuint>(id);
+    HAL::gl::glDeleteBuffers(1, &name);
+}
+
+Texture2D* OGLES1_Graphics3D::createNewTexture(int width, int height)
+{
+    // Handed over without a reference (the caller's Ref takes the first):
+    // held raw here, and deleted by hand when building it fails.
+    OGLES1_Texture2D* texture = VORNA3D_NEW OGLES1_Texture2D(m_upload.get());
+    try {
+        if (width > 0 && height > 0) {
+            core::Ref<Image2D> image = VORNA3D_NEW Image2D(Image2D::RGBA, width, height);
+            texture->setImage(image.get());
+            // The pixels live in the GL texture only.
+            texture->setImage(nullptr);
+        }
+        ASSERT_MSG(checkError("render::OGLES1_Graphics3D::createNewTexture"), "OpenGLES error : createNewTexture");
+    } catch (...) {
+        delete texture;
+        throw;
+    }
+    return texture;
+}
+
+void OGLES1_Graphics3D::copyScreenToTexture(int textureId, int format, int width, int height)
+{
+    ASSERT_MSG(ogles::isCopyableFormat(format), "can not render to texture because target texture format is invalid");
+    selectTextureUnit(0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureId));
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+    ASSERT_MSG(checkError("render::OGLES1_Graphics3D::copyScreenToTexture"), "OpenGLES error : copyScreenToTexture");
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void OGLES1_Graphics3D::selectTextureUnit(int unit)
+{
+    ASSERT_MSG(unit >= 0, " textureUnit >= 0 ");
+    if (HAL::gl::glActiveTexture && HAL::gl::glClientActiveTexture) {
+        HAL::gl::glActiveTexture(GL_TEXTURE0 + unit);
+        HAL::gl::glClientActiveTexture(GL_TEXTURE0 + unit);
+    } else {
+        ASSERT_MSG(unit == 0, " textureUnit == 0 ");
+    }
+}
+
+} // namespace render
