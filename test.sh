@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit, gl (offscreen rendering) and
-# e2e (real programs under Xvfb), then the unit tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the short fuzz runs.
+# e2e (real programs under Xvfb), then the short fuzz runs, then the unit
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -12,11 +12,11 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs" --timeout 600
 
+if [ -x fuzz/run.sh ]; then
+  fuzz/run.sh
+fi
+
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORNA3D_SANITIZE=ON -DVORNA3D_BENCHMARKS=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -L unit --timeout 900
-
-if [ -x fuzz/run.sh ]; then
-  fuzz/run.sh
-fi
