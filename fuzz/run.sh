@@ -57,3 +57,18 @@ echo "tar_fuzzer: plain TAR seeds, ${seconds} s"
 run "$work/corpus-plain" "$work/plain"
 echo "tar_fuzzer: gzip seeds, ${seconds} s"
 run "$work/corpus-gzip" "$work/gzip"
+
+# PNG loading through the loader front end: 60 s from the PNG test suites
+# (when ../shared/testdata is there) and one small hand-made RGBA image.
+cmake --build "$build" --target png_fuzzer -j "$jobs"
+png_seconds=${VORNA3D_FUZZ_PNG_SECONDS:-60}
+mkdir -p "$work/png" "$work/corpus-png"
+printf '\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x08\x06\x00\x00\x00\x72\xb6\x0d\x24\x00\x00\x00\x1a\x49\x44\x41\x54\x78\x9c\x63\x60\x64\x62\x66\x61\x65\x63\xe7\x60\xe0\xe4\xe2\xe6\xe1\xe5\xe3\x17\x00\x00\x03\x66\x00\x89\x6d\xf9\x2a\x51\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82' > "$work/png/seed.png"
+n=0
+while IFS= read -r -d '' file; do
+  n=$((n + 1))
+  cp "$file" "$work/png/$n.png"
+done < <(find "$root/../shared/testdata/png" -name '*.png' -print0 2>/dev/null)
+echo "png_fuzzer: $((n + 1)) PNG seeds, ${png_seconds} s"
+"$build/bin/png_fuzzer" -max_len=65536 -max_total_time="$png_seconds" -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$work/corpus-png" "$work/png"
