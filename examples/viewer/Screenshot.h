@@ -1,0 +1,12 @@
+#pragma once
+// Writing the frame being drawn to a PNG file.
+
+namespace viewer {
+
+// Reads the lower-left width x height pixels of the frame being drawn (the
+// back buffer) and writes them to `path` as an RGB PNG, top row first.
+// Returns false (nothing or a partial file written) when the file cannot
+// be written.
+bool writeScreenshot(const char* path, int width, int height);
+
+} // namespace viewer
