@@ -483,9 +483,9 @@ void OGLES_Graphics3D::lowLevelReleaseTarget()
     if (!target || !target->getTexture())
         return;
     Texture2D* texture = target->getTexture();
-    // Only level 0 receives the frame: sample it alone.
+    // Only level 0 receives the frame: sample it alone (setFiltering
+    // applies the filters to the built texture).
     texture->setFiltering(Texture2D::FILTER_BASE_LEVEL, Texture2D::FILTER_NEAREST);
-    texture->applyFilters();
     copyScreenToTexture(texture->getTextureID(), texture->getFormat(), texture->getWidth(), texture->getHeight());
     ASSERT_MSG(checkError("render::OGLES1_Graphics3D::lowLevelReleaseTarget"),
                "OpenGLES error. glCopyTexImage2D or glCopyTexSubImage2D failed. The platform can not copy a screen "
