@@ -234,9 +234,15 @@ TEST_F(PngLoaderTest, TruncatedFilesFailCleanly)
             }
         }
     }
+}
 
-    // The PNG reader on its own: a 7-byte stream is too small.
-    core::Ref<core::MemoryStream> tiny = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(whole.data()), 7, true);
+TEST_F(PngLoaderTest, TheReaderOnItsOwnNeedsTheSignature)
+{
+    // A 7-byte stream is too small; eight bytes that are not the signature
+    // mean the caller handed over something else, which is misuse.
+    const Bytes whole = readFile(suiteDir() / "basn0g08.png");
+    core::Ref<core::MemoryStream> tiny =
+        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(whole.data()), 7, true);
     tiny->setName("tiny.png");
     core::Vector<core::Ref<render::Object3D>> objects;
     try {
@@ -246,6 +252,22 @@ TEST_F(PngLoaderTest, TruncatedFilesFailCleanly)
         EXPECT_STREQ(e.getMessage(), "IO Name: tiny.png. Message: Too small file!");
     }
     EXPECT_EQ(objects.size(), 0);
+
+    core::Ref<core::MemoryStream> gif = VORNA3D_NEW core::MemoryStream("GIF89a\x01\x00\x01\x00", 10, true);
+    try {
+        render::PNG_Loader::load(gif.get(), objects);
+        ADD_FAILURE() << "a GIF header passed as a PNG";
+    } catch (const AssertationFailedException& e) {
+        EXPECT_STREQ(e.getMessage(), "");
+    }
+    EXPECT_EQ(objects.size(), 0);
+
+    // Directly, the reader appends to what the list holds.
+    core::Ref<core::MemoryStream> png =
+        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(whole.data()), static_cast<int>(whole.size()), true);
+    objects.add(core::Ref<render::Object3D>(VORNA3D_NEW Image2D(Image2D::RGB, 1, 1)));
+    render::PNG_Loader::load(png.get(), objects);
+    EXPECT_EQ(objects.size(), 2);
 }
 
 TEST_F(PngLoaderTest, FlippedChecksumsFail)
