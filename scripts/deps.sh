@@ -14,7 +14,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool ffmpeg
+  xvfb xauth xdotool ffmpeg python3
 )
 
 case "${1:-run}" in
