@@ -473,6 +473,7 @@ void OGLES_Graphics3D::drawOutline(IndexBuffer* indexBuffer)
     // The pass changed culling, winding, line width and the colour: the
     // next object without its own modes sends the defaults again.
     m_constantColor = OUTLINE_COLOR;
+    m_defaultAppearance = false;
     m_defaultPolygonMode = false;
     m_defaultCompositing = false;
 }
