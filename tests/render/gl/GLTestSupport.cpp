@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "HAL/OGL_1_X.h"
+#include "core/Globals.h"
+#include "render/OGLES/OGLES1_Graphics3D.h"
 
 namespace render_gl_test {
 
@@ -22,8 +24,13 @@ std::string failureImagePath()
     for (char& c : name)
         if (c == '/')
             c = '_';
+    // Numbered per test: every failing check keeps its own frame.
+    static std::string lastName;
+    static int count = 0;
+    count = name == lastName ? count + 1 : 1;
+    lastName = name;
     std::filesystem::create_directories(VORNA3D_GL_FAILURE_DIR);
-    return std::string(VORNA3D_GL_FAILURE_DIR) + "/" + name + ".png";
+    return std::string(VORNA3D_GL_FAILURE_DIR) + "/" + name + "-" + std::to_string(count) + ".png";
 }
 
 std::string describe(const Rgba& c)
@@ -160,6 +167,36 @@ void GLTest::TearDown()
         m_display = nullptr;
     }
     EngineTest::TearDown();
+}
+
+
+void RendererGLTest::configureGraphics(render::Graphics3DConfig& config)
+{
+    config.showStatistics = false;
+    config.printFps = false;
+    config.cameraLight = false;
+}
+
+void RendererGLTest::SetUp()
+{
+    GLTest::SetUp();
+    render::Graphics3DConfig config;
+    configureGraphics(config);
+    g3d = VORNA3D_NEW render::OGLES1_Graphics3D();
+    g3d->addRef();
+    g3d->configGraphics3D(display(), config);
+}
+
+void RendererGLTest::TearDown()
+{
+    // The globals' reference first, then ours: the renderer (and with it
+    // the context) goes before the window.
+    if (core::Globals::exists())
+        core::Globals::get()->m_g3d.clear();
+    if (g3d)
+        g3d->releaseRef();
+    g3d = nullptr;
+    GLTest::TearDown();
 }
 
 } // namespace render_gl_test

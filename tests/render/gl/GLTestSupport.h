@@ -2,7 +2,8 @@
 // Support for renderer tests on a real OpenGL context: a small window on
 // SDL's offscreen driver with its context current, frames read back as
 // RGBA rows from the top, colour checks with a per-channel tolerance, and
-// PNG output of a frame that failed a check (to VORNA3D_GL_FAILURE_DIR).
+// PNG output of a frame that failed a check (VORNA3D_GL_FAILURE_DIR/
+// <suite>.<test>-<n>.png, one per failed check).
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,12 @@
 #include <vector>
 
 #include "HAL/Display.h"
+#include "render/Graphics3DConfig.h"
 #include "tests/support/EngineTest.h"
+
+namespace render {
+class OGLES1_Graphics3D;
+}
 
 namespace render_gl_test {
 
@@ -68,6 +74,20 @@ protected:
 private:
     HAL::Display* m_display = nullptr; // held with addRef (a Ref member would make the destructor throwing)
     bool m_makeContext;
+};
+
+// A window whose context belongs to an OGLES1_Graphics3D configured on it
+// and registered as the engine's renderer: no statistics overlay, no
+// camera light, unless configureGraphics says otherwise.
+class RendererGLTest : public GLTest {
+protected:
+    RendererGLTest() : GLTest(false) {}
+
+    virtual void configureGraphics(render::Graphics3DConfig& config);
+    void SetUp() override;
+    void TearDown() override;
+
+    render::OGLES1_Graphics3D* g3d = nullptr; // held with addRef
 };
 
 } // namespace render_gl_test
