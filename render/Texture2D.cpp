@@ -56,20 +56,37 @@ void Texture2D::setImage(Image2D* image)
     ASSERT_MSG(height > 0, "setImage failed because image height is <= 0");
     const int paddedWidth = Image2D_Helpers::getNextPowerOfTwo(width);
     const int paddedHeight = Image2D_Helpers::getNextPowerOfTwo(height);
+
+    // A texture that cannot be built (too large, unsupported) keeps its
+    // previous sizes and scale.
+    const int32_t oldSizes[4] = {m_width, m_height, m_paddedWidth, m_paddedHeight};
+    const slmath::vec3 oldScale = getScale();
+    const bool oldPaddingScale = m_paddingScaleSet;
     m_width = width;
     m_height = height;
     m_paddedWidth = paddedWidth;
     m_paddedHeight = paddedHeight;
-    // Coordinates 0..1 address the image inside the padded texture. A scale
-    // set for an earlier padded image is undone for an image that needs none.
-    if (width != paddedWidth || height != paddedHeight) {
-        setScale(float(width) / float(paddedWidth), float(height) / float(paddedHeight), 1.f);
-        m_paddingScaleSet = true;
-    } else if (m_paddingScaleSet) {
-        setScale(1.f, 1.f, 1.f);
-        m_paddingScaleSet = false;
+    try {
+        // Coordinates 0..1 address the image inside the padded texture. A
+        // scale set for an earlier padded image is undone for an image that
+        // needs none.
+        if (width != paddedWidth || height != paddedHeight) {
+            setScale(float(width) / float(paddedWidth), float(height) / float(paddedHeight), 1.f);
+            m_paddingScaleSet = true;
+        } else if (m_paddingScaleSet) {
+            setScale(1.f, 1.f, 1.f);
+            m_paddingScaleSet = false;
+        }
+        createTexture(image);
+    } catch (...) {
+        m_width = oldSizes[0];
+        m_height = oldSizes[1];
+        m_paddedWidth = oldSizes[2];
+        m_paddedHeight = oldSizes[3];
+        setScale(oldScale.x, oldScale.y, oldScale.z);
+        m_paddingScaleSet = oldPaddingScale;
+        throw;
     }
-    createTexture(image);
 }
 
 int Texture2D::getWidth() const

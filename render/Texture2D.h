@@ -58,7 +58,8 @@ public:
     // when a side was padded (and back to 1 when a later image needs no
     // padding), and builds the texture (createTexture).
     // Asserts "setImage failed because image width is <= 0" / "... height
-    // is <= 0"; fails as getNextPowerOfTwo does for sides above 2^30.
+    // is <= 0"; fails as getNextPowerOfTwo does for sides above 2^30, and
+    // as createTexture does; a failed call keeps the sizes and scale.
     void setImage(Image2D* image);
     Image2D* getImage() const { return m_image.get(); }
 

@@ -238,6 +238,20 @@ TEST_F(TextureGLTest, TextureObjectLifetime)
                           "can not create a texture because texture size is too big for this HW",
                           "render::OGLES1_Texture2D::createTexture"));
     EXPECT_EQ(refused->getTextureID(), 0);
+    // A built texture keeps its texture, sizes and scale after a refused image.
+    Ref<Image2D> small = VORNA3D_NEW Image2D(Image2D::RGB, 3, 2);
+    Ref<OGLES1_Texture2D> kept = build(small.get());
+    const int keptName = kept->getTextureID();
+    EXPECT_TRUE(failsWith([&] { kept->setImage(huge.get()); },
+                          "can not create a texture because texture size is too big for this HW",
+                          "render::OGLES1_Texture2D::createTexture"));
+    EXPECT_EQ(kept->getTextureID(), keptName);
+    EXPECT_TRUE(glIsTexture(GLuint(keptName)));
+    EXPECT_EQ(kept->getImage(), small.get());
+    EXPECT_EQ(kept->getWidth(), 3);
+    EXPECT_EQ(kept->getPaddedWidth(), 4);
+    EXPECT_FLOAT_EQ(kept->getScale().x, 0.75f);
+    EXPECT_FLOAT_EQ(kept->getScale().y, 1.f);
 
     EXPECT_TRUE(failsWith([&] { refused->bindFBOandRBO(); }, " 0 ", "render::OGLES1_Texture2D::bindFBOandRBO"));
     EXPECT_TRUE(failsWith([] { OGLES1_Texture2D t(nullptr); }, " upload ",
