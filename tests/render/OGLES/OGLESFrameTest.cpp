@@ -226,6 +226,19 @@ TEST_F(OGLESFrameTest, CameraLightJoinsAtTheFirstLitDrawAndFollowsTheCamera)
     EXPECT_EQ(g3d->count("sendLighting"), 1);
 }
 
+TEST_F(OGLESFrameTest, PerFrameLinesAreRendererLinesOnly)
+{
+    configure();
+    // At the default debug level (errors, warnings, progress, engine) a
+    // frame logs nothing: resetLights is a renderer-class line.
+    testing_support::LogCapture log;
+    g3d->bindTarget(nullptr);
+    g3d->resetLights();
+    g3d->clear(nullptr);
+    g3d->releaseTarget();
+    EXPECT_EQ(log.text(), "");
+}
+
 TEST_F(OGLESFrameTest, StatisticsCountPrimitivesAndPercentagesOfLargePools)
 {
     configure();

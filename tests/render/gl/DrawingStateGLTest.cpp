@@ -240,6 +240,14 @@ TEST_F(DrawingStateGLTest, DirectionalLightShadesByTheCosineOfItsAngle)
             << degrees << " degrees";
     }
 
+    // A light whose rendering is switched off goes dark in GL too, though
+    // it stays listed (GL lighting stays on for the list).
+    light->setRenderingEnable(false);
+    g3d->setLight(0, light.get(), Transform());
+    Frame dark = frame(0xFF000000u, square.get(), camera.get());
+    EXPECT_TRUE(pixelNear(dark, W / 2, H / 2, Rgba{0, 0, 0, 255}, 0));
+    light->setRenderingEnable(true);
+
     // With lighting switched off at run time the square shows its plain
     // colour (white), whatever the light says.
     g3d->setLightingEnabled(false);
@@ -334,6 +342,24 @@ TEST_F(DrawingStateGLTest, EightBitPositionsAreDrawnWhereTheySay)
     Frame pixels = frame(0xFF000000u, square.get(), camera2D());
     EXPECT_TRUE(regionNear(pixels, 1, 1, 31, H - 1, Rgba{255, 255, 255, 255}, 0));
     EXPECT_TRUE(regionNear(pixels, 33, 1, W - 1, H - 1, Rgba{0, 0, 0, 255}, 0));
+}
+
+TEST_F(DrawingStateGLTest, DepthOffsetInUnitsAloneIsAnOffset)
+{
+    Ref<Mesh> quad = screenQuad();
+    Ref<CompositingMode> mode = VORNA3D_NEW CompositingMode();
+    mode->setDepthOffset(0.f, 2.f);
+    Ref<Appearance> appearance = VORNA3D_NEW Appearance();
+    appearance->setCompositingMode(mode.get());
+    quad->setAppearance(0, appearance.get());
+    frame(0xFF000000u, quad.get(), camera2D());
+    EXPECT_TRUE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
+    GLfloat units = 0.f;
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
+    EXPECT_FLOAT_EQ(units, 2.f);
+    mode->setDepthOffset(0.f, 0.f);
+    frame(0xFF000000u, quad.get(), camera2D());
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
 }
 
 TEST_F(DrawingStateGLTest, TextureCoordinatesAreClosedOnEveryUnitAfterADraw)
