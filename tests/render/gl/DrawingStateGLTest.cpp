@@ -344,6 +344,31 @@ TEST_F(DrawingStateGLTest, EightBitPositionsAreDrawnWhereTheySay)
     EXPECT_TRUE(regionNear(pixels, 33, 1, W - 1, H - 1, Rgba{0, 0, 0, 255}, 0));
 }
 
+TEST_F(DrawingStateGLTest, StaticBuffersDrawLikeClientArrays)
+{
+    // The left half of the target from buffer objects: positions and indices
+    // moved to GL once, the arrays frozen.
+    Ref<Mesh> half = mesh({0, 0, 0, 32, 0, 0, 32, 48, 0, 0, 48, 0}, {0, 1, 2, 0, 2, 3});
+    VertexArray* positions = half->getVertexBuffer()->getPositions();
+    IndexBuffer* indices = half->getIndexBuffer(0);
+    const int positionBuffer = g3d->createStaticBuffer(0, 4 * 3 * int(sizeof(short)), positions->getPtr());
+    const int indexBuffer = g3d->createStaticBuffer(1, 6 * int(sizeof(unsigned short)), indices->getPtr());
+    positions->setStaticID(positionBuffer, 4);
+    indices->setStaticID(indexBuffer, 6);
+
+    Frame pixels = frame(0xFF000000u, half.get(), camera2D());
+    EXPECT_TRUE(regionNear(pixels, 1, 1, 31, H - 1, Rgba{255, 255, 255, 255}, 0));
+    EXPECT_TRUE(regionNear(pixels, 33, 1, W - 1, H - 1, Rgba{0, 0, 0, 255}, 0));
+    // Bound only around their use.
+    GLint bound = -1;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    g3d->deleteStaticBuffer(positionBuffer);
+    g3d->deleteStaticBuffer(indexBuffer);
+}
+
 TEST_F(DrawingStateGLTest, DepthOffsetInUnitsAloneIsAnOffset)
 {
     Ref<Mesh> quad = screenQuad();
