@@ -8,6 +8,7 @@
 #include "core/Exception.h"
 #include "core/FileSystem.h"
 #include "core/Globals.h"
+#include "render/M3GLoader.h"
 #include "render/PNG_Loader.h"
 
 namespace render {
@@ -62,10 +63,12 @@ uint32_t milliseconds()
     return core::Globals::get()->m_system ? core::Globals::get()->m_system->getTime() : 0;
 }
 
-// Scene files are recognised here; their reader is not part of the engine yet.
-void loadM3G(core::Stream* stream, core::Vector<core::Ref<Object3D>>&)
+// One scene-file reader per load: it holds the file's object table only
+// while the load runs.
+void loadM3G(core::Stream* stream, core::Vector<core::Ref<Object3D>>& objects)
 {
-    throwParseError(stream->getName(), "M3G loading is not available");
+    core::Ref<M3G_Loader> loader = VORNA3D_NEW M3G_Loader();
+    loader->load(stream, objects);
 }
 
 } // namespace

@@ -39,10 +39,10 @@ TEST_F(LoaderTest, RecognisesTheFormatFromTheFirstBytes)
     EXPECT_EQ(loadError(Bytes(png.begin(), png.begin() + 11), "png11"),
               "IO Name: png11. Message: Too small file!");
 
-    // The scene-file identifier alone goes to the scene reader, which is
-    // not in the engine yet and says so.
+    // The scene-file identifier alone goes to the scene reader, which then
+    // finds no header section.
     const Bytes identifier(render::M3G_FILE_IDENTIFIER, render::M3G_FILE_IDENTIFIER + 12);
-    EXPECT_EQ(loadError(identifier, "scene.m3g"), "IO Name: scene.m3g. Message: M3G loading is not available");
+    EXPECT_EQ(loadError(identifier, "scene.m3g"), "IO Name: scene.m3g. Message: Small stream buffer");
 
     // A GIF header is neither.
     static const char gifHeader[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00";
