@@ -81,7 +81,8 @@ struct BackgroundAxis {
 // image is scaled by screen / crop and moved so that the crop's start lands
 // on the screen's start; outside the image the clear colour shows.
 // REPEAT: the quad covers the screen and the texture coordinates run over
-// the crop, repeating the image beyond its edges. Sizes in the texture are
+// the crop, repeating the image beyond its edges (GL repeats the padded
+// texture, so only sides that are powers of two repeat seamlessly). Sizes in the texture are
 // fractions of the padded size, where the image occupies [0, size / padded).
 // `fromEnd` measures the crop from the other end of the quad axis: image
 // rows grow downwards while the quad's y grows upwards.
