@@ -10,6 +10,7 @@ run_packages=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev libmpg123-dev libmp3lame-dev zlib1g-dev libpng-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
+  libfreetype-dev fonts-dejavu-core
 )
 test_packages=(
   libgtest-dev libbenchmark-dev
