@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
+
+#include "core/MemoryStream.h"
 
 #include "render/Appearance.h"
 #include "render/Background.h"
@@ -20,6 +23,8 @@
 #include "render/TriangleStripArray.h"
 #include "render/VertexArray.h"
 #include "render/VertexBuffer.h"
+#include "render/M3GObjectTypes.h"
+#include "render/M3GWriter.h"
 #include "render/World.h"
 #include "tests/render/M3GTestSupport.h"
 
@@ -39,6 +44,48 @@ protected:
         return loadBytes(readFile(path), name);
     }
 };
+
+// Whether two scenes have the same objects: the same classes, IDs and
+// names, the same vertex values, indices and pixels, and the same
+// references, compared depth first.
+::testing::AssertionResult sameScene(Object3D* a, Object3D* b)
+{
+    if (std::string(getM3GClassName(a)) != getM3GClassName(b))
+        return ::testing::AssertionFailure() << getM3GClassName(a) << " vs " << getM3GClassName(b);
+    if (a->getUserID() != b->getUserID() || !(a->getName() == b->getName()))
+        return ::testing::AssertionFailure() << getM3GClassName(a) << ": user ID or name differ";
+    if (VertexArray* va = dynamic_cast<VertexArray*>(a)) {
+        VertexArray* vb = static_cast<VertexArray*>(b);
+        const int n = va->getVertexCount() * va->getComponentCount() * va->getComponentType();
+        if (vb->getVertexCount() != va->getVertexCount() || vb->getComponentCount() != va->getComponentCount() ||
+            vb->getComponentType() != va->getComponentType() || std::memcmp(va->getPtr(), vb->getPtr(), size_t(n)) != 0)
+            return ::testing::AssertionFailure() << "vertex arrays differ";
+    }
+    if (IndexBuffer* ia = dynamic_cast<IndexBuffer*>(a)) {
+        IndexBuffer* ib = static_cast<IndexBuffer*>(b);
+        if (ia->getIndexCount() != ib->getIndexCount() ||
+            std::memcmp(ia->getPtr(), ib->getPtr(), sizeof(unsigned short) * size_t(ia->getIndexCount())) != 0)
+            return ::testing::AssertionFailure() << "index buffers differ";
+    }
+    if (Image2D* ia = dynamic_cast<Image2D*>(a)) {
+        Image2D* ib = static_cast<Image2D*>(b);
+        if (ia->getFormat() != ib->getFormat() || ia->getPixelBlockSize() != ib->getPixelBlockSize() ||
+            std::memcmp(ia->getPixels(), ib->getPixels(), size_t(ia->getPixelBlockSize())) != 0)
+            return ::testing::AssertionFailure() << "images differ";
+    }
+    core::Vector<Object3D*> refsA, refsB;
+    a->getReferences(&refsA);
+    b->getReferences(&refsB);
+    if (refsA.size() != refsB.size())
+        return ::testing::AssertionFailure() << getM3GClassName(a) << ": " << refsA.size() << " vs " << refsB.size()
+                                             << " references";
+    for (int i = 0; i < refsA.size(); ++i) {
+        ::testing::AssertionResult same = sameScene(refsA[i], refsB[i]);
+        if (!same)
+            return same << " (in " << getM3GClassName(a) << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
 
 template <class T>
 T* as(Object3D* object)
@@ -141,4 +188,25 @@ TEST_F(M3GTestFilesTest, AnimatedFileFailsNamingTheUnsupportedType)
     const std::string error = loadError(readFile(testData() / "test.m3g"), "test.m3g");
     EXPECT_NE(error.find("KeyframeSequence"), std::string::npos) << error;
     EXPECT_NE(error.find("19"), std::string::npos) << error;
+}
+
+TEST_F(M3GTestFilesTest, SharedFilesComeBackTheSameThroughTheWriter)
+{
+    for (const char* name : {"simple.m3g", "kitune-miko.m3g"}) {
+        SCOPED_TRACE(name);
+        if (!std::filesystem::exists(testData() / name))
+            continue;
+        core::Vector<core::Ref<Object3D>> roots = loadShared(name);
+        for (bool compress : {false, true}) {
+            M3G_Writer::Options options;
+            options.compress = compress;
+            core::Ref<core::MemoryStream> out = VORNA3D_NEW core::MemoryStream();
+            M3G_Writer::save(out.get(), roots, options);
+            const Bytes written(out->getData(), out->getData() + out->getSize());
+            core::Vector<core::Ref<Object3D>> again = loadBytes(written, "written.m3g");
+            ASSERT_EQ(again.size(), roots.size());
+            for (int i = 0; i < roots.size(); ++i)
+                EXPECT_TRUE(sameScene(roots[i].get(), again[i].get()));
+        }
+    }
 }

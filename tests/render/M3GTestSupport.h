@@ -160,17 +160,23 @@ inline core::Vector<core::Ref<render::Object3D>> loadBytes(const Bytes& bytes, c
     return objects;
 }
 
-// The message of the IOException that loading `bytes` throws ("IO Name:
-// ... Message: " stripped), or a note that none (or something else) was thrown.
+// The message an IOException carries, without its "IO Name: ... Message: " prefix.
+inline std::string messageOf(const core::IOException& e)
+{
+    const std::string text = e.what();
+    const std::string marker = ". Message: ";
+    const size_t at = text.find(marker);
+    return at == std::string::npos ? text : text.substr(at + marker.size());
+}
+
+// The message of the IOException that loading `bytes` throws, or a note
+// that none (or something else) was thrown.
 inline std::string loadError(const Bytes& bytes, const char* name = "test.m3g")
 {
     try {
         loadBytes(bytes, name);
     } catch (const core::IOException& e) {
-        const std::string text = e.what();
-        const std::string marker = ". Message: ";
-        const size_t at = text.find(marker);
-        return at == std::string::npos ? text : text.substr(at + marker.size());
+        return messageOf(e);
     } catch (const std::exception& e) {
         return std::string("(other exception) ") + e.what();
     }
