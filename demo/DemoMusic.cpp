@@ -14,10 +14,14 @@ void printLine(const char* text)
 
 } // namespace
 
-DemoMusic* DemoMusic::start(const char* fileName)
+DemoMusic* DemoMusic::start(const char* fileName, uint32_t flags)
 {
-    const std::string path = HAL::pathBesideProgram(fileName);
-    const HAL::MusicStart music = HAL::startMusicPaused(path.c_str());
+    return startPath(HAL::pathBesideProgram(fileName).c_str(), flags);
+}
+
+DemoMusic* DemoMusic::startPath(const char* path, uint32_t flags)
+{
+    const HAL::MusicStart music = HAL::startMusicPaused(path, 100, flags);
     switch (music.failedStep) {
     case HAL::MusicStart::NONE:
         return new DemoMusic(music);
@@ -47,4 +51,9 @@ uint32_t DemoMusic::getPositionMs()
 {
     m_music.channel->getPosition(&m_positionMs); // leaves the value alone on failure
     return m_positionMs;
+}
+
+int DemoMusic::advanceClock(uint32_t ms)
+{
+    return m_music.system->advanceClock(ms);
 }

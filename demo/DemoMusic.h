@@ -5,14 +5,18 @@
 #include <cstdint>
 
 #include "HAL/Music.h"
+#include "demo/Timeline.h"
 
-class DemoMusic {
+class DemoMusic final : public MusicClock {
 public:
-    // Opens `fileName` beside the program as a stream and starts it paused.
-    // On failure prints "FMOD ERROR!" (no music system) or "MUSIC NOT FOUND!"
+    // Opens `fileName` beside the program as a stream and starts it paused;
+    // `flags` are the music system's init flags (HAL::MUSIC_INIT_*). On
+    // failure prints "FMOD ERROR!" (no music system) or "MUSIC NOT FOUND!"
     // (no playable file) on the console, which works before the engine log
     // exists, and returns null.
-    static DemoMusic* start(const char* fileName = "override.mp3");
+    static DemoMusic* start(const char* fileName = "override.mp3", uint32_t flags = HAL::MUSIC_INIT_NORMAL);
+    // As start, with `path` used as it is (not looked up beside the program).
+    static DemoMusic* startPath(const char* path, uint32_t flags = HAL::MUSIC_INIT_NORMAL);
 
     // Stops the channel and releases the music system.
     ~DemoMusic();
@@ -23,7 +27,10 @@ public:
     void play();
     // The position the listener hears, in milliseconds; when the query fails
     // the last known position stays in use.
-    uint32_t getPositionMs();
+    uint32_t getPositionMs() override;
+    // Stepped clock only: moves the playing channel on by `ms`. Returns the
+    // music system's result code.
+    int advanceClock(uint32_t ms);
 
 private:
     explicit DemoMusic(const HAL::MusicStart& music) : m_music(music) {}
