@@ -11,6 +11,8 @@
 #include "Pictures.h"
 #include "PngWriter.h"
 #include "Scenes.h"
+#include "core/MemoryStream.h"
+#include "render/M3GWriter.h"
 
 namespace bake {
 
@@ -56,6 +58,21 @@ public:
 private:
     std::string m_dir;
 };
+
+// The scene file of `world`: the world and every object it reaches, the
+// object section zlib-compressed when asked.
+std::vector<unsigned char> sceneFile(render::World& world, bool compress)
+{
+    core::Ref<core::MemoryStream> stream = VORNA3D_NEW core::MemoryStream();
+    core::Vector<core::Ref<render::Object3D>> roots;
+    roots.add(core::Ref<render::Object3D>(&world));
+    render::M3G_Writer::Options options;
+    options.compress = compress;
+    options.deltaEncodeVertexArrays = compress; // smooth meshes shrink further
+    render::M3G_Writer::save(stream.get(), roots, options);
+    const unsigned char* data = stream->getData();
+    return std::vector<unsigned char>(data, data + stream->getSize());
+}
 
 render::Mesh* meshChild(render::World& world, int index)
 {
@@ -145,6 +162,12 @@ void bakeAssets(const BakeOptions& options)
     core::Ref<render::World> stoneball = makeStoneBallScene();
     core::Ref<render::World> helix = makeHelixScene();
     core::Ref<render::World> logo = makeLogoScene(chrome);
+    // The big meshes go compressed; the letters stay plain, so both kinds of
+    // section are exercised.
+    archive.add(DEMOBALL_SCENE, sceneFile(*demoball, true));
+    archive.add(STONEBALL_SCENE, sceneFile(*stoneball, true));
+    archive.add(HELIX_SCENE, sceneFile(*helix, true));
+    archive.add(LOGO_SCENE, sceneFile(*logo, false));
     if (preview.enabled()) {
         preview.write("logo-chrome.png", encodePng(chrome, true));
         previewScenes(preview, *demoball, *stoneball, *helix, *logo, chrome, reflection);

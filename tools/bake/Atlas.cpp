@@ -90,8 +90,8 @@ Canvas paintFish(int kind)
               const float u = (x - (cx - rx)) / (2.f * rx); // 0 tail .. 1 head
               switch (s.kind) {
               case 0: { // three white bands with black edges
-                  const float bands[] = {0.78f, 0.5f, 0.18f};
-                  const float widths[] = {0.07f, 0.08f, 0.05f};
+                  const float bands[] = {0.78f, 0.5f, 0.2f};
+                  const float widths[] = {0.045f, 0.055f, 0.035f};
                   for (int i = 0; i < 3; ++i) {
                       const float d = std::fabs(u - bands[i]);
                       if (d < widths[i] + 0.035f)

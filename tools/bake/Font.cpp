@@ -142,24 +142,30 @@ BitmapFont makeBitmapFont(const Typeface& face, const std::string& characters, c
         if (ch == '"' || ch == '\'' || ch == '\n' || ch == '\r' || ch == '\t')
             throw std::runtime_error("bitmap font: the table cannot hold quotes, apostrophes or line breaks");
 
-    // Capitals about three quarters of the cell; every glyph keeps one
-    // transparent pixel to each side of its cell.
-    const float size = static_cast<float>(cellSize) * 0.98f;
+    // Glyphs as large as the cell allows: every glyph's ink, overshoots and
+    // descenders included, must keep one clear pixel to each side of its
+    // cell; a glyph too wide for that is narrowed.
     const int inkLimit = cellSize - 2;
-    int capHeight = face.capHeight(size);
-    int descent = 0;
     std::vector<Typeface::Glyph> glyphs;
-    for (char ch : characters) {
-        Typeface::Glyph g = face.glyph(ch, size);
-        if (g.mask.width() > inkLimit)
-            g = face.glyph(ch, size, static_cast<float>(inkLimit) / static_cast<float>(g.mask.width() + 1));
-        descent = std::max(descent, g.mask.height() - g.top);
-        glyphs.push_back(std::move(g));
+    int above = 0, below = 0;
+    for (float size = static_cast<float>(cellSize);; size *= 0.96f) {
+        glyphs.clear();
+        above = below = 0;
+        for (char ch : characters) {
+            Typeface::Glyph g = face.glyph(ch, size);
+            if (g.mask.width() > inkLimit)
+                g = face.glyph(ch, size, static_cast<float>(inkLimit) / static_cast<float>(g.mask.width() + 1));
+            if (g.mask.width() > 0) {
+                above = std::max(above, g.top);
+                below = std::max(below, g.mask.height() - g.top);
+            }
+            glyphs.push_back(std::move(g));
+        }
+        if (above + below <= inkLimit)
+            break;
     }
-    // Capitals centred vertically, moved up when a descender (comma, Q)
-    // would touch the cell's last row.
-    int baseline = (cellSize + capHeight) / 2;
-    baseline = std::min(baseline, cellSize - 1 - descent);
+    // The ink block centred vertically in the cell.
+    const int baseline = 1 + above + (inkLimit - above - below) / 2;
 
     BitmapFont font;
     font.image = Canvas(imageSize, imageSize);

@@ -15,16 +15,19 @@ MeshData sphere(float radius, int slices, int stacks, float uRepeat, float vRepe
     // the north pole (stack 0) to the south pole.
     for (int j = 0; j <= stacks; ++j) {
         const float polar = PI * static_cast<float>(j) / static_cast<float>(stacks);
+        // Exact poles, so that the triangles meeting there collapse cleanly.
+        const float ring = (j == 0 || j == stacks) ? 0.f : std::sin(polar);
+        const float height = j == 0 ? 1.f : (j == stacks ? -1.f : std::cos(polar));
         for (int i = 0; i <= slices; ++i) {
             const float azimuth = 2.f * PI * static_cast<float>(i) / static_cast<float>(slices);
-            const Vec3 n{std::sin(polar) * std::cos(azimuth), std::cos(polar), -std::sin(polar) * std::sin(azimuth)};
+            const Vec3 n{ring * std::cos(azimuth), height, -ring * std::sin(azimuth)};
             const Vec2 uv{uRepeat * static_cast<float>(i) / static_cast<float>(slices),
                           vRepeat * static_cast<float>(j) / static_cast<float>(stacks)};
             mesh.addVertex(n * radius, inward ? n * -1.f : n, uv);
         }
     }
     // Each stack is one strip zig-zagging between its two rows. Seen from
-    // outside, going round with i the row below comes first for a
+    // outside, i runs to the right, so the row above comes first for a
     // counter-clockwise front face.
     for (int j = 0; j < stacks; ++j) {
         std::vector<uint16_t> strip;
@@ -32,11 +35,11 @@ MeshData sphere(float radius, int slices, int stacks, float uRepeat, float vRepe
             const auto upper = static_cast<uint16_t>(j * (slices + 1) + i);
             const auto lower = static_cast<uint16_t>((j + 1) * (slices + 1) + i);
             if (inward) {
-                strip.push_back(upper);
                 strip.push_back(lower);
+                strip.push_back(upper);
             } else {
-                strip.push_back(lower);
                 strip.push_back(upper);
+                strip.push_back(lower);
             }
         }
         mesh.strips.push_back(strip);
@@ -50,7 +53,7 @@ MeshData helixBar(float length, float thickness)
     mesh.withColors = true;
     const float r = thickness * 0.5f;
     const float half = length * 0.5f;
-    const int around = 18;
+    const int around = 20; // a multiple of four: the bar is exactly as thick as asked in y and z
     // The profile along x: (x, radius, outward normal's x part), from the
     // left tip over the cylinder to the right tip.
     struct Ring {

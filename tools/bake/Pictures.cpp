@@ -130,8 +130,8 @@ Canvas paintTitle(const Typeface& face)
         const float pxPerUnitZ = depth * depth / (camHeight * f);
         const float distZ = std::fabs(wz / cell - std::round(wz / cell)) * cell * pxPerUnitZ;
         // Lines closer together than a few pixels fade out instead of shimmering.
-        const float keepX = clampf(cell * pxPerUnitX / 6.f - 0.5f, 0.f, 1.f);
-        const float keepZ = clampf(cell * pxPerUnitZ / 6.f - 0.5f, 0.f, 1.f);
+        const float keepX = clampf(cell * pxPerUnitX / 10.f - 0.5f, 0.f, 1.f);
+        const float keepZ = clampf(cell * pxPerUnitZ / 10.f - 0.5f, 0.f, 1.f);
         const float width = 0.6f + 1.4f * ground;
         const float line = std::max(coverage(distX - width * 0.5f) * keepX, coverage(distZ - width * 0.5f) * keepZ);
         const float halo = std::max(std::exp(-distX * distX / (8.f * width * width)) * keepX,
@@ -204,10 +204,8 @@ Canvas paintUnderwater()
     paintEach(c, [&](float x, float y) {
         const float wave = 14.f + 6.f * fbm(x / 70.f, 0.3f, 3, 0.5f, 41u);
         const float band = 1.f - smoothstep(wave - 6.f, wave + 10.f, y);
-        float f1, f2;
-        cells(x / 38.f, y / 14.f, 43u, f1, f2);
-        const float ripple = smoothstep(0.05f, 0.0f, f2 - f1);
-        return faded(rgb(0xE9FCFF), band * (0.55f + 0.45f * ripple));
+        const float ripple = fbm(x / 25.f, y / 8.f, 3, 0.5f, 43u) * 0.5f + 0.5f;
+        return faded(rgb(0xE9FCFF), band * (0.45f + 0.4f * ripple));
     });
 
     // Light rays fanning down from a sun above the top left.
@@ -223,7 +221,7 @@ Canvas paintUnderwater()
 
     // Caustics: soft bright veins of a warped cell pattern, only near the surface.
     paintEach(c, [&](float x, float y) {
-        const float fade = std::exp(-y / 150.f);
+        const float fade = std::exp(-y / 120.f);
         if (fade < 0.01f)
             return Color{0.f, 0.f, 0.f, 0.f};
         const float wx = x + 30.f * fbm(x / 120.f, y / 120.f, 3, 0.5f, 61u);
@@ -232,7 +230,7 @@ Canvas paintUnderwater()
         cells(wx / 80.f, wy / 46.f, 71u, f1, f2);
         const float gap = f2 - f1;
         const float vein = std::exp(-gap * gap / (2.f * 0.045f * 0.045f));
-        return faded(rgb(0xE0FFFF), vein * fade * 0.4f);
+        return faded(rgb(0xE0FFFF), vein * fade * 0.34f);
     });
 
     // Sea floor: sandy dunes lit by caustics, fading into the blue.
@@ -273,7 +271,7 @@ Canvas paintUnderwater()
             const float ax = baseX + sway * std::sin(t0 * 4.f + static_cast<float>(i)) * t0;
             const float bx = baseX + sway * std::sin(t1 * 4.f + static_cast<float>(i)) * t1;
             const float ay = baseY - height * t0, by = baseY - height * t1;
-            const float w = 7.f * (1.f - t0 * 0.85f) * (0.8f + 0.4f * std::sin(t0 * 9.f + static_cast<float>(i)) * 0.5f);
+            const float w = 9.f * (1.f - t0 * 0.85f) * (0.8f + 0.4f * std::sin(t0 * 9.f + static_cast<float>(i)) * 0.5f);
             paintShape(
                 c, static_cast<int>(std::min(ax, bx) - w - 2), static_cast<int>(by - w - 2),
                 static_cast<int>(std::max(ax, bx) + w + 2), static_cast<int>(ay + w + 2),
@@ -301,7 +299,7 @@ Canvas paintLogoChrome()
     Canvas c(256, 256);
     paintEach(c, [&](float x, float y) {
         const float t = y / 256.f;
-        const float streak = fbm(x / 2.5f, y / 120.f, 3, 0.5f, 113u) * 0.035f;
+        const float streak = fbm(x / 4.f, y / 160.f, 3, 0.5f, 113u) * 0.015f;
         const float wave = std::sin(x / 256.f * 2.f * PI) * 0.015f;
         Color chrome = chromeRamp(clampf(t + streak + wave, 0.f, 1.f));
         return chrome;
