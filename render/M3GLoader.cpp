@@ -63,10 +63,16 @@ void logEngine(const char* format, const char* text)
 
 core::String getM3GBasePath(const core::String& name)
 {
-    for (int i = name.length(); i-- > 0;)
-        if (isSeparator(name.charAt(i)))
-            return name.substring(0, i + 1);
-    return core::String();
+    const char* text = name.getASCII();
+    core::Vector<char> base;
+    int end = 0; // one past the last separator
+    for (int i = 0; text[i]; ++i)
+        if (isSeparator(static_cast<unsigned char>(text[i])))
+            end = i + 1;
+    for (int i = 0; i < end; ++i)
+        base.add(text[i]);
+    base.add(0);
+    return core::String(base.data());
 }
 
 core::String normaliseM3GPath(const core::String& path)
@@ -160,7 +166,7 @@ void M3G_Loader::load(core::Stream* stream, core::Vector<core::Ref<Object3D>>& o
             objects.add(core::Ref<Object3D>(m_table->get(i)));
 }
 
-core::Ref<core::Stream> M3G_Loader::readSection(SectionHeader& header)
+core::Ref<core::MemoryStream> M3G_Loader::readSection(SectionHeader& header)
 {
     core::Ref<core::DataIO> in = VORNA3D_NEW core::DataIO(m_file.get(), static_cast<uint32_t>(m_file->available()));
     header.compression = in->readByte();
@@ -193,12 +199,17 @@ core::Ref<core::Stream> M3G_Loader::readSection(SectionHeader& header)
                       static_cast<unsigned long>(adler), checksum);
         fail(message);
     }
+    return data;
+}
 
+core::Ref<core::Stream> M3G_Loader::openObjectData(const SectionHeader& header, core::MemoryStream* data)
+{
+    const uint32_t dataLength = header.totalLength - SECTION_OVERHEAD;
     switch (header.compression) {
     case 0:
         if (header.uncompressedLength != dataLength)
             fail("Section length error in section header for uncompressed data.");
-        return data;
+        return core::Ref<core::Stream>(data);
     case 1:
         return inflate(data->getData(), dataLength, header.uncompressedLength);
     default: {
@@ -240,9 +251,10 @@ core::Ref<core::MemoryStream> M3G_Loader::inflate(const unsigned char* compresse
 void M3G_Loader::readHeaderSection(bool& hasExternalReferences, uint32_t fileSize)
 {
     SectionHeader section;
-    core::Ref<core::Stream> data = readSection(section);
+    core::Ref<core::MemoryStream> raw = readSection(section);
     if (section.compression != 0)
         fail("First section must be uncompressed.");
+    core::Ref<core::Stream> data = openObjectData(section, raw.get());
     core::Ref<core::DataIO> in = VORNA3D_NEW core::DataIO(data, section.uncompressedLength);
     if (in->readByte() != M3G_HEADER)
         fail("First object is not header object.");
@@ -273,7 +285,8 @@ void M3G_Loader::readHeaderSection(bool& hasExternalReferences, uint32_t fileSiz
 void M3G_Loader::readExternalReferences()
 {
     SectionHeader section;
-    core::Ref<core::Stream> data = readSection(section);
+    core::Ref<core::MemoryStream> raw = readSection(section);
+    core::Ref<core::Stream> data = openObjectData(section, raw.get());
     uint32_t left = section.uncompressedLength;
     while (left > 0) {
         if (left < RECORD_HEADER_SIZE)
@@ -334,7 +347,8 @@ core::Ref<Object3D> M3G_Loader::loadExternal(const core::String& uri)
 void M3G_Loader::readObjectSection()
 {
     SectionHeader section;
-    core::Ref<core::Stream> data = readSection(section);
+    core::Ref<core::MemoryStream> raw = readSection(section);
+    core::Ref<core::Stream> data = openObjectData(section, raw.get());
     M3G_ObjectReader reader(*m_table);
     uint32_t left = section.uncompressedLength;
     while (left > 0) {

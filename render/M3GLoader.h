@@ -63,9 +63,11 @@ private:
     };
 
     // Reads the next section's header, its data and its checksum, verifies
-    // the checksum, and returns a stream over the object data (inflated for
-    // a compressed section), header.uncompressedLength bytes long.
-    core::Ref<core::Stream> readSection(SectionHeader& header);
+    // the checksum, and returns the data as stored.
+    core::Ref<core::MemoryStream> readSection(SectionHeader& header);
+    // A stream over the object data of a section read by readSection:
+    // `data` itself, or its bytes inflated; header.uncompressedLength long.
+    core::Ref<core::Stream> openObjectData(const SectionHeader& header, core::MemoryStream* data);
     // Inflates `compressed` into the reused buffer; returns a stream over it.
     core::Ref<core::MemoryStream> inflate(const unsigned char* compressed, uint32_t compressedLength,
                                           uint32_t uncompressedLength);

@@ -152,8 +152,11 @@ inline Bytes fileOf(std::initializer_list<Bytes> records, bool compress = false)
 // Loads `bytes` through render::load on a memory stream named `name`.
 inline core::Vector<core::Ref<render::Object3D>> loadBytes(const Bytes& bytes, const char* name = "test.m3g")
 {
+    // An empty vector may have no storage; the stream needs an address.
+    static const unsigned char none = 0;
+    const unsigned char* data = bytes.empty() ? &none : bytes.data();
     core::Ref<core::MemoryStream> stream =
-        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), true);
+        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(data), static_cast<int>(bytes.size()), true);
     stream->setName(name);
     core::Vector<core::Ref<render::Object3D>> objects;
     render::load(stream.get(), objects);
