@@ -36,7 +36,10 @@ int runLs(const Args& args);
 int runCat(const Args& args);
 int runPack(const Args& args);
 int64_t imagePoolBytes(const Args& args);
+int64_t infoPoolBytes(const Args& args);
 int runInfo(const Args& args);
+int64_t convertPoolBytes(const Args& args);
+int runConvert(const Args& args);
 int runPixel(const Args& args);
 
 // A failure the tool itself detects (bad arguments, output errors).

@@ -1,19 +1,112 @@
-// vorna3d info FILE: one line "Image2D FORMAT WIDTHxHEIGHT" for an image file.
+// vorna3d info [--all] FILE: what an image or scene file holds.
+//   An image: one line "Image2D FORMAT WIDTHxHEIGHT".
+//   A scene: each root on a line, and under a Group or World its children
+//   in order, two blanks deeper per level. A line is the class name, then
+//   id=N and name="..." where set; a Mesh adds vertices=N submeshes=M, an
+//   Image2D its format and size.
+//   --all (scene files): every object of the file in file order, one line
+//   each: its index, class (id, name, the URI of an external reference
+//   where set) and refs= the indices its record refers to.
 
 #include <string>
 
 #include "Command.h"
 #include "ImageFile.h"
 #include "Output.h"
+#include "SceneFile.h"
+#include "ToolGraphics3D.h"
+#include "render/Group.h"
+#include "render/Image2D.h"
+#include "render/M3GObjectTypes.h"
+#include "render/Mesh.h"
+#include "render/VertexBuffer.h"
 
 namespace vorna3d_tool {
 
+namespace {
+
+// The class name and the details an info line shows for `object`.
+std::string describe(render::Object3D* object)
+{
+    std::string line = render::getM3GClassName(object);
+    if (object->getUserID() != 0)
+        line += " id=" + std::to_string(object->getUserID());
+    const core::String name = object->getName();
+    if (name.length() > 0)
+        line += std::string(" name=\"") + name.getASCII() + "\"";
+    if (render::Mesh* mesh = dynamic_cast<render::Mesh*>(object)) {
+        line += " vertices=" + std::to_string(mesh->getVertexBuffer()->getVertexCount()) +
+                " submeshes=" + std::to_string(mesh->getSubmeshCount());
+    }
+    if (render::Image2D* image = dynamic_cast<render::Image2D*>(object)) {
+        line += std::string(" ") + render::Image2D::getFormatName(image->getFormat()) + " " +
+                std::to_string(image->getWidth()) + "x" + std::to_string(image->getHeight());
+    }
+    return line;
+}
+
+// The tree lines of `object` and its children, `depth` levels deep.
+void printTree(render::Object3D* object, int depth, std::string& out)
+{
+    out += std::string(2 * static_cast<size_t>(depth), ' ') + describe(object) + "\n";
+    if (render::Group* group = dynamic_cast<render::Group*>(object))
+        for (int i = 0; i < group->getChildCount(); ++i)
+            printTree(group->getChild(i), depth + 1, out);
+}
+
+void printAll(const std::string& path, std::string& out)
+{
+    core::Ref<render::M3G_Loader> loader = VORNA3D_NEW render::M3G_Loader();
+    core::Vector<core::Ref<render::Object3D>> roots;
+    loadScene(path, *loader, roots);
+    const render::M3G_ObjectTable* table = loader->getObjectTable();
+    core::Vector<uint32_t> refs;
+    for (int i = 1; i < table->size(); ++i) {
+        std::string line = std::to_string(i) + " ";
+        render::Object3D* object = table->get(i);
+        line += object ? describe(object) : std::string("Header");
+        const core::String uri = loader->getExternalReference(i);
+        if (uri.length() > 0)
+            line += std::string(" external=\"") + uri.getASCII() + "\"";
+        table->getReferenceIndices(i, refs);
+        for (int r = 0; r < refs.size(); ++r)
+            line += (r == 0 ? " refs=" : ",") + std::to_string(refs[r]);
+        out += line + "\n";
+    }
+}
+
+// The file argument and whether --all was given; anything else is a usage error.
+std::string fileArgument(const Args& args, bool& all)
+{
+    all = args.size() == 2;
+    if (all && args[0] != "--all")
+        throw ToolError{"usage: vorna3d info [--all] FILE"};
+    return args.back();
+}
+
+} // namespace
+
+int64_t infoPoolBytes(const Args& args)
+{
+    const std::string& path = args.back();
+    return isSceneFile(path) ? scenePoolBytes(path) : imagePoolBytes(Args{path});
+}
+
 int runInfo(const Args& args)
 {
-    const core::Ref<render::Image2D> image = loadImage(args[0]);
-    const std::string line = std::string("Image2D ") + render::Image2D::getFormatName(image->getFormat()) + " " +
-                             std::to_string(image->getWidth()) + "x" + std::to_string(image->getHeight()) + "\n";
-    writeStdout(line.data(), line.size());
+    bool all = false;
+    const std::string path = fileArgument(args, all);
+    std::string out;
+    RendererScope renderer;
+    if (all) {
+        printAll(path, out);
+    } else {
+        core::Vector<core::Ref<render::Object3D>> roots;
+        loadRoots(path, roots);
+        for (const core::Ref<render::Object3D>& root : roots)
+            printTree(root.get(), 0, out);
+    }
+    writeStdout(out.data(), out.size());
     return 0;
 }
 

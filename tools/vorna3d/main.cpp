@@ -2,6 +2,9 @@
 //   vorna3d ls ARCHIVE
 //   vorna3d cat ARCHIVE NAME
 //   vorna3d pack OUT.tar[.gz] FILE...
+//   vorna3d info [--all] FILE
+//   vorna3d pixel FILE X Y [X Y]...
+//   vorna3d convert IN.m3g OUT.m3g [--compress]
 // Each command runs inside a started engine with a silent log; a failure
 // prints one line "vorna3d: TEXT" on standard error and exits with 1.
 
@@ -35,8 +38,8 @@ void printHelp()
 {
     std::printf("usage: vorna3d COMMAND ARGS...\n\ncommands:\n");
     for (const Command* command = COMMANDS; command->name; ++command)
-        std::printf("  %-5s %-22s %s\n", command->name, command->usage, command->summary);
-    std::printf("\n  --help                       this text\n");
+        std::printf("  %-7s %-27s %s\n", command->name, command->usage, command->summary);
+    std::printf("\n  --help                              this text\n");
 }
 
 // The text of whatever a command threw.
