@@ -79,6 +79,37 @@ render::Mesh* meshChild(render::World& world, int index)
     return static_cast<render::Mesh*>(world.getChild(index));
 }
 
+// The font sheet doubled over the scroller's water colour, with a line of
+// text set from its cells below it at their own size, the way the demo
+// lays out glyphs (one cell per character).
+Canvas previewFont(const Canvas& glyphs, const std::string& table)
+{
+    const std::string sample = "V3D, 2024 - OK?!";
+    const int zoom = 2, cell = 32;
+    Canvas sheet(glyphs.width() * zoom, glyphs.height() * zoom + cell + 16);
+    sheet.fill(rgb(0x167EB4));
+    auto over = [&](int x, int y, const Pixel& p) {
+        if (x >= sheet.width() || y >= sheet.height())
+            return;
+        Pixel& d = sheet.at(x, y);
+        d = Pixel{p.r + d.r * (1.f - p.a), p.g + d.g * (1.f - p.a), p.b + d.b * (1.f - p.a), 1.f};
+    };
+    for (int y = 0; y < glyphs.height() * zoom; ++y)
+        for (int x = 0; x < glyphs.width() * zoom; ++x)
+            over(x, y, glyphs.at(x / zoom, y / zoom));
+    const int columns = glyphs.width() / cell;
+    for (size_t i = 0; i < sample.size(); ++i) {
+        const size_t k = table.find(sample[i]);
+        if (k == std::string::npos)
+            continue;
+        const int gx = static_cast<int>(k) % columns * cell, gy = static_cast<int>(k) / columns * cell;
+        for (int y = 0; y < cell; ++y)
+            for (int x = 0; x < cell; ++x)
+                over(static_cast<int>(i) * cell + x, glyphs.height() * zoom + 8 + y, glyphs.at(gx + x, gy + y));
+    }
+    return sheet;
+}
+
 // The fish frames and the bubble enlarged over the scroller's water colour.
 Canvas previewSprites(const Canvas& atlas)
 {
@@ -147,11 +178,23 @@ void bakeAssets(const BakeOptions& options)
     const BitmapFont font = makeBitmapFont(face, DEMO_FONT_CHARACTERS, FONT_IMAGE, 32, 256);
     archive.add(FONT_DESCRIPTION, font.description);
     addPng(FONT_IMAGE, font.image, false, 64);
+    if (preview.enabled())
+        preview.write("preview-font.png", encodePng(previewFont(font.image, DEMO_FONT_CHARACTERS), true));
 
     const Canvas graphics = paint2DGraphics(face);
     addPng(GRAPHICS_2D, graphics, false, 4);
-    if (preview.enabled())
+    if (preview.enabled()) {
         preview.write("preview-sprites.png", encodePng(previewSprites(graphics), true));
+        // The twin sprites' emblem as the demo shows it, over the black screen.
+        Canvas emblem(TWIN_REGION.width, TWIN_REGION.height);
+        emblem.fill(rgb(0x000000));
+        Canvas cut(TWIN_REGION.width, TWIN_REGION.height);
+        for (int y = 0; y < TWIN_REGION.height; ++y)
+            for (int x = 0; x < TWIN_REGION.width; ++x)
+                cut.at(x, y) = graphics.at(TWIN_REGION.x + x, TWIN_REGION.y + y);
+        emblem.draw(cut, 0, 0);
+        preview.write("preview-emblem.png", encodePng(emblem, true));
+    }
     addPng(TITLE_PICTURE, paintTitle(face), true, 0);
     addPng(UNDERWATER, paintUnderwater(), true, 0);
     const Canvas chrome = paintLogoChrome();
