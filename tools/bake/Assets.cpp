@@ -154,7 +154,7 @@ void previewScenes(const Preview& preview, render::World& demoball, render::Worl
     preview.write("preview-heelix.png", encodePng(renderPreview({{meshChild(helix, 1), nullptr}}, rung, 512, 384), true));
 
     PreviewView front;
-    front.eye = {-70.f, 40.f, 150.f};
+    front.eye = {-35.f, 30.f, 170.f};
     front.target = {0.f, 5.f, 0.f};
     front.background = rgb(0x000000);
     render::Mesh* letters = meshChild(logo, 1);

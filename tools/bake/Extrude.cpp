@@ -80,30 +80,20 @@ std::vector<std::pair<int, int>> Shape2D::outline() const
     return result;
 }
 
-MeshData extrude(const Shape2D& shape, float depth, Vec2 uvMin, Vec2 uvMax, float smoothAngle)
+MeshData extrude(const Shape2D& shape, float depth, Vec2 uvMin, Vec2 uvMax, float smoothAngle, float bevel)
 {
     MeshData mesh;
     mesh.withTexCoords = true;
     const float h = depth * 0.5f;
+    const float wall = h - bevel; // the side walls' half height
     const std::vector<Vec2>& points = shape.points();
     auto uv = [&](Vec2 p) {
         return Vec2{(p.x - uvMin.x) / (uvMax.x - uvMin.x), (uvMax.y - p.y) / (uvMax.y - uvMin.y)};
     };
 
-    // Front (+z) and back (-z) faces: one vertex per point and face.
-    std::vector<uint16_t> front, back;
-    for (const Vec2& p : points) {
-        front.push_back(mesh.addVertex({p.x, p.y, h}, {0.f, 0.f, 1.f}, uv(p)));
-        back.push_back(mesh.addVertex({p.x, p.y, -h}, {0.f, 0.f, -1.f}, uv(p)));
-    }
-    for (const auto& t : shape.triangles()) {
-        mesh.strips.push_back({front[t[0]], front[t[1]], front[t[2]]});
-        mesh.strips.push_back({back[t[0]], back[t[2]], back[t[1]]});
-    }
-
-    // Side walls: each outline edge a -> b (shape on its left) faces
-    // (dy, -dx). A corner between two edges is smooth when their normals
-    // differ by less than smoothAngle.
+    // Outline edges a -> b (shape on their left) face (dy, -dx). A corner
+    // between two edges is smooth when their normals differ by less than
+    // smoothAngle.
     const std::vector<std::pair<int, int>> outline = shape.outline();
     std::map<int, Vec3> edgeNormalFrom, edgeNormalTo; // by start point / end point
     auto edgeNormal = [&](const std::pair<int, int>& e) {
@@ -121,16 +111,58 @@ MeshData extrude(const Shape2D& shape, float depth, Vec2 uvMin, Vec2 uvMax, floa
             return own;
         return normalized(own + other->second);
     };
+
+    // The faces' points: outline points move inward along the corner's
+    // bisector so that both edges end up `bevel` further in.
+    std::vector<Vec2> face = points;
+    if (bevel > 0.f)
+        for (const auto& [point, out] : edgeNormalFrom) {
+            const auto in = edgeNormalTo.find(point);
+            if (in == edgeNormalTo.end())
+                continue;
+            const Vec3 bisector = normalized(out + in->second);
+            const float offset = bevel / std::max(dot(bisector, out), 0.5f);
+            face[point] = Vec2{points[point].x - bisector.x * offset, points[point].y - bisector.y * offset};
+        }
+
+    // Front (+z) and back (-z) faces: one vertex per point and face.
+    std::vector<uint16_t> front, back;
+    for (const Vec2& p : face) {
+        front.push_back(mesh.addVertex({p.x, p.y, h}, {0.f, 0.f, 1.f}, uv(p)));
+        back.push_back(mesh.addVertex({p.x, p.y, -h}, {0.f, 0.f, -1.f}, uv(p)));
+    }
+    for (const auto& t : shape.triangles()) {
+        mesh.strips.push_back({front[t[0]], front[t[1]], front[t[2]]});
+        mesh.strips.push_back({back[t[0]], back[t[2]], back[t[1]]});
+    }
+
     for (const auto& e : outline) {
         const Vec2 a = points[e.first], b = points[e.second];
         const Vec3 n = edgeNormal(e);
         const Vec3 na = cornerNormal(n, edgeNormalTo, e.first);
         const Vec3 nb = cornerNormal(n, edgeNormalFrom, e.second);
-        const uint16_t af = mesh.addVertex({a.x, a.y, h}, na, uv(a));
-        const uint16_t ab = mesh.addVertex({a.x, a.y, -h}, na, uv(a));
-        const uint16_t bf = mesh.addVertex({b.x, b.y, h}, nb, uv(b));
-        const uint16_t bb = mesh.addVertex({b.x, b.y, -h}, nb, uv(b));
+        // The wall: strip top a, bottom a, top b, bottom b faces outward.
+        const uint16_t af = mesh.addVertex({a.x, a.y, wall}, na, uv(a));
+        const uint16_t ab = mesh.addVertex({a.x, a.y, -wall}, na, uv(a));
+        const uint16_t bf = mesh.addVertex({b.x, b.y, wall}, nb, uv(b));
+        const uint16_t bb = mesh.addVertex({b.x, b.y, -wall}, nb, uv(b));
         mesh.strips.push_back({af, ab, bf, bb});
+        if (bevel <= 0.f)
+            continue;
+        // Chamfers from the inset faces down to the walls, half way between
+        // the face's and the wall's directions.
+        const Vec2 ai = face[e.first], bi = face[e.second];
+        const Vec3 up{0.f, 0.f, 1.f}, down{0.f, 0.f, -1.f};
+        const uint16_t fai = mesh.addVertex({ai.x, ai.y, h}, na + up, uv(ai));
+        const uint16_t fao = mesh.addVertex({a.x, a.y, wall}, na + up, uv(a));
+        const uint16_t fbi = mesh.addVertex({bi.x, bi.y, h}, nb + up, uv(bi));
+        const uint16_t fbo = mesh.addVertex({b.x, b.y, wall}, nb + up, uv(b));
+        mesh.strips.push_back({fai, fao, fbi, fbo});
+        const uint16_t kai = mesh.addVertex({ai.x, ai.y, -h}, na + down, uv(ai));
+        const uint16_t kao = mesh.addVertex({a.x, a.y, -wall}, na + down, uv(a));
+        const uint16_t kbi = mesh.addVertex({bi.x, bi.y, -h}, nb + down, uv(bi));
+        const uint16_t kbo = mesh.addVertex({b.x, b.y, -wall}, nb + down, uv(b));
+        mesh.strips.push_back({kao, kai, kbo, kbi});
     }
     return mesh;
 }

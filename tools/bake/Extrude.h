@@ -45,7 +45,9 @@ private:
 // with texture coordinates projected onto the x-y plane: u runs 0..1 left
 // to right over uvMin.x..uvMax.x, v runs 0..1 from uvMax.y down to uvMin.y.
 // Side walls are smooth across outline corners flatter than
-// `smoothAngle` degrees and sharp elsewhere.
-MeshData extrude(const Shape2D& shape, float depth, Vec2 uvMin, Vec2 uvMax, float smoothAngle);
+// `smoothAngle` degrees and sharp elsewhere. With bevel > 0 the front and
+// back faces are inset by that much and joined to the walls by 45-degree
+// chamfers (the bevel must be well below the shape's thinnest part).
+MeshData extrude(const Shape2D& shape, float depth, Vec2 uvMin, Vec2 uvMax, float smoothAngle, float bevel = 0.f);
 
 } // namespace bake

@@ -157,7 +157,7 @@ MeshData logoLetters(float width, float depth)
     letterD(shape, 76.f);
     const float k = width / 110.f;
     shape.transform(-55.f, 0.f, k);
-    return extrude(shape, depth, {-width * 0.5f, 0.f}, {width * 0.5f, 40.f * k}, 30.f);
+    return extrude(shape, depth, {-width * 0.5f, 0.f}, {width * 0.5f, 40.f * k}, 30.f, 1.2f * k);
 }
 
 } // namespace bake
