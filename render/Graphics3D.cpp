@@ -6,14 +6,18 @@
 #include "core/Globals.h"
 #include "render/Appearance.h"
 #include "render/Background.h"
+#include "render/Batcher.h"
 #include "render/Camera.h"
 #include "render/CompositingMode.h"
+#include "render/DynamicBuffer.h"
+#include "render/Font2D.h"
 #include "render/IndexBuffer.h"
 #include "render/Light.h"
 #include "render/Mesh.h"
 #include "render/Node.h"
 #include "render/PolygonMode.h"
 #include "render/RenderTarget.h"
+#include "render/Text3D.h"
 #include "render/Texture2D.h"
 #include "render/VertexBuffer.h"
 
@@ -22,7 +26,6 @@ namespace render {
 namespace {
 
 constexpr float BYTE_TO_UNIT = 0.003921569f; // 1 / 255
-constexpr uint32_t FPS_INTERVAL_MS = 1000;
 
 } // namespace
 
@@ -118,7 +121,24 @@ void Graphics3D::createInternalObjects()
     }
     m_texture2DMesh = create2DPolygonWithDefaultAppearance(nullptr);
     m_camera2DForBackground = VORNA3D_NEW Camera();
+    m_camera2DForDebugText3D = VORNA3D_NEW Camera();
     resetGraphics3D();
+
+    ASSERT(m_dynamicBuffer.size() == 0);
+    ASSERT_MSG(m_GraphicsConfig.maxDynamicBuffers > 2, "Graphics3D configuration error : max_dynamic_buffers <= 2");
+    m_dynamicBuffer.setSize(m_GraphicsConfig.maxDynamicBuffers);
+    for (core::Ref<DynamicBuffer>& buffer : m_dynamicBuffer)
+        buffer = VORNA3D_NEW DynamicBuffer(m_GraphicsConfig.batchDepthWrite, m_GraphicsConfig.batchDepthTest);
+    ASSERT(m_dynamicBuffer[0]);
+
+    // The debug text leaves out what the built-in font lacks (lower case,
+    // brackets, '_' of the overlay's first line) instead of failing.
+    core::Ref<Font2D> debugFont = Font2D::createNewFont();
+    m_debugText3D = VORNA3D_NEW Text3D(debugFont.get());
+    m_debugText3D->setSkipUnmappedCharacters(true);
+    if (m_GraphicsConfig.flipY)
+        m_debugText3D->setTextScale(1.f, -1.f);
+    m_debugTextTransform.setIdentity();
 
     ASSERT(m_defaultAppearance.get() == 0);
     core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
@@ -134,6 +154,9 @@ void Graphics3D::createInternalObjects()
 
 void Graphics3D::releaseInternalObjects()
 {
+    m_dynamicBuffer.clear();
+    m_debugText3D = nullptr;
+    m_camera2DForDebugText3D = nullptr;
     m_renderTarget = nullptr;
     m_backgroundTexture = nullptr;
     m_backgroundMesh = nullptr;
@@ -159,6 +182,8 @@ void Graphics3D::resetGraphics3D()
     const float height = static_cast<float>(m_displayHeight);
     if (m_camera2DForBackground)
         m_camera2DForBackground->setParallel(0.f, width, 0.f, height, 0.f, 1000.f);
+    if (m_camera2DForDebugText3D)
+        m_camera2DForDebugText3D->setParallel(0.f, width, 0.f, height, 0.f, 1000.f);
 }
 
 void Graphics3D::setDeviceLimits(int maxViewportWidth, int maxViewportHeight, int maxTextureDimension,
@@ -200,36 +225,18 @@ void Graphics3D::releaseTarget()
     ASSERT_MSG(m_targetBound, "releaseTarget : no target is bound");
     ASSERT_MSG(checkError("releaseTarget"), "Graphics3D error before releaseTarget");
     const bool toDisplay = !m_renderTarget;
+    // The buffers first, so that the overlay counts this frame's batches.
+    flushDynamicBuffers();
+    if (toDisplay)
+        drawStatistics();
     lowLevelReleaseTarget();
     if (toDisplay) {
-        finishDisplayFrame();
         swapBuffers();
         m_hints = HINT_DEFAULT;
     }
     m_renderTarget = nullptr;
     m_targetBound = false;
     ASSERT_MSG(checkError("releaseTarget"), "OpenGLES error after releaseTarget");
-}
-
-void Graphics3D::finishDisplayFrame()
-{
-    m_statistics = Statistics();
-    ++m_frameCounter;
-    ++m_framesThisSecond;
-    if (!m_GraphicsConfig.showStatistics && !m_GraphicsConfig.printFps)
-        return;
-    HAL::System* system = core::Globals::get()->m_system;
-    if (!system)
-        return;
-    const uint32_t now = system->getTime();
-    // Unsigned difference: correct across the clock's wrap-around.
-    if (now - m_lastFpsUpdate < FPS_INTERVAL_MS)
-        return;
-    m_lastFpsUpdate = now;
-    m_fps = m_framesThisSecond;
-    m_framesThisSecond = 0;
-    if (m_GraphicsConfig.printFps)
-        core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "FPS : %d\n", m_fps);
 }
 
 int Graphics3D::percentOf(int64_t value, int64_t total)
@@ -266,6 +273,11 @@ void Graphics3D::clear(Background* background)
             drawBackgroundImage(background);
     } else {
         lowLevelClear(0.f, 0.f, 0.f, 0.f, true, true);
+    }
+    for (const core::Ref<DynamicBuffer>& buffer : m_dynamicBuffer) {
+        ASSERT_MSG(buffer->getBatcher(), " m_dynamicBuffer[i]->m_batcher != 0 ");
+        buffer->getBatcher()->clear();
+        buffer->markFree();
     }
     ASSERT_MSG(checkError("clear"), "OpenGLES error");
 }

@@ -16,12 +16,21 @@
 //     g3d.releaseTarget();            // presents (or copies into the target)
 //
 // The screen-space helpers (rect, the background image drawn by clear, and
-// the mesh factories) are defined in Graphics3D_ScreenQuads.cpp.
+// the mesh factories) are defined in Graphics3D_ScreenQuads.cpp; the
+// dynamic buffers in Graphics3D_DynamicBuffers.cpp; debug text and the
+// statistics overlay in Graphics3D_DebugText.cpp.
+//
+// Sprites, texts and lines are not drawn when they are rendered: they are
+// collected in a pool of dynamic buffers (each a Batcher with the camera its
+// items were added under) and drawn, one draw call per batch, when the
+// buffers are flushed: by releaseTarget, by flushDynamicBuffers, or when no
+// buffer can take a new object.
 
 #include <cstdint>
 
 #include "core/Object.h"
 #include "core/Ref.h"
+#include "core/String.h"
 #include "core/Vector.h"
 #include "render/Graphics3DConfig.h"
 #include "render/Graphics3DProperties.h"
@@ -38,6 +47,7 @@ namespace render {
 class Appearance;
 class Background;
 class Camera;
+class DynamicBuffer;
 class Image2D;
 class IndexBuffer;
 class Light;
@@ -45,6 +55,8 @@ class Mesh;
 class Node;
 class Object3D;
 class RenderTarget;
+class Sprite3D;
+class Text3D;
 class Texture2D;
 class VertexBuffer;
 
@@ -100,10 +112,12 @@ public:
     // Binds the renderer to `display`, copies `config`, creates the drawing
     // context, reads the device limits, sets the default state, viewport
     // (the display's size) and depth range (0, 1), and builds the internal
-    // objects (2D cameras, screen quad, default appearance, camera light).
-    // Asserts "configGraphics3D failed because display is 0"; a second call
-    // asserts "You can not call readGraphics3DConfig because object is
-    // already initialized"; "OpenGLES error" when the graphics API fails.
+    // objects (2D cameras, screen quad, dynamic buffers, debug font and
+    // text, default appearance, camera light). Asserts "configGraphics3D
+    // failed because display is 0" and "Graphics3D configuration error :
+    // max_dynamic_buffers <= 2"; a second call asserts "You can not call
+    // readGraphics3DConfig because object is already initialized";
+    // "OpenGLES error" when the graphics API fails.
     virtual void configGraphics3D(HAL::Display* display, const Graphics3DConfig& config);
     // Takes the display's current size, sets the viewport to it and gives the
     // 2D cameras the matching parallel projection, after the window was
@@ -128,8 +142,10 @@ public:
     // configGraphics3D, "bindTarget : target is already bound" inside a
     // frame and "bindTarget : hints are invalid" for unknown hint bits.
     void bindTarget(RenderTarget* target, bool depthBuffer = true, int hints = HINT_DEFAULT);
-    // Ends the frame: on the display the statistics are counted and the
-    // frame is presented; on a render target the frame is copied into its
+    // Ends the frame: draws the dynamic buffers (flushDynamicBuffers); on
+    // the display it then draws the statistics overlay when configured,
+    // keeps the frame's counters (getLastFrameStatistics), counts the frame
+    // and presents it; on a render target the frame is copied into its
     // texture. Asserts "releaseTarget : no target is bound" outside a frame,
     // "Graphics3D error before releaseTarget" and "OpenGLES error after
     // releaseTarget" when the graphics API reports an error.
@@ -156,7 +172,11 @@ public:
     // Clears the target with the background's colour and clear switches, or
     // to colour (0, 0, 0, 0) and depth without one, and draws the
     // background's image when it has one. The stencil buffer is always
-    // cleared. Asserts "OpenGLES error" when the back end reports an error.
+    // cleared. Every dynamic buffer is emptied too: sprites, texts and lines
+    // rendered before a clear are never drawn. World::render clears, so
+    // they are also lost when a World is rendered after them; render them
+    // after the World. Asserts "OpenGLES error" when the back end reports an
+    // error.
     void clear(Background* background);
 
     // Stores `flags` and renders `node` with `transform` as its parent's
@@ -195,8 +215,54 @@ public:
     // Asserts " image != 0 " and " image != m_backgroundImage ".
     void createBackgroundImagePolygon(Image2D* image);
 
+    // ---- Dynamic buffers (Graphics3D_DynamicBuffers.cpp). ----
+
+    // Puts the sprite or text, placed by the world transform `transform`,
+    // into the first dynamic buffer whose batcher takes it (same texture and
+    // appearance, room left) and which is free or holds items of the active
+    // camera in its current place; when none does, flushes every buffer and
+    // tries once more. Returns the item's id in that batcher. Requires an
+    // active camera (" cam "); asserts "can not add Sprite3D to buffer" /
+    // "can not add Text3D to buffer" when the second try fails too.
+    int addToDynamicBuffer(Sprite3D* sprite, const Transform* transform);
+    int addToDynamicBuffer(Text3D* text, const Transform* transform);
+    // Collects a line from `from` to `to` (world coordinates) in `color`
+    // (0xRRGGBBAA, default opaque yellow), drawn under the active camera
+    // when the buffers are flushed. Lines go to a line batcher of the
+    // active camera; the first line makes the last idle buffer one (it
+    // stays one). Asserts "can not draw a line because active camera is
+    // missing", and "can not add line to buffer" when no buffer takes it
+    // even after a flush.
+    void drawLine(const slmath::vec3& from, const slmath::vec3& to, uint32_t color = 0xFFFF00FFu);
+    // Draws every buffer in use, in index order, under its camera, then
+    // restores the active camera. Allocates nothing.
+    void flushDynamicBuffers();
+    // Draws one buffer under its camera and empties it. Asserts
+    // "can not flush dynamic buffer because active camera is missing" for
+    // a buffer that never received items.
+    void flushDynamicBuffer(DynamicBuffer* dynamicBuffer);
+    // The pool (empty before configGraphics3D). Requires 0 <= index < count.
+    int getDynamicBufferCount() const { return m_dynamicBuffer.size(); }
+    DynamicBuffer* getDynamicBuffer(int index) const { return m_dynamicBuffer[index].get(); }
+
+    // ---- Debug text and statistics (Graphics3D_DebugText.cpp). ----
+
+    // Draws one line of `text` in the built-in font, characters it lacks
+    // left out. With a transform the text stands there under the active
+    // camera; without one it goes to the next line of the screen's debug
+    // column: lines 10 units apart from y = 10 above the bottom edge, in
+    // pixels, starting again at the bottom every frame. The active camera
+    // is kept. Asserts " m_camera2DForDebugText3D != 0 " before
+    // configGraphics3D.
+    void drawText(const core::String& text, const Transform* transform = nullptr);
+    void drawText(const char* text, const Transform* transform = nullptr);
+    // The debug text and the next line's place.
+    Text3D* getDebugText3D() const { return m_debugText3D.get(); }
+    const Transform& getDebugTextTransform() const { return m_debugTextTransform; }
+
     // The internal objects (null before configGraphics3D).
     Camera* getCamera2DForBackground() const { return m_camera2DForBackground.get(); }
+    Camera* getCamera2DForDebugText3D() const { return m_camera2DForDebugText3D.get(); }
     Appearance* getDefaultAppearance() const { return m_defaultAppearance.get(); }
     Mesh* getTexture2DMesh() const { return m_texture2DMesh.get(); }
     Light* getCameraLight() const { return m_cameraLight.get(); }
@@ -250,6 +316,10 @@ public:
 
     // The counters of the current frame.
     const Statistics& getStatistics() const { return m_statistics; }
+    // The counters of the last frame released to the display, its dynamic
+    // buffers included and the statistics overlay's own draw left out: what
+    // the overlay showed.
+    const Statistics& getLastFrameStatistics() const { return m_lastFrameStatistics; }
     // Frames released to the display so far.
     int getFrameCount() const { return m_frameCounter; }
     // Frames in the last full second (counted with showStatistics or printFps).
@@ -345,11 +415,21 @@ private:
 
     // Defaults of the properties, the device limits and the default state.
     void readGraphics3DConfig();
-    // The 2D cameras, the screen quad, the default appearance and the camera light.
+    // The 2D cameras, the screen quad, the dynamic buffers, the debug font
+    // and text, the default appearance and the camera light.
     void createInternalObjects();
-    // Per-frame bookkeeping of a frame released to the display: counters
-    // zeroed, frames counted, FPS updated once a second.
-    void finishDisplayFrame();
+    // End of a frame on the display: the statistics overlay when configured
+    // (drawn and flushed at once), the frame's counters kept and zeroed,
+    // frames counted, FPS updated once a second.
+    void drawStatistics();
+    // The overlay's lines, with the counters of the frame in `frame` and
+    // the position of the camera placed by `cameraTransform`.
+    void drawStatisticsLines(const Statistics& frame, const Transform& cameraTransform);
+    // Renders the debug text at `transform`, or on the next debug line.
+    void drawDebugText(const Transform* transform);
+    // The shared search of addToDynamicBuffer (Graphics3D_DynamicBuffers.cpp).
+    template <class T>
+    int addToBuffers(T* object, const Transform* transform, const char* failText);
     // Builds `config` for `light` placed by `transform` as GL light `index`.
     void buildLightConfig(LightConfig& config, const Light& light, const Transform& transform, int index);
     // Draws the background's image over the cleared target (from clear).
@@ -405,6 +485,13 @@ private:
     int32_t m_framesThisSecond = 0;
     int32_t m_backendType = 0;
     bool m_targetBound = false;
+    core::Vector<core::Ref<DynamicBuffer>> m_dynamicBuffer;
+    core::Ref<Text3D> m_debugText3D;
+    Transform m_debugTextTransform;
+    core::Ref<Camera> m_camera2DForDebugText3D;
+    Statistics m_lastFrameStatistics;
+    // The overlay's line buffer, formatted in place.
+    core::String m_statisticsLine;
 };
 
 } // namespace render

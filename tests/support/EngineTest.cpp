@@ -27,6 +27,10 @@ void EngineTest::TearDown()
 {
     if (!core::Globals::exists())
         return; // the test took the engine down itself
+    // The appearance 3D texts share is engine state: the first Text3D (the
+    // renderer's debug text too) creates it and the engine keeps it until
+    // shut-down.
+    core::Globals::get()->m_g3dText3DAppearance = nullptr;
     EXPECT_EQ(allocatedBlocks(), 0) << "pool blocks still allocated at shut-down";
     framework::deInitEngineClasses();
 }

@@ -1,12 +1,14 @@
 #pragma once
 // A renderer whose back end does nothing: every back-end slot of
-// render::Graphics3D is a no-op that reports success. Stand-ins for the
+// render::Graphics3D is a no-op that reports success; its textures are
+// plain Texture2D objects (state only, nothing to draw). Stand-ins for the
 // renderer (frame-loop fakes, the recording renderer of the scene-graph
 // tests, small test programs) derive from it and override what they watch.
 // It does not register itself; whoever needs Graphics3D::getInstance calls
 // registerInstance.
 
 #include "render/Graphics3D.h"
+#include "render/Texture2D.h"
 
 namespace testing_support {
 
@@ -16,7 +18,7 @@ public:
     void setActiveShaderProgram(int) override {}
     int createStaticBuffer(int, int, const void*) override { return 0; }
     void deleteStaticBuffer(int) override {}
-    render::Texture2D* createNewTexture(int, int) override { return nullptr; }
+    render::Texture2D* createNewTexture(int, int) override { return VORNA3D_NEW render::Texture2D(nullptr); }
     int getActiveShaderProgram() override { return 0; }
     void swapBuffers() override {}
     void makeCurrent() override {}
