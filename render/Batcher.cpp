@@ -96,17 +96,20 @@ BatcherItem* Batcher::getItem(int id) const
     return m_objects[id].get();
 }
 
-bool Batcher::accepts(Appearance* appearance, Texture2D* texture, int vertices, int indices) const
+bool Batcher::matches(Appearance* appearance, Texture2D* texture) const
 {
     ASSERT_MSG(m_mesh, " m_mesh ");
     if (isLineBatcher())
         return false;
-    // 16-bit indices: a batch has room for what it can still address.
-    if (m_vertexCount + vertices > MAX_VERTICES || m_indexCount + indices > MAX_INDICES)
-        return false;
     if (isEmpty() || !m_texture)
         return true;
     return m_texture.get() == texture && m_itemAppearance.get() == appearance;
+}
+
+bool Batcher::hasRoom(int vertices, int indices) const
+{
+    // 16-bit indices: a batch has room for what it can still address.
+    return m_vertexCount + vertices <= MAX_VERTICES && m_indexCount + indices <= MAX_INDICES;
 }
 
 bool Batcher::canIAddThisObject(Sprite3D* sprite)
@@ -114,7 +117,7 @@ bool Batcher::canIAddThisObject(Sprite3D* sprite)
     ASSERT(sprite);
     Texture2D* texture = sprite->getTexture();
     ASSERT(texture);
-    return accepts(sprite->getAppearance(), texture, Sprite3D::VERTEX_COUNT, Sprite3D::INDEX_COUNT);
+    return matches(sprite->getAppearance(), texture) && hasRoom(Sprite3D::VERTEX_COUNT, Sprite3D::INDEX_COUNT);
 }
 
 bool Batcher::canIAddThisObject(Text3D* text)
@@ -125,13 +128,13 @@ bool Batcher::canIAddThisObject(Text3D* text)
     Texture2D* texture = font2DBitmap->getTexture();
     Appearance* appearance = text->getAppearance();
     const int glyphs = text->getLength();
-    return accepts(appearance, texture, glyphs * 4, glyphs * 6);
+    return matches(appearance, texture) && hasRoom(glyphs * 4, glyphs * 6);
 }
 
 int Batcher::add(Sprite3D* sprite, const Transform* transform)
 {
     ASSERT(sprite);
-    ASSERT_MSG(canIAddThisObject(sprite), "You can not add this sprite to this Batcher");
+    ASSERT_MSG(matches(sprite->getAppearance(), sprite->getTexture()), "You can not add this sprite to this Batcher");
     return addNode(sprite, sprite->getAppearance(), sprite->getTexture(), Sprite3D::VERTEX_COUNT,
                    Sprite3D::INDEX_COUNT, transform, "can not add new item to batcher");
 }
@@ -139,8 +142,9 @@ int Batcher::add(Sprite3D* sprite, const Transform* transform)
 int Batcher::add(Text3D* text, const Transform* transform)
 {
     ASSERT(text);
-    ASSERT_MSG(canIAddThisObject(text), "You can not add this text to this Batcher");
-    Font2DBitmap* font = static_cast<Font2DBitmap*>(text->getFont());
+    Font2DBitmap* font = dynamic_cast<Font2DBitmap*>(text->getFont());
+    ASSERT(font);
+    ASSERT_MSG(matches(text->getAppearance(), font->getTexture()), "You can not add this text to this Batcher");
     const int glyphs = text->getLength();
     return addNode(text, text->getAppearance(), font->getTexture(), glyphs * 4, glyphs * 6, transform,
                    "can not add new item to batcher");
@@ -149,7 +153,7 @@ int Batcher::add(Text3D* text, const Transform* transform)
 int Batcher::addNode(Node* node, Appearance* appearance, Texture2D* texture, int vertices, int indices,
                      const Transform* transform, const char* refusedText)
 {
-    ASSERT_MSG(m_vertexCount + vertices <= MAX_VERTICES && m_indexCount + indices <= MAX_INDICES, TOO_MANY_ITEMS);
+    ASSERT_MSG(hasRoom(vertices, indices), TOO_MANY_ITEMS);
     int id = -1;
     BatcherItem* item = getNewBatcherItem(&id);
     item->firstVertex = m_vertexCount;
@@ -231,7 +235,7 @@ bool Batcher::canAddLine() const
 {
     if (!isLineBatcher())
         return isEmpty();
-    return m_vertexCount + 2 <= MAX_VERTICES && m_indexCount + 2 <= MAX_INDICES;
+    return hasRoom(2, 2);
 }
 
 void Batcher::addLine(const slmath::vec3& from, const slmath::vec3& to, uint32_t color)
@@ -250,7 +254,7 @@ void Batcher::addLine(const slmath::vec3& from, const slmath::vec3& to, uint32_t
         m_mesh = lines;
         clear();
     }
-    ASSERT_MSG(m_vertexCount + 2 <= MAX_VERTICES && m_indexCount + 2 <= MAX_INDICES, TOO_MANY_ITEMS);
+    ASSERT_MSG(hasRoom(2, 2), TOO_MANY_ITEMS);
     const int fixed[6] = {BatcherItem::toFixed(from.x), BatcherItem::toFixed(from.y), BatcherItem::toFixed(from.z),
                           BatcherItem::toFixed(to.x),   BatcherItem::toFixed(to.y),   BatcherItem::toFixed(to.z)};
     int id = -1;

@@ -74,10 +74,10 @@ public:
 
     // Adds the sprite or text placed by the world transform `transform` and
     // returns the item's id. Asserts "You can not add this sprite to this
-    // Batcher" / "You can not add this text to this Batcher" when
-    // canIAddThisObject refuses, and "Batcher : too many items. Did you
-    // forget clear?" when the batch is full. A node that fails to fill its
-    // item leaves the batch as it was.
+    // Batcher" / "You can not add this text to this Batcher" for a line
+    // batcher or a batch of another texture or appearance, and "Batcher :
+    // too many items. Did you forget clear?" when the batch has no room
+    // left. A node that fails to fill its item leaves the batch as it was.
     int add(Sprite3D* sprite, const Transform* transform);
     int add(Text3D* text, const Transform* transform);
 
@@ -146,9 +146,11 @@ private:
         VertexArray* normals = nullptr;
     };
 
-    // Whether an object of this texture and appearance, needing up to
-    // `vertices` vertices and `indices` indices, can join the batch.
-    bool accepts(Appearance* appearance, Texture2D* texture, int vertices, int indices) const;
+    // Whether an object of this texture and appearance may join the batch
+    // (not a line batcher; empty, or the same pair).
+    bool matches(Appearance* appearance, Texture2D* texture) const;
+    // Whether `vertices` more vertices and `indices` more indices fit.
+    bool hasRoom(int vertices, int indices) const;
     // The shared part of both add()s.
     int addNode(Node* node, Appearance* appearance, Texture2D* texture, int vertices, int indices,
                 const Transform* transform, const char* refusedText);
