@@ -99,6 +99,7 @@ protected:
 
 private:
     friend class Group;
+    friend class SkinnedMesh; // the skeleton's parent is the mesh
 
     int m_renderFlags = 0;
     Node* m_zReference = nullptr;

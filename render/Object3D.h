@@ -25,6 +25,22 @@ public:
 
     ~Object3D() noexcept(false) override;
 
+    // Animates this object at `worldTime` (milliseconds) and then every
+    // object it references (getReferences), so that animating a World
+    // animates the graph below it; an object reached along two paths is
+    // animated twice with the same result. The tracks are taken in list
+    // order; the tracks of one target property form a group whose values
+    // are blended: each track's controller maps worldTime to its sequence
+    // time and gives its weight, the sequence gives the value there, and
+    // the property receives the weighted sum (weights are not normalised)
+    // through applyAnimatedValue. Returns 0.
+    // Asserts "AnimationController not set to AnimationTrack.",
+    // "KeyframeSequence not set to AnimationTrack.", "Component count too
+    // big in KeyFrameSequence" (a group whose sequences differ in component
+    // count), and whatever the sequence evaluation and the property setter
+    // assert; the groups written before a failure stay written.
+    virtual int animate(int worldTime);
+
     // A new object of the same class: it shares this object's user-parameter
     // table, copies the user ID and holds copies of the animation tracks; the
     // class fields are copied as each class describes. The result has no
@@ -82,6 +98,11 @@ protected:
     Object3D(const Object3D& other);
     Object3D& operator=(const Object3D&) = delete;
 
+    // Evaluates and applies this object's own tracks (the first part of animate).
+    void applyAnimationTracks(int worldTime);
+    // Animates every object getReferences lists (the second part of animate).
+    void animateReferences(int worldTime);
+
 private:
     // The user-parameter table, created when there is no user object.
     // Asserts when the user object is of another class.
@@ -89,6 +110,9 @@ private:
 
     core::Ref<core::Object> m_userObject;
     core::Vector<core::Ref<AnimationTrack>> m_animationTracks;
+    // The references animate walks, kept so that animating every frame
+    // reuses the storage instead of allocating it again.
+    core::Vector<Object3D*> m_animationReferences;
     int32_t m_userID = 0;
 };
 
