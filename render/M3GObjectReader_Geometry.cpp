@@ -133,9 +133,11 @@ VertexArray* M3G_ObjectReader::widenColors(uint32_t index, VertexArray* colors)
 
 core::Ref<VertexBuffer> M3G_ObjectReader::setToClass(const M3G_VertexBuffer& record)
 {
-    VertexArray* positions = m_table.resolve<VertexArray>(record.positions);
-    VertexArray* normals = m_table.resolve<VertexArray>(record.normals);
-    VertexArray* colors = m_table.resolve<VertexArray>(record.colors);
+    // Held here: widening the colours replaces their table entry, which may
+    // have been the only other holder of an array this buffer also uses.
+    core::Ref<VertexArray> positions = m_table.resolve<VertexArray>(record.positions);
+    core::Ref<VertexArray> normals = m_table.resolve<VertexArray>(record.normals);
+    core::Ref<VertexArray> colors = m_table.resolve<VertexArray>(record.colors);
     if (positions && positions->getComponentCount() != 3)
         fail("Component count is not 3 in positions data.");
     if (normals && normals->getComponentCount() != 3)
@@ -147,7 +149,7 @@ core::Ref<VertexBuffer> M3G_ObjectReader::setToClass(const M3G_VertexBuffer& rec
 
     // Every array of the buffer must have the same number of vertices.
     int vertexCount = 0;
-    const auto sameCount = [&](VertexArray* array) {
+    const auto sameCount = [&](const VertexArray* array) {
         if (!array)
             return;
         if (vertexCount == 0)
@@ -155,29 +157,29 @@ core::Ref<VertexBuffer> M3G_ObjectReader::setToClass(const M3G_VertexBuffer& rec
         else if (array->getVertexCount() != vertexCount)
             fail("The vertex arrays of a VertexBuffer have different vertex counts.");
     };
-    sameCount(positions);
-    sameCount(normals);
-    sameCount(colors);
-    core::Vector<VertexArray*> texCoords;
+    sameCount(positions.get());
+    sameCount(normals.get());
+    sameCount(colors.get());
+    core::Vector<core::Ref<VertexArray>> texCoords;
     for (const M3G_TextureCoordinate& unit : record.texCoords) {
-        VertexArray* array = m_table.resolve<VertexArray>(unit.texCoords);
+        core::Ref<VertexArray> array = m_table.resolve<VertexArray>(unit.texCoords);
         if (array && array->getComponentCount() != 2 && array->getComponentCount() != 3)
             fail("Component count is not 2 or 3 in texture coordinate data.");
-        sameCount(array);
+        sameCount(array.get());
         texCoords.add(array);
     }
 
     if (colors && colors->getComponentCount() == 3)
-        colors = widenColors(record.colors, colors);
+        colors = widenColors(record.colors, colors.get());
 
     core::Ref<VertexBuffer> buffer = VORNA3D_NEW VertexBuffer();
     setToClass(static_cast<const M3G_Object3D&>(record), *buffer);
     buffer->setDefaultColor(record.defaultColor);
-    buffer->setPositions(positions, record.positionScale, record.positionBias);
-    buffer->setNormals(normals);
-    buffer->setColors(colors);
+    buffer->setPositions(positions.get(), record.positionScale, record.positionBias);
+    buffer->setNormals(normals.get());
+    buffer->setColors(colors.get());
     for (int unit = 0; unit < texCoords.size(); ++unit)
-        buffer->setTexCoords(unit, texCoords[unit], record.texCoords[unit].scale, record.texCoords[unit].bias);
+        buffer->setTexCoords(unit, texCoords[unit].get(), record.texCoords[unit].scale, record.texCoords[unit].bias);
     return buffer;
 }
 

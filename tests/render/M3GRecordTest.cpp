@@ -156,6 +156,17 @@ TEST_F(M3GRecordTest, ThreeComponentColoursAreWidenedOnceForEveryBuffer)
     a->getColors()->get(0, 2, rgba);
     EXPECT_EQ(std::vector<char>(rgba, rgba + 8), (std::vector<char>{10, 20, 30, -1, 40, 50, 60, -1}));
 
+    // One RGB byte array as both normals and colours: the normals keep the
+    // array the file gave, the colours get the widened one.
+    Writer both;
+    both.object3D().u32(0xFFFFFFFFu).u32(2).f32(0).f32(0).f32(0).f32(1).u32(3).u32(3).u32(0);
+    roots = loadBytes(fileOf({positions, rgb, record(21, both.bytes)}));
+    ASSERT_EQ(roots.size(), 1);
+    VertexBuffer* shared = dynamic_cast<VertexBuffer*>(roots[0].get());
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(shared->getNormals()->getComponentCount(), 3);
+    EXPECT_EQ(shared->getColors()->getComponentCount(), 4);
+
     // Colours must be bytes of 3 or 4 components; positions 3 components; equal vertex counts.
     EXPECT_EQ(loadError(fileOf({positions, vertexArray(2, 3, 0, 2, Bytes(12, 0)), vertexBuffer(2, 3)})),
               "Referenced colors object does not have correct component type. Should be 1.");
