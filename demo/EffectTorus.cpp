@@ -6,6 +6,9 @@
 
 #include "core/Vector.h"
 #include "demo/DemoMeshes.h"
+#include "demo/MyApplication.h"
+#include "render/Background.h"
+#include "render/Graphics3D.h"
 #include "render/LineListArray.h"
 #include "render/VertexArray.h"
 #include "render/VertexBuffer.h"
@@ -66,4 +69,25 @@ core::Ref<render::Mesh> createTorus()
     core::Ref<render::Mesh> mesh = VORNA3D_NEW render::Mesh(vertices.get(), lines.get());
     ASSERT_MSG(mesh, " mesh ");
     return mesh;
+}
+
+void MyApplication::updateTorus(float seconds)
+{
+    m_torusAngle += seconds * 99.965f;
+    m_cameraTransform.setIdentity();
+    m_cameraTransform.postRotate(m_torusAngle, 0.f, 1.f, 0.f);
+    m_cameraTransform.postRotate(0.5f * m_torusAngle, 1.f, 0.f, 0.f);
+    m_cameraTransform.postTranslate(0.f, 0.f, 300.f);
+}
+
+void MyApplication::renderTorus(render::Graphics3D& g3d)
+{
+    g3d.bindTarget(nullptr);
+    m_background->setColor(0);
+    g3d.clear(m_background.get());
+    // Vertex colours only: the wire frame is not lit.
+    g3d.setLightingEnabled(false);
+    g3d.setCamera(m_camera.get(), m_cameraTransform);
+    draw(g3d, m_torus.get(), render::Transform());
+    endFrame(g3d);
 }

@@ -77,6 +77,9 @@ public:
 
     // Back to the title state (the start of loading).
     void restart();
+    // The keyboard read for the quit keys (null: none). It must outlive the
+    // timeline or be replaced first.
+    void setKeyboard(HAL::Input* keyboard) { m_keyboard = keyboard; }
 
     // One update of `seconds` (> 0): reads the clock, runs the current
     // state's effect update and work, makes at most one transition. Returns

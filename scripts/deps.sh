@@ -15,7 +15,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool ffmpeg python3
+  xvfb xauth xdotool ffmpeg python3 imagemagick bc
 )
 
 case "${1:-run}" in

@@ -1,0 +1,62 @@
+// The lattice flight (states 2 to 4): the camera tumbles through a fogged
+// cube of yellow lines, with a white flash every 1.35 s.
+
+#include <cmath>
+
+#include "demo/DemoMeshes.h"
+#include "demo/MyApplication.h"
+#include "render/Appearance.h"
+#include "render/Background.h"
+#include "render/Batcher.h"
+#include "render/Fog.h"
+#include "render/Graphics3D.h"
+
+namespace {
+
+constexpr float CUBE = 1024.f;
+constexpr int LINES_PER_SIDE = 13;
+constexpr float LINE_SPACING = 170.66667f; // 2048 / 12
+constexpr uint32_t FLASH_COLOR = 0xFFFFFFFFu;
+
+} // namespace
+
+core::Ref<render::Batcher> createLattice()
+{
+    core::Ref<render::Batcher> lattice = VORNA3D_NEW render::Batcher(true, true);
+    for (int i = 0; i < LINES_PER_SIDE; ++i) {
+        const float a = LINE_SPACING * static_cast<float>(i) - CUBE;
+        for (int j = 0; j < LINES_PER_SIDE; ++j) {
+            const float b = LINE_SPACING * static_cast<float>(j) - CUBE;
+            lattice->addLine(slmath::vec3(CUBE, b, a), slmath::vec3(-CUBE, b, a));
+            lattice->addLine(slmath::vec3(a, b, CUBE), slmath::vec3(a, b, -CUBE));
+            lattice->addLine(slmath::vec3(b, CUBE, a), slmath::vec3(b, -CUBE, a));
+        }
+    }
+    core::Ref<render::Fog> fog = VORNA3D_NEW render::Fog();
+    fog->setLinear(600.f, 1000.f);
+    lattice->getAppearance()->setFog(fog.get());
+    return lattice;
+}
+
+void MyApplication::updateLattice(float seconds)
+{
+    // The effect time is the flash timer here.
+    m_timeline.setStateTime(m_timeline.getStateTime() + seconds);
+    const float t = m_timeline.getMusicTime();
+    m_cameraTransform.setIdentity();
+    m_cameraTransform.postRotate(19.965f * t, -1.f, 0.f, 0.f);
+    m_cameraTransform.postRotate(19.965f * t, 0.f, -1.f, 0.f);
+    m_cameraTransform.postTranslate(0.f, 0.f, 300.f * std::sin(0.965f * t) + 500.f);
+}
+
+void MyApplication::renderLattice(render::Graphics3D& g3d)
+{
+    float timer = m_timeline.getStateTime();
+    if (latticeFlashFrame(timer))
+        m_background->setColor(FLASH_COLOR);
+    m_timeline.setStateTime(timer);
+    beginFrame(g3d);
+    draw(g3d, m_lattice.get(), render::Transform());
+    endFrame(g3d);
+    m_background->setColor(0);
+}

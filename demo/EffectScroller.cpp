@@ -1,0 +1,77 @@
+// The underwater scroller (states 17 and 18): the water picture full
+// screen, fish, rising bubbles and the text line riding a wave.
+
+#include <cmath>
+
+#include "demo/MyApplication.h"
+#include "render/Background.h"
+#include "render/Graphics3D.h"
+#include "render/Sprite3D.h"
+#include "render/Text3D.h"
+
+namespace {
+
+// 0xAARRGGBB: the sea's blue behind the water picture.
+constexpr uint32_t WATER_COLOR = 0x167EB4FFu;
+
+// Whether `text` shows exactly the characters of `string`.
+bool sameText(const render::Text3D& text, const core::String& string)
+{
+    const int length = string.length();
+    if (text.getLength() != length)
+        return false;
+    const unsigned short* codes = text.getCodes();
+    for (int i = 0; i < length; ++i)
+        if (codes[i] != string.charAt(i))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void MyApplication::updateScroller(float seconds)
+{
+    m_timeline.setStateTime(m_timeline.getMusicTime());
+    m_scroller.update(seconds);
+}
+
+void MyApplication::renderScroller(render::Graphics3D& g3d)
+{
+    m_background->setColor(WATER_COLOR);
+    beginFrame(g3d);
+    g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_uws.get());
+
+    // The fish breathe: their size pulses with the effect time.
+    const float pulse = 4.9825f * m_timeline.getStateTime();
+    const float scaleX = std::fabs(0.5f * std::sin(pulse)) + 1.f;
+    const float scaleY = std::fabs(0.25f * std::cos(pulse)) + 1.f;
+    for (const Scroller::SpriteFish& fish : m_scroller.fishes()) {
+        if (fish.frame >= Scroller::FISH_FRAMES)
+            continue; // an unknown frame shows nothing
+        render::Transform where;
+        where.postTranslate(fish.x, fish.y, 0.f);
+        where.postScale(scaleX, scaleY, 1.f);
+        draw(g3d, m_fishSprites[fish.frame].get(), where);
+    }
+
+    for (const phys::PhysicsObject& bubble : m_scroller.bubbles()) {
+        m_ballRotation.setIdentity();
+        m_ballRotation.postTranslate(bubble.position.x, bubble.position.y, bubble.position.z);
+        m_ballRotation.postScale(bubble.scale, bubble.scale, bubble.scale);
+        draw(g3d, m_bubbleSprite.get(), m_ballRotation);
+    }
+
+    for (const Scroller::ScrollerElement& element : m_scroller.elements()) {
+        if (element.x < Scroller::VISIBLE_LEFT || element.x > Scroller::VISIBLE_RIGHT)
+            continue;
+        if (!sameText(*m_text, element.text))
+            m_text->setText(element.text);
+        render::Transform where;
+        where.postTranslate(element.x, element.y, 0.f);
+        draw(g3d, m_text.get(), where);
+    }
+
+    drawFadeOverlay(g3d);
+    endFrame(g3d);
+    m_background->setColor(0);
+}

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# sulvanto as a user runs it, on a 1024 x 768 Xvfb screen with SDL's dummy
+# audio driver (the music player falls back to its silent clock):
+#  - full screen, still running after 8 s; screenshots of the screen at
+#    about 3, 8, 14 and 20 s (title, title fading, logo) are not black and
+#    differ; Escape typed into the window ends it with exit code 0;
+#  - without sulvanto.dat beside it (nor in the working directory) it exits
+#    with 1 and names the missing archive;
+#  - with no display at all it prints one line saying so and exits with 1.
+#   sulvanto_e2e.sh PATH_TO_SULVANTO SCREENSHOT_DIR
+set -u
+
+program=$(realpath "$1")
+shots=$(realpath -m "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${VORNA3D_INSIDE_XVFB:-}" ]; then
+    export VORNA3D_INSIDE_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+export LIBGL_ALWAYS_SOFTWARE=1
+export SDL_AUDIODRIVER=dummy
+
+title="sulvanto by norvalli productions"
+bin=$(dirname "$program")
+log=$(mktemp)
+scratch=$(mktemp -d)
+trap 'rm -f "$log"; rm -rf "$scratch"' EXIT
+mkdir -p "$shots"
+rm -f "$shots"/sulvanto_*.png
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- program output (last 40 lines) ---"
+    tail -n 40 "$log"
+    [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
+    exit 1
+}
+
+# Mean brightness of a screenshot, 0..255.
+brightness() {
+    convert "$1" -colorspace Gray -format "%[fx:int(255*mean)]" info:
+}
+
+# --- the show --------------------------------------------------------------
+(cd "$scratch" && exec "$program") >"$log" 2>&1 &
+pid=$!
+wid=$(timeout 60 xdotool search --sync --name "^${title}\$" 2>/dev/null | head -n 1)
+[ -n "$wid" ] || fail "no window named '$title' appeared"
+geometry=$(xdotool getwindowgeometry "$wid")
+echo "$geometry" | grep -q "Geometry: 1024x768" || fail "window is not 1024 x 768: $geometry"
+for _ in $(seq 300); do
+    grep -q "Starting sound...OK" "$log" && break
+    kill -0 "$pid" 2>/dev/null || fail "sulvanto ended while loading"
+    sleep 0.1
+done
+grep -q "Starting sound...OK" "$log" || fail "the music did not start within 30 s"
+started=$(date +%s.%N)
+
+shoot() {
+    local at=$1 name=$2
+    local now
+    now=$(date +%s.%N)
+    local wait
+    wait=$(echo "$started + $at - $now" | bc)
+    if [ "$(echo "$wait > 0" | bc)" -eq 1 ]; then sleep "$wait"; fi
+    kill -0 "$pid" 2>/dev/null || fail "sulvanto ended before $at s"
+    import -window root "$shots/sulvanto_$name.png" || fail "no screenshot at $at s"
+    echo "screenshot at ${at} s: $shots/sulvanto_$name.png (brightness $(brightness "$shots/sulvanto_$name.png"))"
+}
+shoot 3 title
+shoot 8 title_fade
+shoot 14 logo
+shoot 20 logo_late
+
+kill -0 "$pid" 2>/dev/null || fail "sulvanto is not running after 20 s"
+[ "$(brightness "$shots/sulvanto_logo.png")" -ge 20 ] || fail "the logo screenshot is (nearly) black"
+# The title is a small line of text on black: some pixels are lit.
+lit=$(convert "$shots/sulvanto_title.png" -colorspace Gray -threshold 50% -format "%[fx:int(w*h*mean)]" info:)
+[ "$lit" -ge 100 ] || fail "the title screenshot shows no text ($lit lit pixels)"
+[ "$(compare -metric AE "$shots/sulvanto_title.png" "$shots/sulvanto_logo.png" null: 2>&1)" != "0" ] ||
+    fail "the title and logo screenshots are the same"
+
+xdotool windowfocus --sync "$wid" key Escape
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running 10 seconds after Escape"
+wait "$pid"
+rc=$?
+[ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
+grep -q "State change in:" "$log" || fail "the timeline never changed state"
+echo "Escape: exit 0"
+
+# --- no asset archive ------------------------------------------------------
+cp "$program" "$scratch/sulvanto"
+cp "$bin/override.mp3" "$scratch/override.mp3"
+(cd "$scratch" && exec ./sulvanto) >"$log" 2>&1
+rc=$?
+[ "$rc" -eq 1 ] || fail "without sulvanto.dat: exit code $rc, expected 1"
+grep -q "sulvanto.dat" "$log" || fail "without sulvanto.dat: the archive is not named"
+echo "without sulvanto.dat: exit 1, $(grep -m1 "start-up failed" "$log")"
+
+# --- no display ------------------------------------------------------------
+out=$(cd "$scratch" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$program" 2>&1)
+rc=$?
+[ "$rc" -eq 1 ] || fail "without a display: exit code $rc, expected 1 ($out)"
+[ "$(grep -c . <<<"$out")" -eq 1 ] || fail "without a display: expected one line, got: $out"
+grep -q "no display" <<<"$out" || fail "without a display: $out"
+echo "without a display: exit 1, $out"
