@@ -11,6 +11,7 @@
 
 #include "core/Debug.h"
 #include "core/String.h"
+#include "render/AnimationController.h"
 #include "render/AnimationTrack.h"
 #include "render/Appearance.h"
 #include "render/Background.h"
@@ -18,12 +19,15 @@
 #include "render/CompositingMode.h"
 #include "render/Fog.h"
 #include "render/Image2D.h"
+#include "render/KeyframeSequence.h"
 #include "render/Light.h"
 #include "render/M3GObjectTypes.h"
 #include "render/Material.h"
 #include "render/Mesh.h"
+#include "render/MorphingMesh.h"
 #include "render/Node.h"
 #include "render/PolygonMode.h"
+#include "render/SkinnedMesh.h"
 #include "render/Texture2D.h"
 #include "render/Transform.h"
 #include "render/Transformable.h"
@@ -121,13 +125,31 @@ core::Ref<Object3D> M3G_ObjectReader::read(int type, core::DataIO& in)
     }
     case M3G_SPRITE3D:
         fail("No implementation yet.");
-    case M3G_ANIMATION_CONTROLLER:
-    case M3G_ANIMATION_TRACK:
-    case M3G_MORPHING_MESH:
-    case M3G_SKINNED_MESH:
-    case M3G_KEYFRAME_SEQUENCE:
-        failf("Object type %d (%s) is not supported: animation and deformable-mesh records can not be read.", type,
-              getM3GTypeName(type));
+    case M3G_ANIMATION_CONTROLLER: {
+        M3G_AnimationController record;
+        parseAnimationController(in, record);
+        return setToClass(record);
+    }
+    case M3G_ANIMATION_TRACK: {
+        M3G_AnimationTrack record;
+        parseAnimationTrack(in, record);
+        return setToClass(record);
+    }
+    case M3G_MORPHING_MESH: {
+        M3G_MorphingMesh record;
+        parseMorphingMesh(in, record);
+        return setToClass(record);
+    }
+    case M3G_SKINNED_MESH: {
+        M3G_SkinnedMesh record;
+        parseSkinnedMesh(in, record);
+        return setToClass(record);
+    }
+    case M3G_KEYFRAME_SEQUENCE: {
+        M3G_KeyframeSequence record;
+        parseKeyframeSequence(in, record);
+        return setToClass(record);
+    }
     default:
         fail("Object type is not valid in object chunk.");
     }
@@ -167,6 +189,7 @@ void M3G_ObjectReader::setToClass(const M3G_Object3D& record, Object3D& object)
         AnimationTrack* track = m_table.resolve<AnimationTrack>(index);
         if (!track)
             fail("Animation track reference is 0.");
+        checkAnimationTarget(object, *track);
         object.addAnimationTrack(track);
     }
     if (!record.userParameters.isEmpty()) {

@@ -24,6 +24,8 @@
 
 namespace render {
 
+class AnimationController;
+class AnimationTrack;
 class Appearance;
 class Background;
 class Camera;
@@ -31,11 +33,15 @@ class CompositingMode;
 class Fog;
 class Group;
 class Image2D;
+class IndexBuffer;
+class KeyframeSequence;
 class Light;
 class Material;
 class Mesh;
+class MorphingMesh;
 class Node;
 class PolygonMode;
+class SkinnedMesh;
 class Texture2D;
 class Transformable;
 class TriangleStripArray;
@@ -50,9 +56,8 @@ public:
 
     // Reads the record of object type `type` from `in`, whose budget is
     // the record's length, and returns the new object. Types that have no
-    // reader fail: Sprite3D with "No implementation yet.", the animation
-    // and deformable-mesh types with a sentence naming the type, anything
-    // else with "Object type is not valid in object chunk.". Requires a
+    // reader fail: Sprite3D with "No implementation yet.", anything else
+    // with "Object type is not valid in object chunk.". Requires a
     // registered Graphics3D for nodes and textures.
     core::Ref<Object3D> read(int type, core::DataIO& in);
 
@@ -78,6 +83,11 @@ private:
     core::Ref<Camera> setToClass(const M3G_Camera& record);
     core::Ref<Light> setToClass(const M3G_Light& record);
     core::Ref<Mesh> setToClass(const M3G_Mesh& record);
+    // The vertex buffer, index buffers and appearances of a mesh record,
+    // every index checked against the vertex count.
+    void resolveMeshParts(const M3G_Mesh& record, VertexBuffer*& vertices,
+                          core::Vector<core::Ref<IndexBuffer>>& indexBuffers,
+                          core::Vector<core::Ref<Appearance>>& appearances);
 
     // ---- Appearance and its components (M3GObjectReader_Appearance.cpp). ----
     void parseAppearance(core::DataIO& in, M3G_Appearance& record);
@@ -109,6 +119,28 @@ private:
     // The RGBA array that replaces the 3-component colour array at `index`
     // in the table (built once; later references find it in the table).
     VertexArray* widenColors(uint32_t index, VertexArray* colors);
+
+    // ---- Animation and deformable meshes (M3GObjectReader_Animation.cpp). ----
+    void parseAnimationController(core::DataIO& in, M3G_AnimationController& record);
+    void parseAnimationTrack(core::DataIO& in, M3G_AnimationTrack& record);
+    void parseKeyframeSequence(core::DataIO& in, M3G_KeyframeSequence& record);
+    void parseMorphingMesh(core::DataIO& in, M3G_MorphingMesh& record);
+    void parseSkinnedMesh(core::DataIO& in, M3G_SkinnedMesh& record);
+    core::Ref<AnimationController> setToClass(const M3G_AnimationController& record);
+    core::Ref<AnimationTrack> setToClass(const M3G_AnimationTrack& record);
+    core::Ref<KeyframeSequence> setToClass(const M3G_KeyframeSequence& record);
+    core::Ref<MorphingMesh> setToClass(const M3G_MorphingMesh& record);
+    core::Ref<SkinnedMesh> setToClass(const M3G_SkinnedMesh& record);
+    // Fails unless the array of the record's encoding alone holds values,
+    // as many as the counts say.
+    void checkKeyframeArrays(const M3G_KeyframeSequence& record) const;
+    // The positions of a deformable mesh's vertex buffer as 16-bit values
+    // (byte positions are widened in place: the values stay). Fails
+    // without positions.
+    VertexArray* deformablePositions(VertexBuffer* vertices, const char* className);
+    // Fails when a track of `object` animates a property its class or the
+    // track's component count does not fit.
+    void checkAnimationTarget(const Object3D& object, const AnimationTrack& track);
 
     // ---- Helpers (M3GObjectReader.cpp). ----
     // A count of elements of at least `bytesPerElement` bytes each; fails

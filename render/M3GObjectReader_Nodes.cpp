@@ -212,12 +212,12 @@ void M3G_ObjectReader::parseMesh(core::DataIO& in, M3G_Mesh& record)
     }
 }
 
-core::Ref<Mesh> M3G_ObjectReader::setToClass(const M3G_Mesh& record)
+void M3G_ObjectReader::resolveMeshParts(const M3G_Mesh& record, VertexBuffer*& vertices,
+                                        core::Vector<core::Ref<IndexBuffer>>& indexBuffers,
+                                        core::Vector<core::Ref<Appearance>>& appearances)
 {
-    VertexBuffer* vertices = m_table.resolve<VertexBuffer>(record.vertexBuffer);
+    vertices = m_table.resolve<VertexBuffer>(record.vertexBuffer);
     const int vertexCount = vertices->getVertexCount();
-    core::Vector<core::Ref<IndexBuffer>> indexBuffers;
-    core::Vector<core::Ref<Appearance>> appearances;
     for (const M3G_SubMesh& submesh : record.submeshes) {
         IndexBuffer* indices = m_table.resolve<IndexBuffer>(submesh.indexBuffer);
         // Every index must address a vertex: the renderer and picking index
@@ -229,6 +229,14 @@ core::Ref<Mesh> M3G_ObjectReader::setToClass(const M3G_Mesh& record)
         indexBuffers.add(core::Ref<IndexBuffer>(indices));
         appearances.add(core::Ref<Appearance>(m_table.resolve<Appearance>(submesh.appearance)));
     }
+}
+
+core::Ref<Mesh> M3G_ObjectReader::setToClass(const M3G_Mesh& record)
+{
+    VertexBuffer* vertices = nullptr;
+    core::Vector<core::Ref<IndexBuffer>> indexBuffers;
+    core::Vector<core::Ref<Appearance>> appearances;
+    resolveMeshParts(record, vertices, indexBuffers, appearances);
     core::Ref<Mesh> mesh = VORNA3D_NEW Mesh(vertices, indexBuffers, appearances);
     setToClass(static_cast<const M3G_Node&>(record), *mesh);
     return mesh;

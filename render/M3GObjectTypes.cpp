@@ -1,6 +1,7 @@
 #include "render/M3GObjectTypes.h"
 
 #include "core/Assert.h"
+#include "render/AnimationController.h"
 #include "render/AnimationTrack.h"
 #include "render/Appearance.h"
 #include "render/Background.h"
@@ -8,11 +9,14 @@
 #include "render/CompositingMode.h"
 #include "render/Fog.h"
 #include "render/Image2D.h"
+#include "render/KeyframeSequence.h"
 #include "render/Light.h"
 #include "render/LineListArray.h"
 #include "render/Material.h"
 #include "render/Mesh.h"
+#include "render/MorphingMesh.h"
 #include "render/PolygonMode.h"
+#include "render/SkinnedMesh.h"
 #include "render/Texture2D.h"
 #include "render/TriangleListArray.h"
 #include "render/TriangleStripArray.h"
@@ -55,8 +59,8 @@ const char* getM3GTypeName(int type)
 
 bool isM3GTypeReadable(int type)
 {
-    return (type >= M3G_APPEARANCE && type <= M3G_MESH) || type == M3G_TEXTURE2D ||
-           (type >= M3G_VERTEX_ARRAY && type <= M3G_WORLD);
+    return (type >= M3G_ANIMATION_CONTROLLER && type <= M3G_TEXTURE2D) ||
+           (type >= M3G_KEYFRAME_SEQUENCE && type <= M3G_WORLD);
 }
 
 int getM3GType(const Object3D* object)
@@ -67,6 +71,10 @@ int getM3GType(const Object3D* object)
         return M3G_WORLD;
     if (dynamic_cast<const Group*>(object))
         return M3G_GROUP;
+    if (dynamic_cast<const SkinnedMesh*>(object))
+        return M3G_SKINNED_MESH;
+    if (dynamic_cast<const MorphingMesh*>(object))
+        return M3G_MORPHING_MESH;
     if (dynamic_cast<const Mesh*>(object))
         return M3G_MESH;
     if (dynamic_cast<const Camera*>(object))
@@ -95,6 +103,12 @@ int getM3GType(const Object3D* object)
         return M3G_VERTEX_ARRAY;
     if (dynamic_cast<const VertexBuffer*>(object))
         return M3G_VERTEX_BUFFER;
+    if (dynamic_cast<const AnimationController*>(object))
+        return M3G_ANIMATION_CONTROLLER;
+    if (dynamic_cast<const AnimationTrack*>(object))
+        return M3G_ANIMATION_TRACK;
+    if (dynamic_cast<const KeyframeSequence*>(object))
+        return M3G_KEYFRAME_SEQUENCE;
     return -1;
 }
 
@@ -108,8 +122,6 @@ const char* getM3GClassName(const Object3D* object)
         return getM3GTypeName(type);
     if (dynamic_cast<const LineListArray*>(object))
         return "LineListArray";
-    if (dynamic_cast<const AnimationTrack*>(object))
-        return "AnimationTrack";
     return "Object3D";
 }
 

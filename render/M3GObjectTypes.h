@@ -40,9 +40,8 @@ enum M3G_ObjectType {
 // for 0, "ExternalReference" for 255), or "Unknown" for any other value.
 const char* getM3GTypeName(int type);
 
-// Whether records of `type` are read into objects by this engine: the scene
-// classes 3..14, 17 and 20..22. The animation and deformable-mesh types and
-// Sprite3D are recognised but not read.
+// Whether records of `type` are read into objects by this engine: every
+// object type 1..22 except Sprite3D, which is recognised but not read.
 bool isM3GTypeReadable(int type);
 
 // The type under which `object` is written (a TriangleListArray is written
@@ -51,8 +50,8 @@ bool isM3GTypeReadable(int type);
 int getM3GType(const Object3D* object);
 
 // The name of `object`'s class as listings show it: the record type's
-// class name, or "TriangleListArray", "LineListArray", "AnimationTrack",
-// "Object3D" for classes without a readable record. Requires an object.
+// class name, or "TriangleListArray", "LineListArray", "Object3D" for
+// classes without a readable record. Requires an object.
 const char* getM3GClassName(const Object3D* object);
 
 } // namespace render

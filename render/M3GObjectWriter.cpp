@@ -8,6 +8,8 @@
 #include <cstdio>
 
 #include "core/Debug.h"
+#include "render/AnimationController.h"
+#include "render/AnimationTargets.h"
 #include "render/AnimationTrack.h"
 #include "render/Appearance.h"
 #include "render/Background.h"
@@ -15,12 +17,15 @@
 #include "render/CompositingMode.h"
 #include "render/Fog.h"
 #include "render/Image2D.h"
+#include "render/KeyframeSequence.h"
 #include "render/Light.h"
 #include "render/Loader.h"
 #include "render/M3GObjectTypes.h"
 #include "render/Material.h"
 #include "render/Mesh.h"
+#include "render/MorphingMesh.h"
 #include "render/PolygonMode.h"
+#include "render/SkinnedMesh.h"
 #include "render/Texture2D.h"
 #include "render/Transform.h"
 #include "render/TriangleListArray.h"
@@ -51,6 +56,18 @@ int M3G_ObjectWriter::write(Object3D* object, core::DataIO& out)
         setToStruct(*group, record);
         saveGroup(record, out);
         return M3G_GROUP;
+    }
+    if (SkinnedMesh* skinned = dynamic_cast<SkinnedMesh*>(object)) {
+        M3G_SkinnedMesh record;
+        setToStruct(*skinned, record);
+        saveSkinnedMesh(record, out);
+        return M3G_SKINNED_MESH;
+    }
+    if (MorphingMesh* morphing = dynamic_cast<MorphingMesh*>(object)) {
+        M3G_MorphingMesh record;
+        setToStruct(*morphing, record);
+        saveMorphingMesh(record, out);
+        return M3G_MORPHING_MESH;
     }
     if (Mesh* mesh = dynamic_cast<Mesh*>(object)) {
         M3G_Mesh record;
@@ -142,6 +159,24 @@ int M3G_ObjectWriter::write(Object3D* object, core::DataIO& out)
         saveVertexBuffer(record, out);
         return M3G_VERTEX_BUFFER;
     }
+    if (AnimationController* controller = dynamic_cast<AnimationController*>(object)) {
+        M3G_AnimationController record;
+        setToStruct(*controller, record);
+        saveAnimationController(record, out);
+        return M3G_ANIMATION_CONTROLLER;
+    }
+    if (AnimationTrack* track = dynamic_cast<AnimationTrack*>(object)) {
+        M3G_AnimationTrack record;
+        setToStruct(*track, record);
+        saveAnimationTrack(record, out);
+        return M3G_ANIMATION_TRACK;
+    }
+    if (KeyframeSequence* sequence = dynamic_cast<KeyframeSequence*>(object)) {
+        M3G_KeyframeSequence record;
+        setToStruct(*sequence, record);
+        saveKeyframeSequence(record, out);
+        return M3G_KEYFRAME_SEQUENCE;
+    }
     char message[128];
     std::snprintf(message, sizeof message, "Object type %s can not be written.", getM3GClassName(object));
     fail(message);
@@ -152,8 +187,19 @@ int M3G_ObjectWriter::write(Object3D* object, core::DataIO& out)
 void M3G_ObjectWriter::setToStruct(Object3D& object, M3G_Object3D& record)
 {
     record.userID = static_cast<uint32_t>(object.getUserID());
-    for (int i = 0; i < object.getAnimationTrackCount(); ++i)
-        record.animationTracks.add(indexOf(object.getAnimationTrack(i)));
+    for (int i = 0; i < object.getAnimationTrackCount(); ++i) {
+        AnimationTrack* track = object.getAnimationTrack(i);
+        // The reader refuses a track that cannot animate its object.
+        const int count = track->getKeyframeSequence()->getComponentCount();
+        if (!acceptsAnimatedValue(&object, track->getTargetProperty(), count)) {
+            char message[160];
+            std::snprintf(message, sizeof message, "An animation track of %d components for %s does not apply to a %s.",
+                          count, AnimationTrack::getTargetPropertyName(track->getTargetProperty()),
+                          getM3GClassName(&object));
+            fail(message);
+        }
+        record.animationTracks.add(indexOf(track));
+    }
     const Object3D::UserParameterTable* table = object.getUserParameters();
     if (!table)
         return;

@@ -9,8 +9,8 @@
 //
 // The writers are spread over files by family like the readers:
 // M3GObjectWriter.cpp (dispatch, shared parts), M3GObjectWriter_Nodes.cpp,
-// M3GObjectWriter_Appearance.cpp, M3GObjectWriter_Images.cpp and
-// M3GObjectWriter_Geometry.cpp.
+// M3GObjectWriter_Appearance.cpp, M3GObjectWriter_Images.cpp,
+// M3GObjectWriter_Geometry.cpp and M3GObjectWriter_Animation.cpp.
 
 #include <cstdint>
 
@@ -22,6 +22,8 @@
 
 namespace render {
 
+class AnimationController;
+class AnimationTrack;
 class Appearance;
 class Background;
 class Camera;
@@ -29,11 +31,14 @@ class CompositingMode;
 class Fog;
 class Group;
 class Image2D;
+class KeyframeSequence;
 class Light;
 class Material;
 class Mesh;
+class MorphingMesh;
 class Node;
 class PolygonMode;
+class SkinnedMesh;
 class Texture2D;
 class Transformable;
 class TriangleListArray;
@@ -111,6 +116,18 @@ private:
     static void saveTriangleStripArray(const M3G_TriangleStripArray& record, core::DataIO& out);
     // A triangle list goes to the file as strips of one triangle each.
     static void saveTriangleListArray(const M3G_TriangleStripArray& record, core::DataIO& out);
+
+    // ---- Animation and deformable meshes (M3GObjectWriter_Animation.cpp). ----
+    void setToStruct(AnimationController& controller, M3G_AnimationController& record);
+    void setToStruct(AnimationTrack& track, M3G_AnimationTrack& record);
+    void setToStruct(KeyframeSequence& sequence, M3G_KeyframeSequence& record);
+    void setToStruct(MorphingMesh& mesh, M3G_MorphingMesh& record);
+    void setToStruct(SkinnedMesh& mesh, M3G_SkinnedMesh& record);
+    static void saveAnimationController(const M3G_AnimationController& record, core::DataIO& out);
+    static void saveAnimationTrack(const M3G_AnimationTrack& record, core::DataIO& out);
+    static void saveKeyframeSequence(const M3G_KeyframeSequence& record, core::DataIO& out);
+    static void saveMorphingMesh(const M3G_MorphingMesh& record, core::DataIO& out);
+    static void saveSkinnedMesh(const M3G_SkinnedMesh& record, core::DataIO& out);
 
     // ---- Helpers (M3GObjectWriter.cpp). ----
     // The file index of `object`; 0 for null. Fails with "Object reference

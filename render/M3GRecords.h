@@ -211,4 +211,82 @@ struct M3G_VertexBuffer : M3G_Object3D {
     core::Vector<M3G_TextureCoordinate> texCoords;
 };
 
+// ---- Animation and deformable meshes. ----
+
+struct M3G_AnimationController : M3G_Object3D {
+    float speed = 1.f;
+    float weight = 1.f;
+    int32_t activeIntervalStart = 0;
+    int32_t activeIntervalEnd = 0;
+    float referenceSequenceTime = 0.f;
+    int32_t referenceWorldTime = 0;
+};
+
+struct M3G_AnimationTrack : M3G_Object3D {
+    uint32_t keyframeSequence = 0;
+    uint32_t animationController = 0;
+    uint32_t propertyID = 0;
+};
+
+// The keyframes of encoding 0: per keyframe its time and componentCount floats.
+struct M3G_Float32KeyframeSequence {
+    core::Vector<uint32_t> times;
+    core::Vector<float> values;
+};
+
+// The keyframes of encoding 1: per component a bias and a scale, per
+// keyframe its time and componentCount bytes (value = byte / 255 * scale + bias).
+struct M3G_ByteKeyframeSequence {
+    core::Vector<float> bias;
+    core::Vector<float> scale;
+    core::Vector<uint32_t> times;
+    core::Vector<unsigned char> values;
+};
+
+// The keyframes of encoding 2: as encoding 1 with 16-bit values (value =
+// v / 65535 * scale + bias).
+struct M3G_Uint16KeyframeSequence {
+    core::Vector<float> bias;
+    core::Vector<float> scale;
+    core::Vector<uint32_t> times;
+    core::Vector<uint16_t> values;
+};
+
+struct M3G_KeyframeSequence : M3G_Object3D {
+    enum { ENCODING_FLOAT32 = 0, ENCODING_BYTE = 1, ENCODING_UINT16 = 2 };
+    uint8_t interpolation = 0;
+    uint8_t repeatMode = 0;
+    uint8_t encoding = ENCODING_FLOAT32;
+    uint32_t duration = 0;
+    uint32_t validRangeFirst = 0;
+    uint32_t validRangeLast = 0;
+    uint32_t componentCount = 0;
+    uint32_t keyframeCount = 0;
+    // Only the array of the record's encoding holds values.
+    M3G_Float32KeyframeSequence float32Keys;
+    M3G_ByteKeyframeSequence byteKeys;
+    M3G_Uint16KeyframeSequence uint16Keys;
+};
+
+struct M3G_MorphTarget {
+    uint32_t morphTarget = 0; // a VertexBuffer
+    float initialWeight = 0.f;
+};
+
+struct M3G_MorphingMesh : M3G_Mesh {
+    core::Vector<M3G_MorphTarget> morphTargets;
+};
+
+struct M3G_TransformReference {
+    uint32_t transformNode = 0; // a Node of the skeleton
+    uint32_t firstVertex = 0;
+    uint32_t vertexCount = 0;
+    int32_t weight = 0;
+};
+
+struct M3G_SkinnedMesh : M3G_Mesh {
+    uint32_t skeleton = 0; // a Group
+    core::Vector<M3G_TransformReference> transformReferences;
+};
+
 } // namespace render

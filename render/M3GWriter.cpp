@@ -10,6 +10,7 @@
 #include "render/Loader.h"
 #include "render/M3GObjectTypes.h"
 #include "render/M3GObjectWriter.h"
+#include "render/MorphingMesh.h"
 
 namespace render {
 
@@ -144,16 +145,34 @@ void M3G_Writer::save(core::Stream* stream, const core::Vector<core::Ref<Object3
     core::Ref<core::MemoryStream> objects = VORNA3D_NEW core::MemoryStream();
     objects->setName(name);
     core::Ref<core::DataIO> out = VORNA3D_NEW core::DataIO(objects);
-    for (int i = 0; i < order.size(); ++i) {
-        core::Ref<core::MemoryStream> data = VORNA3D_NEW core::MemoryStream();
-        data->setName(name);
-        core::Ref<core::DataIO> record = VORNA3D_NEW core::DataIO(data);
-        const int type = writer.write(order[i], *record);
-        out->writeByte(static_cast<uint8_t>(type));
-        out->writeUInt32(record->getByteCount());
-        out->writeBytes(data->getData(), record->getByteCount());
-        indices->put(addressOf(order[i]), FIRST_OBJECT_INDEX + static_cast<uint32_t>(i));
+    // A morphing mesh's positions go to the file as its base shape (the
+    // file keeps the base and the weights), and are blended again after.
+    core::Vector<MorphingMesh*> morphing;
+    for (Object3D* object : order)
+        if (MorphingMesh* mesh = dynamic_cast<MorphingMesh*>(object))
+            morphing.add(mesh);
+    const auto reblend = [&morphing] {
+        for (MorphingMesh* mesh : morphing)
+            mesh->reapplyWeights();
+    };
+    try {
+        for (MorphingMesh* mesh : morphing)
+            mesh->showBaseShape();
+        for (int i = 0; i < order.size(); ++i) {
+            core::Ref<core::MemoryStream> data = VORNA3D_NEW core::MemoryStream();
+            data->setName(name);
+            core::Ref<core::DataIO> record = VORNA3D_NEW core::DataIO(data);
+            const int type = writer.write(order[i], *record);
+            out->writeByte(static_cast<uint8_t>(type));
+            out->writeUInt32(record->getByteCount());
+            out->writeBytes(data->getData(), record->getByteCount());
+            indices->put(addressOf(order[i]), FIRST_OBJECT_INDEX + static_cast<uint32_t>(i));
+        }
+    } catch (...) {
+        reblend();
+        throw;
     }
+    reblend();
 
     Bytes objectSection;
     if (!order.isEmpty())

@@ -21,7 +21,9 @@
 #include "render/Image2D.h"
 #include "render/KeyframeSequence.h"
 #include "render/Light.h"
+#include "render/M3GObjectTypes.h"
 #include "render/Material.h"
+#include "render/MorphingMesh.h"
 #include "render/Texture2D.h"
 #include "render/VertexBuffer.h"
 #include "tests/render/RenderTestSupport.h"
@@ -284,4 +286,47 @@ TEST_F(AnimationTargetsTest, FogLightMaterialAndBackgroundParameters)
                           "Invalid target object type for \"MORPH_WEIGHTS\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(light.get(), AnimationTrack::CROP, {1.f, 2.f}); },
                           "Invalid target object type for \"CROP\" target property.", APPLY));
+}
+
+TEST_F(AnimationTargetsTest, AcceptanceMatchesWhatApplyingDoes)
+{
+    // Every property on one object of each class, with 1 to 4 values: the
+    // scene-file reader relies on acceptsAnimatedValue to refuse exactly the
+    // tracks that would fail when animated.
+    Ref<Group> group = VORNA3D_NEW Group();
+    Ref<Camera> camera = VORNA3D_NEW Camera();
+    camera->setPerspective(60.f, 1.f, 1.f, 10.f);
+    Ref<Light> light = VORNA3D_NEW Light();
+    Ref<Fog> fog = VORNA3D_NEW Fog();
+    Ref<Material> material = VORNA3D_NEW Material();
+    Ref<Background> background = VORNA3D_NEW Background();
+    Ref<Image2D> image = VORNA3D_NEW Image2D(Image2D::RGB, 2, 2);
+    Ref<Texture2D> texture = VORNA3D_NEW Texture2D(image.get());
+    Ref<VertexBuffer> vb = render_test::vertexBuffer({0, 0, 0, 1, 1, 1});
+    core::Vector<Ref<VertexBuffer>> targets;
+    targets.add(render_test::vertexBuffer({1, 0, 0, 1, 1, 1}));
+    Ref<MorphingMesh> morphing =
+        VORNA3D_NEW MorphingMesh(vb.get(), render_test::triangleList({0, 1, 0}).get(), nullptr, targets);
+    Ref<KeyframeSequence> sequence = VORNA3D_NEW KeyframeSequence(1, 1, KeyframeSequence::LINEAR);
+    Object3D* objects[] = {group.get(), camera.get(),  light.get(),    fog.get(),      material.get(),
+                           background.get(), texture.get(), vb.get(), morphing.get(), sequence.get()};
+    const float values[4] = {0.5f, 0.5f, 0.5f, 0.5f};
+    for (Object3D* object : objects) {
+        for (int property = AnimationTrack::ALPHA; property <= AnimationTrack::VISIBILITY; ++property) {
+            for (int count = 1; count <= 4; ++count) {
+                camera->setPerspective(60.f, 1.f, 1.f, 10.f); // near and far never meet
+                bool applied = true;
+                try {
+                    applyAnimatedValue(object, property, values, count);
+                } catch (const AssertationFailedException&) {
+                    applied = false;
+                }
+                EXPECT_EQ(acceptsAnimatedValue(object, property, count), applied)
+                    << render::getM3GClassName(object) << " " << AnimationTrack::getTargetPropertyName(property)
+                    << " " << count;
+            }
+        }
+    }
+    EXPECT_FALSE(acceptsAnimatedValue(nullptr, AnimationTrack::ALPHA, 1));
+    EXPECT_FALSE(acceptsAnimatedValue(group.get(), 300, 1));
 }

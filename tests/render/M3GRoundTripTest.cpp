@@ -529,10 +529,11 @@ TEST_F(M3GRoundTripTest, WriterRefusesWhatAFileCannotHold)
     Ref<Mesh> lineMesh = VORNA3D_NEW Mesh(vb.get(), lines.get(), appearance.get());
     EXPECT_EQ(writeError(list({lineMesh.get()})), "Object type LineListArray can not be written.");
     Ref<Material> animated = VORNA3D_NEW Material();
+    // A keyframe sequence in a file has a duration.
     Ref<KeyframeSequence> sequence = VORNA3D_NEW KeyframeSequence(1, 3, KeyframeSequence::LINEAR);
     Ref<AnimationTrack> track = VORNA3D_NEW AnimationTrack(sequence.get(), AnimationTrack::TRANSLATION);
     animated->addAnimationTrack(track.get());
-    EXPECT_EQ(writeError(list({animated.get()})), "Object type Object3D can not be written.");
+    EXPECT_EQ(writeError(list({animated.get()})), "KeyframeSequence duration not set.");
 
     // A failed write leaves the stream untouched.
     Ref<core::MemoryStream> out = VORNA3D_NEW core::MemoryStream();

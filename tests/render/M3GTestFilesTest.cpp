@@ -19,6 +19,7 @@
 #include "render/Material.h"
 #include "render/Mesh.h"
 #include "render/PolygonMode.h"
+#include "render/SkinnedMesh.h"
 #include "render/Texture2D.h"
 #include "render/TriangleStripArray.h"
 #include "render/VertexArray.h"
@@ -180,14 +181,21 @@ TEST_F(M3GTestFilesTest, KituneMikoHasAnUnreferencedMaterialAndATexturedMesh)
     EXPECT_FALSE(image->isMutable());
 }
 
-TEST_F(M3GTestFilesTest, AnimatedFileFailsNamingTheUnsupportedType)
+TEST_F(M3GTestFilesTest, AnimatedFileLoadsWithItsSkinnedMesh)
 {
     if (!std::filesystem::exists(testData() / "test.m3g"))
         GTEST_SKIP() << "test.m3g not present";
-    // Object 23 is the first KeyframeSequence.
-    const std::string error = loadError(readFile(testData() / "test.m3g"), "test.m3g");
-    EXPECT_NE(error.find("KeyframeSequence"), std::string::npos) << error;
-    EXPECT_NE(error.find("19"), std::string::npos) << error;
+    // The last object (142) is the world: children 140 (a group holding the
+    // skinned mesh), 21 (camera) and 22 (light). Animation is tested in
+    // M3GAnimationFileTest.cpp.
+    core::Vector<core::Ref<Object3D>> roots = loadShared("test.m3g");
+    ASSERT_EQ(roots.size(), 1);
+    World* world = as<World>(roots[0].get());
+    ASSERT_TRUE(world);
+    ASSERT_EQ(world->getChildCount(), 3);
+    Group* holder = as<Group>(world->getChild(0));
+    ASSERT_TRUE(holder && holder->getChildCount() == 1);
+    EXPECT_TRUE(as<SkinnedMesh>(holder->getChild(0)));
 }
 
 TEST_F(M3GTestFilesTest, SharedFilesComeBackTheSameThroughTheWriter)
