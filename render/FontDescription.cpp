@@ -77,12 +77,13 @@ int readHex4(Reader& reader, const char* shortText, const char* badText)
     return value;
 }
 
-// Reads the whole stream from its position.
+// Reads the whole stream from its position. Only what the stream says is
+// left is asked for: some streams refuse a read past their end.
 void readAll(core::Stream& stream, core::Vector<char>& bytes)
 {
     char chunk[4096];
-    for (;;) {
-        const int n = stream.read(chunk, sizeof chunk);
+    for (int left = stream.available(); left > 0; left = stream.available()) {
+        const int n = stream.read(chunk, left < int(sizeof chunk) ? left : int(sizeof chunk));
         if (n <= 0)
             break;
         const int old = bytes.size();

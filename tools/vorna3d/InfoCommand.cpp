@@ -1,4 +1,5 @@
-// vorna3d info [--all] FILE: what an image or scene file holds.
+// vorna3d info [--all] FILE | [ARCHIVE] FONT.txt: what an image, scene or
+// font file holds.
 //   An image: one line "Image2D FORMAT WIDTHxHEIGHT".
 //   A scene: each root on a line, and under a Group or World its children
 //   in order, two blanks deeper per level. A line is the class name, then
@@ -7,10 +8,14 @@
 //   --all (scene files): every object of the file in file order, one line
 //   each: its index, class (id, name, the URI of an external reference
 //   where set) and refs= the indices its record refers to.
+//   A font description (a name ending in .txt), in its folder or in the
+//   archive given first: its cell size, glyph count, line height, image
+//   and character table (see FontInfo.h).
 
 #include <string>
 
 #include "Command.h"
+#include "FontInfo.h"
 #include "ImageFile.h"
 #include "Output.h"
 #include "SceneFile.h"
@@ -75,12 +80,18 @@ void printAll(const std::string& path, std::string& out)
     }
 }
 
+// Whether the arguments name a font: FONT.txt, or ARCHIVE FONT.txt.
+bool fontArguments(const Args& args)
+{
+    return isFontFile(args.back()) && (args.size() == 1 || args[0] != "--all");
+}
+
 // The file argument and whether --all was given; anything else is a usage error.
 std::string fileArgument(const Args& args, bool& all)
 {
     all = args.size() == 2;
     if (all && args[0] != "--all")
-        throw ToolError{"usage: vorna3d info [--all] FILE"};
+        throw ToolError{"usage: vorna3d info [--all] FILE | vorna3d info [ARCHIVE] FONT.txt"};
     return args.back();
 }
 
@@ -88,12 +99,20 @@ std::string fileArgument(const Args& args, bool& all)
 
 int64_t infoPoolBytes(const Args& args)
 {
+    if (fontArguments(args))
+        return fontPoolBytes(args.size() == 2 ? args[0] : std::string());
     const std::string& path = args.back();
     return isSceneFile(path) ? scenePoolBytes(path) : imagePoolBytes(Args{path});
 }
 
 int runInfo(const Args& args)
 {
+    if (fontArguments(args)) {
+        RendererScope renderer;
+        const std::string out = describeFont(args.size() == 2 ? args[0] : std::string(), args.back());
+        writeStdout(out.data(), out.size());
+        return 0;
+    }
     bool all = false;
     const std::string path = fileArgument(args, all);
     std::string out;
