@@ -30,6 +30,7 @@ const char Scroller::TEXT[TEXT_LENGTH + 1] =
 
 void Scroller::createFirstFish()
 {
+    m_fishes.reserve(MAX_SPAWNED_FISH + 1); // spawning allocates nothing
     SpriteFish fish;
     fish.x = -1024.f;
     fish.y = static_cast<float>(std::rand() % 768 + 32 - 352);
