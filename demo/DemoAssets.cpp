@@ -109,6 +109,7 @@ void MyApplication::mountArchive()
         fs->openFile(stream, ARCHIVE_NAME, core::Archive::OPEN_READ);
         core::Ref<core::Archive> archive = VORNA3D_NEW core::TARArchive(stream);
         fs->addArchive("", archive);
+        m_archiveMounted = true;
     } catch (...) {
         fs->removeArchive(TEMP_MOUNT);
         throw;

@@ -2,6 +2,8 @@
 
 #include "HAL/Input.h"
 #include "core/Debug.h"
+#include "core/FileSystem.h"
+#include "core/Globals.h"
 #include "demo/DemoMeshes.h"
 #include "demo/DemoMusic.h"
 #include "render/Appearance.h"
@@ -42,6 +44,8 @@ MyApplication::~MyApplication() noexcept(false)
 {
     delete m_music; // stops the channel and releases the music system
     m_music = nullptr;
+    if (m_archiveMounted && core::Globals::exists())
+        core::FileSystem::get()->removeArchive("");
 }
 
 void MyApplication::setArchiveFolder(const char* folder)

@@ -60,7 +60,8 @@ public:
     // Takes over `music` (started paused, required: " music "), whose clock
     // drives the show, and makes the keyboard and mouse handles.
     explicit MyApplication(DemoMusic* music);
-    // Stops the music and releases it, then the scene.
+    // Stops the music and releases it, unmounts the asset archive, then
+    // releases the scene.
     ~MyApplication() noexcept(false) override;
 
     // Mounts the asset archive (from `archiveFolder`, or the program's
@@ -139,6 +140,7 @@ private:
     core::Ref<render::World> m_world;
     Timeline m_timeline;
     core::String m_archiveFolder;
+    bool m_archiveMounted = false; // the archive is mounted at "" until the demo goes
 
     // Text.
     core::Ref<render::Font2D> m_font;
