@@ -126,6 +126,10 @@ public:
     virtual void resetGraphics3D();
 
     const Graphics3DConfig& getConfig() const { return m_GraphicsConfig; }
+    // Switches the statistics overlay (the configuration's showStatistics)
+    // on or off from the next frame released to the display on.
+    void setStatisticsShown(bool shown) { m_GraphicsConfig.showStatistics = shown; }
+    bool isStatisticsShown() const { return m_GraphicsConfig.showStatistics; }
     const Graphics3DProperties& getProperties() const { return m_properties; }
     HAL::Display* getDisplay() const { return m_display.get(); }
     int getDisplayWidth() const { return m_displayWidth; }

@@ -1,6 +1,7 @@
 #include "examples/viewer/ViewerApp.h"
 
 #include "HAL/Input.h"
+#include "HAL/InputState.h"
 #include "core/Debug.h"
 #include "examples/viewer/Screenshot.h"
 #include "render/Graphics3D.h"
@@ -15,6 +16,7 @@ void ViewerApp::createDevice(render::Graphics3D& g3d)
 {
     m_keyboard = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_KEYBOARD);
     m_scene = VORNA3D_NEW ViewerScene(g3d);
+    m_decorations = VORNA3D_NEW ViewerDecorations(g3d);
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "viewer: scene ready (%d x %d)\n", g3d.getDisplayWidth(),
                         g3d.getDisplayHeight());
 }
@@ -23,6 +25,8 @@ void ViewerApp::resetDevice(render::Graphics3D& g3d)
 {
     if (m_scene)
         m_scene->setAspect(g3d.getDisplayWidth(), g3d.getDisplayHeight());
+    if (m_decorations)
+        m_decorations->setSize(g3d.getDisplayWidth(), g3d.getDisplayHeight());
 }
 
 bool ViewerApp::update(float seconds)
@@ -35,14 +39,33 @@ bool ViewerApp::update(float seconds)
         core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "viewer: Q read, stopping\n");
         return false;
     }
+    // F1 is read from the input state: Input::readInput folds the codes
+    // of 'a'..'z' (0x61..0x7A) to upper case, and F1 (0x70) shares its code
+    // with 'p', so it would read the P key.
+    HAL::InputState* keys = HAL::InputState::current();
+    const bool f1 = keys && keys->readKey(KEY_F1);
+    if (f1 && !m_f1Down)
+        m_toggleStatistics = !m_toggleStatistics;
+    m_f1Down = f1;
     m_scene->advance(seconds);
+    m_decorations->advance(seconds);
     return true;
 }
 
 void ViewerApp::render(render::Graphics3D& g3d)
 {
+    if (m_toggleStatistics) {
+        m_toggleStatistics = false;
+        g3d.setStatisticsShown(!g3d.isStatisticsShown());
+        core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "viewer: statistics overlay %s\n",
+                            g3d.isStatisticsShown() ? "on" : "off");
+    }
     g3d.bindTarget(nullptr);
     m_scene->draw(g3d);
+    m_decorations->draw(g3d);
+    // The sprites and text are batched: drawn now, so that a screenshot
+    // shows them (the overlay is drawn when the frame is released).
+    g3d.flushDynamicBuffers();
     ++m_frames;
     // Read back before releaseTarget presents the frame.
     if (m_options.screenshotPath && m_frames == m_options.screenshotFrame) {

@@ -1,9 +1,11 @@
 #pragma once
 // The viewer application on the framework: updates and draws the
-// ViewerScene, ends on Escape or Q, and on request writes one frame to a
-// PNG file.
+// ViewerScene with its decorations (sprites and a line of text), switches
+// the renderer's statistics overlay on and off with F1, ends on Escape or
+// Q, and on request writes one frame to a PNG file.
 
 #include "core/Ref.h"
+#include "examples/viewer/ViewerDecorations.h"
 #include "examples/viewer/ViewerScene.h"
 #include "framework/App.h"
 
@@ -21,6 +23,9 @@ struct ViewerOptions {
 
 class ViewerApp : public framework::App {
 public:
+    // The key that switches the statistics overlay (its Windows virtual-key code).
+    static constexpr int KEY_F1 = 0x70;
+
     explicit ViewerApp(const ViewerOptions& options);
     ~ViewerApp() noexcept(false) override;
 
@@ -33,7 +38,10 @@ private:
     ViewerOptions m_options;
     core::Ref<HAL::Input> m_keyboard;
     core::Ref<ViewerScene> m_scene;
+    core::Ref<ViewerDecorations> m_decorations;
     int m_frames = 0;
+    bool m_f1Down = false;           // F1 as last read: a press switches once
+    bool m_toggleStatistics = false; // switch the overlay at the next render
 };
 
 } // namespace viewer

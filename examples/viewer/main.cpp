@@ -1,11 +1,13 @@
 // viewer: a lit, textured torus turning in front of a background image,
-// drawn by the engine's OpenGL renderer under the frame loop. Escape or Q
-// ends it.
+// with glowing sprites and a line of text, drawn by the engine's OpenGL
+// renderer under the frame loop. F1 switches the statistics overlay on and
+// off; Escape or Q ends it.
 //
-//     viewer [windowed] [screenshot=FILE.png] [frame=N]
+//     viewer [windowed] [statistics] [screenshot=FILE.png] [frame=N]
 //
 // "windowed" opens a 1024 x 768 window instead of the full screen;
-// "screenshot=" writes frame N (default 30) to a PNG file.
+// "statistics" starts with the overlay on; "screenshot=" writes frame N
+// (default 30) to a PNG file.
 
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +32,7 @@ const char* valueOf(const char* arg, const char* prefix)
 
 framework::Vorna3DFramework* createViewer(framework::FrameworkConfig& config)
 {
+    bool showStatistics = false;
     config.display.width = 1024;
     config.display.height = 768;
     config.display.windowed = 0;
@@ -37,6 +40,8 @@ framework::Vorna3DFramework* createViewer(framework::FrameworkConfig& config)
         const char* arg = config.args[i];
         if (std::strcmp(arg, "windowed") == 0) {
             config.display.windowed = 1;
+        } else if (std::strcmp(arg, "statistics") == 0) {
+            showStatistics = true;
         } else if (const char* path = valueOf(arg, "screenshot=")) {
             g_options.screenshotPath = path;
         } else if (const char* frame = valueOf(arg, "frame=")) {
@@ -51,7 +56,7 @@ framework::Vorna3DFramework* createViewer(framework::FrameworkConfig& config)
     config.memorySize = 16 * 1024 * 1024;
     config.fixedTimeStep = 0.005f;
     config.minFrameTime = 0.005f;
-    config.graphics.showStatistics = false;
+    config.graphics.showStatistics = showStatistics;
     config.graphics.printFps = true;
     config.graphics.cameraLight = false;
     config.graphics.lighting = true;

@@ -2,8 +2,8 @@
 # The viewer on a 1024 x 768 Xvfb screen: its window appears at full size,
 # frame 30 is read back and written to SCREENSHOT, which must show the
 # background gradient the right way up and the torus lit from the upper
-# left (check_screenshot.py); then Escape typed into the window ends the
-# program with exit code 0.
+# left (check_screenshot.py); F1 typed into the window switches the
+# statistics overlay on; then Escape ends the program with exit code 0.
 #   viewer_e2e.sh PATH_TO_VIEWER SCREENSHOT.png
 set -u
 
@@ -43,6 +43,14 @@ for _ in $(seq 600); do
 done
 grep -q "viewer: screenshot written to" "$log" || fail "no screenshot within 60 seconds"
 echo "screenshot: $screenshot"
+
+xdotool windowfocus --sync "$wid" key F1
+for _ in $(seq 100); do
+    grep -q "viewer: statistics overlay on" "$log" && break
+    sleep 0.1
+done
+grep -q "viewer: statistics overlay on" "$log" || fail "F1 did not switch the statistics overlay on"
+echo "F1: overlay on"
 
 xdotool windowfocus --sync "$wid" key Escape
 for _ in $(seq 100); do
