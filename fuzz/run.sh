@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the TAR fuzzer with clang (libFuzzer, AddressSanitizer,
+# Builds the fuzzers with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer, engine libraries instrumented for coverage) in
-# its own build folder, then runs it for 60 s in all: 30 s from plain TAR
-# seeds and 30 s from gzip seeds, made here with the system's tar and gzip.
+# their own build folder and runs them, about two minutes in all: the TAR
+# fuzzer 15 s from plain TAR seeds and 15 s from gzip seeds (made here with
+# the system's tar and gzip), the PNG fuzzer 30 s, the scene-file fuzzer 60 s.
 # Exits non-zero when the fuzzer finds a crash, a leak or a hang; the input
 # that caused it is kept in the build folder's artifacts/.
 set -euo pipefail
@@ -10,7 +11,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${VORNA3D_FUZZ_BUILD:-$root/build-fuzz}
 jobs=${VORNA3D_FUZZ_JOBS:-2}
-seconds=${VORNA3D_FUZZ_SECONDS:-30}
+seconds=${VORNA3D_FUZZ_SECONDS:-15}
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVORNA3D_FUZZ=ON -DVORNA3D_SANITIZE=ON -DVORNA3D_TESTS=OFF -DVORNA3D_BENCHMARKS=OFF \
@@ -58,10 +59,10 @@ run "$work/corpus-plain" "$work/plain"
 echo "tar_fuzzer: gzip seeds, ${seconds} s"
 run "$work/corpus-gzip" "$work/gzip"
 
-# PNG loading through the loader front end: 60 s from the PNG test suites
+# PNG loading through the loader front end: 30 s from the PNG test suites
 # (when ../shared/testdata is there) and one small hand-made RGBA image.
 cmake --build "$build" --target png_fuzzer -j "$jobs"
-png_seconds=${VORNA3D_FUZZ_PNG_SECONDS:-60}
+png_seconds=${VORNA3D_FUZZ_PNG_SECONDS:-30}
 mkdir -p "$work/png" "$work/corpus-png"
 printf '\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x08\x06\x00\x00\x00\x72\xb6\x0d\x24\x00\x00\x00\x1a\x49\x44\x41\x54\x78\x9c\x63\x60\x64\x62\x66\x61\x65\x63\xe7\x60\xe0\xe4\xe2\xe6\xe1\xe5\xe3\x17\x00\x00\x03\x66\x00\x89\x6d\xf9\x2a\x51\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82' > "$work/png/seed.png"
 n=0
@@ -72,3 +73,21 @@ done < <(find "$root/../shared/testdata/png" -name '*.png' -print0 2>/dev/null)
 echo "png_fuzzer: $((n + 1)) PNG seeds, ${png_seconds} s"
 "$build/bin/png_fuzzer" -max_len=65536 -max_total_time="$png_seconds" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$work/corpus-png" "$work/png"
+
+# Scene files through the loader front end: 60 s from the shared scene files
+# (when ../shared/testdata is there; the larger ones are cut to the maximum
+# input length) and the files the engine's writer makes of them, plain and
+# compressed (vorna3d convert).
+cmake --build "$build" --target m3g_fuzzer vorna3d -j "$jobs"
+m3g_seconds=${VORNA3D_FUZZ_M3G_SECONDS:-60}
+mkdir -p "$work/m3g" "$work/corpus-m3g"
+n=0
+while IFS= read -r -d '' file; do
+  n=$((n + 1))
+  cp "$file" "$work/m3g/$n.m3g"
+  "$build/bin/vorna3d" convert "$file" "$work/m3g/$n-written.m3g" 2>/dev/null || true
+  "$build/bin/vorna3d" convert "$file" "$work/m3g/$n-compressed.m3g" --compress 2>/dev/null || true
+done < <(find "$root/../shared/testdata/m3g" -name '*.m3g' -print0 2>/dev/null)
+echo "m3g_fuzzer: $(ls "$work/m3g" | wc -l) scene seeds, ${m3g_seconds} s"
+"$build/bin/m3g_fuzzer" -max_len=65536 -max_total_time="$m3g_seconds" -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$work/corpus-m3g" "$work/m3g"
