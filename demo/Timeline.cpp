@@ -148,8 +148,15 @@ bool Timeline::update(float seconds)
         result = false;
     }
 
-    if (m_keyboard && (m_keyboard->readInput('Q') > 0.f || m_keyboard->readInput(HAL::Input::KEY_ESCAPE) > 0.f))
-        return false;
+    if (m_keyboard) {
+        // Both keys are read every time (a read takes a pending tap).
+        const bool q = m_keyboard->readInput('Q') > 0.f;
+        const bool escape = m_keyboard->readInput(HAL::Input::KEY_ESCAPE) > 0.f;
+        if (!q && !escape)
+            m_quitKeysArmed = true;
+        else if (m_quitKeysArmed)
+            return false;
+    }
     return result;
 }
 

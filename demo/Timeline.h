@@ -68,7 +68,9 @@ public:
     static constexpr float FADE_OVERLAY_DEPTH = 361.f;
 
     // A timeline on `clock` driving `effects`; `keyboard` (may be null: no
-    // quit keys) is read for Q and Escape after every update. All three must
+    // quit keys) is read for Q and Escape after every update. A quit key
+    // counts once both keys have been seen up in an update: one held (or
+    // tapped) while the demo was loading does nothing. All three must
     // outlive the timeline. Starts in the title state with level 0.
     Timeline(MusicClock& clock, TimelineEffects& effects, HAL::Input* keyboard);
 
@@ -124,6 +126,7 @@ private:
     MusicClock& m_clock;
     TimelineEffects& m_effects;
     HAL::Input* m_keyboard;
+    bool m_quitKeysArmed = false; // both quit keys were up in an update
     int32_t m_state = STATE_TITLE;
     uint8_t m_fadeLevel = 0;
     float m_stateTime = 0.f;

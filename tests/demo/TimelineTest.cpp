@@ -341,4 +341,23 @@ TEST_F(TimelineTest, QuitKeysEndTheShowAfterTheUpdate)
     EXPECT_TRUE(timeline.update(STEP));
 }
 
+TEST_F(TimelineTest, QuitKeyHeldWhileLoadingDoesNothing)
+{
+    FakeClock clock;
+    FakeEffects effects;
+    core::Ref<HAL::Input> keyboard = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_KEYBOARD);
+    Timeline timeline(clock, effects, keyboard.get());
+    // Escape went down before the first update and is still held, Q was tapped.
+    HAL::Input::platformUpdatesInput(HAL::Input::INPUT_DEVICE_KEYBOARD, HAL::Input::KEY_ESCAPE, 1.f);
+    HAL::Input::platformUpdatesInput(HAL::Input::INPUT_DEVICE_KEYBOARD, 'Q', 1.f);
+    HAL::Input::platformUpdatesInput(HAL::Input::INPUT_DEVICE_KEYBOARD, 'Q', 0.f);
+    EXPECT_TRUE(timeline.update(STEP));
+    EXPECT_TRUE(timeline.update(STEP));
+    HAL::Input::platformUpdatesInput(HAL::Input::INPUT_DEVICE_KEYBOARD, HAL::Input::KEY_ESCAPE, 0.f);
+    EXPECT_TRUE(timeline.update(STEP));
+    // Pressed again while running, it ends the show.
+    HAL::Input::platformUpdatesInput(HAL::Input::INPUT_DEVICE_KEYBOARD, HAL::Input::KEY_ESCAPE, 1.f);
+    EXPECT_FALSE(timeline.update(STEP));
+}
+
 } // namespace
