@@ -14,6 +14,7 @@
 #include "render/Material.h"
 #include "render/MorphingMesh.h"
 #include "render/Node.h"
+#include "render/Sprite3D.h"
 #include "render/Texture2D.h"
 #include "render/Transformable.h"
 #include "render/VertexBuffer.h"
@@ -178,18 +179,31 @@ void applyOrientation(Transformable* transformable, const float* value)
     transformable->setOrientation(angle * slmath::RAD_TO_DEG, axis.x, axis.y, axis.z);
 }
 
+// To the nearest integer, halves upwards (also for the negative sizes of
+// a sprite's crop).
+int rounded(float v)
+{
+    return static_cast<int>(std::floor(v + 0.5f));
+}
+
 void applyCrop(Background* background, const float* value, int count)
 {
-    auto rounded = [](float v) { return static_cast<int>(v + 0.5f); };
-    const int x = rounded(value[0]);
-    const int y = rounded(value[1]);
     int width = background->getCropWidth();
     int height = background->getCropHeight();
+    // A background's crop has no negative size.
     if (count == 4) {
         width = std::max(0, rounded(value[2]));
         height = std::max(0, rounded(value[3]));
     }
-    background->setCrop(x, y, width, height);
+    background->setCrop(rounded(value[0]), rounded(value[1]), width, height);
+}
+
+void applyCrop(Sprite3D* sprite, const float* value, int count)
+{
+    // A sprite's negative crop size mirrors its image.
+    const int width = count == 4 ? rounded(value[2]) : sprite->getCropWidth();
+    const int height = count == 4 ? rounded(value[3]) : sprite->getCropHeight();
+    sprite->setCrop(rounded(value[0]), rounded(value[1]), width, height);
 }
 
 template <class T>
@@ -220,10 +234,12 @@ void applyAnimatedValue(Object3D* target, int property, const float* value, int 
         return;
     case AnimationTrack::CROP: {
         CHECK_COUNT(count == 2 || count == 4);
-        Background* background = dynamic_cast<Background*>(target);
-        if (!background)
+        if (Background* background = dynamic_cast<Background*>(target))
+            applyCrop(background, value, count);
+        else if (Sprite3D* sprite = dynamic_cast<Sprite3D*>(target))
+            applyCrop(sprite, value, count);
+        else
             FAIL_TYPE();
-        applyCrop(background, value, count);
         return;
     }
     case AnimationTrack::DENSITY: {
@@ -346,7 +362,7 @@ bool acceptsAnimatedValue(const Object3D* target, int property, int count)
         return count == 3 && (isA<Light>(target) || isA<Background>(target) || isA<Fog>(target) ||
                               isA<Texture2D>(target) || isA<VertexBuffer>(target));
     case AnimationTrack::CROP:
-        return (count == 2 || count == 4) && isA<Background>(target);
+        return (count == 2 || count == 4) && (isA<Background>(target) || isA<Sprite3D>(target));
     case AnimationTrack::DENSITY:
         return count == 1 && isA<Fog>(target);
     case AnimationTrack::FAR_DISTANCE:

@@ -30,7 +30,8 @@ class Object3D;
 // - PICKABILITY, VISIBILITY: on above 0.5.
 // - SCALE: one value for all axes or three.
 // - CROP: two values move the crop, four set position and size (rounded
-//   to integers; a negative size becomes 0).
+//   to integers; a background's negative size becomes 0, a sprite's
+//   mirrors its image).
 // - MORPH_WEIGHTS: the morphing mesh's weights; missing ones are 0, extra
 //   ones ignored.
 void applyAnimatedValue(Object3D* target, int property, const float* value, int count);

@@ -20,7 +20,7 @@ public:
         ALPHA = 256,           // 1: Node alpha factor; alpha byte of Background, Material diffuse, VertexBuffer
         AMBIENT_COLOR = 257,   // 3: Material
         COLOR = 258,           // 3: Light, Background, Fog, Texture2D blend colour, VertexBuffer default colour
-        CROP = 259,            // 2 or 4: Background
+        CROP = 259,            // 2 or 4: Background, Sprite3D
         DENSITY = 260,         // 1: Fog
         DIFFUSE_COLOR = 261,   // 3: Material
         EMISSIVE_COLOR = 262,  // 3: Material

@@ -14,6 +14,7 @@
 #include "render/AnimationController.h"
 #include "render/AnimationTargets.h"
 #include "render/AnimationTrack.h"
+#include "render/Appearance.h"
 #include "render/Background.h"
 #include "render/Camera.h"
 #include "render/Fog.h"
@@ -24,6 +25,7 @@
 #include "render/M3GObjectTypes.h"
 #include "render/Material.h"
 #include "render/MorphingMesh.h"
+#include "render/Sprite3D.h"
 #include "render/Texture2D.h"
 #include "render/VertexBuffer.h"
 #include "tests/render/RenderTestSupport.h"
@@ -272,6 +274,18 @@ TEST_F(AnimationTargetsTest, FogLightMaterialAndBackgroundParameters)
     EXPECT_EQ(background->getCropWidth(), 64);
     EXPECT_EQ(background->getCropHeight(), 0);
 
+    // A sprite's crop may be negative: that mirrors its image.
+    Ref<Image2D> spriteImage = VORNA3D_NEW Image2D(Image2D::RGBA, 8, 8);
+    Ref<Appearance> spriteAppearance = VORNA3D_NEW Appearance();
+    Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(spriteImage.get(), spriteAppearance.get());
+    apply(sprite.get(), AnimationTrack::CROP, {2.f, 3.f});
+    EXPECT_EQ(sprite->getCropX(), 2);
+    EXPECT_EQ(sprite->getCropY(), 3);
+    EXPECT_EQ(sprite->getCropWidth(), 8);
+    apply(sprite.get(), AnimationTrack::CROP, {8.f, 0.f, -8.f, 4.4f});
+    EXPECT_EQ(sprite->getCropWidth(), -8);
+    EXPECT_EQ(sprite->getCropHeight(), 4);
+
     EXPECT_TRUE(failsWith([&] { apply(background.get(), AnimationTrack::CROP, {1.f, 2.f, 3.f}); },
                           "Component count not correct for \"CROP\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(light.get(), AnimationTrack::DENSITY, {1.f}); },
@@ -308,8 +322,11 @@ TEST_F(AnimationTargetsTest, AcceptanceMatchesWhatApplyingDoes)
     Ref<MorphingMesh> morphing =
         VORNA3D_NEW MorphingMesh(vb.get(), render_test::triangleList({0, 1, 0}).get(), nullptr, targets);
     Ref<KeyframeSequence> sequence = VORNA3D_NEW KeyframeSequence(1, 1, KeyframeSequence::LINEAR);
-    Object3D* objects[] = {group.get(), camera.get(),  light.get(),    fog.get(),      material.get(),
-                           background.get(), texture.get(), vb.get(), morphing.get(), sequence.get()};
+    Ref<Image2D> spriteImage = VORNA3D_NEW Image2D(Image2D::RGBA, 8, 8);
+    Ref<Appearance> spriteAppearance = VORNA3D_NEW Appearance();
+    Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(spriteImage.get(), spriteAppearance.get());
+    Object3D* objects[] = {group.get(),   camera.get(), light.get(),    fog.get(),      material.get(), background.get(),
+                           texture.get(), vb.get(),     morphing.get(), sequence.get(), sprite.get()};
     const float values[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     for (Object3D* object : objects) {
         for (int property = AnimationTrack::ALPHA; property <= AnimationTrack::VISIBILITY; ++property) {
