@@ -1,7 +1,8 @@
 #pragma once
 // The tool's commands: one table entry each, with its usage line and the
-// function that runs it. A command runs inside a started engine and
-// reports failure by throwing; main prints the error.
+// function that runs it. A command runs inside a started engine (or starts
+// its own, see ownsEngine) and reports failure by throwing; main prints the
+// error.
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,9 @@ struct Command {
     int64_t (*poolBytes)(const Args& args);
     // Runs the command; returns the exit code. Throws on failure.
     int (*run)(const Args& args);
+    // The command starts and stops the engine itself (play: through the
+    // framework's frame loop); main then neither starts it nor sizes its pool.
+    bool ownsEngine = false;
 };
 
 // The commands, in --help order; ends with an entry whose name is null.
@@ -41,6 +45,8 @@ int runInfo(const Args& args);
 int64_t convertPoolBytes(const Args& args);
 int runConvert(const Args& args);
 int runPixel(const Args& args);
+int64_t playPoolBytes(const Args& args);
+int runPlay(const Args& args);
 
 // A failure the tool itself detects (bad arguments, output errors).
 struct ToolError {

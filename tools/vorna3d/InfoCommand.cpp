@@ -3,8 +3,10 @@
 //   An image: one line "Image2D FORMAT WIDTHxHEIGHT".
 //   A scene: each root on a line, and under a Group or World its children
 //   in order, two blanks deeper per level. A line is the class name, then
-//   id=N and name="..." where set; a Mesh adds vertices=N submeshes=M, an
-//   Image2D its format and size.
+//   id=N and name="..." where set; a Mesh adds vertices=N submeshes=M (a
+//   SkinnedMesh bones=N, a MorphingMesh targets=N), an Image2D its format
+//   and size, an AnimationTrack property=NAME, a KeyframeSequence
+//   keyframes=N components=N duration=MS.
 //   --all (scene files): every object of the file in file order, one line
 //   each: its index, class (id, name, the URI of an external reference
 //   where set) and refs= the indices its record refers to.
@@ -20,10 +22,14 @@
 #include "Output.h"
 #include "SceneFile.h"
 #include "ToolGraphics3D.h"
+#include "render/AnimationTrack.h"
 #include "render/Group.h"
 #include "render/Image2D.h"
+#include "render/KeyframeSequence.h"
 #include "render/M3GObjectTypes.h"
 #include "render/Mesh.h"
+#include "render/MorphingMesh.h"
+#include "render/SkinnedMesh.h"
 #include "render/VertexBuffer.h"
 
 namespace vorna3d_tool {
@@ -42,6 +48,18 @@ std::string describe(render::Object3D* object)
     if (render::Mesh* mesh = dynamic_cast<render::Mesh*>(object)) {
         line += " vertices=" + std::to_string(mesh->getVertexBuffer()->getVertexCount()) +
                 " submeshes=" + std::to_string(mesh->getSubmeshCount());
+    }
+    if (render::SkinnedMesh* skinned = dynamic_cast<render::SkinnedMesh*>(object))
+        line += " bones=" + std::to_string(skinned->getBoneCount());
+    if (render::MorphingMesh* morphing = dynamic_cast<render::MorphingMesh*>(object))
+        line += " targets=" + std::to_string(morphing->getMorphTargetCount());
+    if (render::AnimationTrack* track = dynamic_cast<render::AnimationTrack*>(object))
+        line += std::string(" property=") + render::AnimationTrack::getTargetPropertyName(track->getTargetProperty());
+    if (render::KeyframeSequence* sequence = dynamic_cast<render::KeyframeSequence*>(object)) {
+        line += " keyframes=" + std::to_string(sequence->getKeyframeCount()) +
+                " components=" + std::to_string(sequence->getComponentCount());
+        if (sequence->isDurationSet())
+            line += " duration=" + std::to_string(sequence->getDuration());
     }
     if (render::Image2D* image = dynamic_cast<render::Image2D*>(object)) {
         line += std::string(" ") + render::Image2D::getFormatName(image->getFormat()) + " " +

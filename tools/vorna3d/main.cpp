@@ -5,7 +5,9 @@
 //   vorna3d info [--all] FILE
 //   vorna3d pixel FILE X Y [X Y]...
 //   vorna3d convert IN.m3g OUT.m3g [--compress]
-// Each command runs inside a started engine with a silent log; a failure
+//   vorna3d play FILE.m3g [--shot=MS:FILE.png]...
+// Each command runs inside a started engine with a silent log (play runs
+// the framework, which starts the engine with its log on); a failure
 // prints one line "vorna3d: TEXT" on standard error and exits with 1.
 
 #include <cstdio>
@@ -108,6 +110,15 @@ int main(int argc, char** argv)
     if (count < command->minArgs || (command->maxArgs >= 0 && count > command->maxArgs))
         return fail(std::string("usage: vorna3d ") + command->name + " " + command->usage);
 
+    if (command->ownsEngine) {
+        try {
+            const int code = command->run(args);
+            flushStdout();
+            return code;
+        } catch (...) {
+            return fail(describe(std::current_exception()));
+        }
+    }
     int64_t pool = command->poolBytes(args);
     if (pool > MAX_POOL)
         return fail("not enough memory for " + args[0]);

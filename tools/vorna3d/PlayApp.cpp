@@ -1,0 +1,152 @@
+#include "PlayApp.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "Command.h"
+#include "HAL/GL.h"
+#include "HAL/Input.h"
+#include "SceneFile.h"
+#include "core/Debug.h"
+#include "render/Camera.h"
+#include "render/Graphics3D.h"
+#include "render/World.h"
+
+namespace vorna3d_tool {
+
+namespace {
+
+// The first World among `roots`, or null.
+render::World* findWorld(const core::Vector<core::Ref<render::Object3D>>& roots)
+{
+    for (const core::Ref<render::Object3D>& root : roots)
+        if (render::World* world = dynamic_cast<render::World*>(root.get()))
+            return world;
+    return nullptr;
+}
+
+// The first camera below `group`, depth first, or null.
+render::Camera* findCamera(render::Group* group)
+{
+    for (int i = 0; i < group->getChildCount(); ++i) {
+        render::Node* child = group->getChild(i);
+        if (render::Camera* camera = dynamic_cast<render::Camera*>(child))
+            return camera;
+        if (render::Group* inner = dynamic_cast<render::Group*>(child))
+            if (render::Camera* camera = findCamera(inner))
+                return camera;
+    }
+    return nullptr;
+}
+
+// Writes the back buffer (width x height, read before it is presented) to
+// an RGB PNG file; false on any failure.
+bool writeFrame(const std::string& path, int width, int height)
+{
+    const size_t row = size_t(width) * 3;
+    std::vector<unsigned char> pixels(row * size_t(height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    if (glGetError() != GL_NO_ERROR)
+        return false;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = height - 1; y >= 0; --y) // GL's rows start at the bottom
+        png_write_row(png, pixels.data() + size_t(y) * row);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fflush(file.get()) == 0;
+}
+
+} // namespace
+
+PlayApp::PlayApp(const std::string& path, const PlayOptions& options) : m_path(path), m_options(options) {}
+
+PlayApp::~PlayApp() noexcept(false) = default;
+
+void PlayApp::createDevice(render::Graphics3D& g3d)
+{
+    m_keyboard = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_KEYBOARD);
+    loadRoots(m_path, m_roots);
+    m_world = findWorld(m_roots);
+    if (!m_world)
+        throw ToolError{m_path + " holds no World"};
+    if (!m_world->getActiveCamera()) {
+        render::Camera* camera = findCamera(m_world);
+        if (!camera)
+            throw ToolError{m_path + ": the world has no camera"};
+        m_world->setActiveCamera(camera);
+    }
+    fitCamera(g3d.getDisplayWidth(), g3d.getDisplayHeight());
+    core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: %s loaded (%d x %d)\n", m_path.c_str(),
+                        g3d.getDisplayWidth(), g3d.getDisplayHeight());
+}
+
+void PlayApp::resetDevice(render::Graphics3D& g3d)
+{
+    fitCamera(g3d.getDisplayWidth(), g3d.getDisplayHeight());
+}
+
+void PlayApp::fitCamera(int width, int height)
+{
+    render::Camera* camera = m_world ? m_world->getActiveCamera() : nullptr;
+    float p[4];
+    if (!camera || width <= 0 || height <= 0 || camera->getProjection(p) != render::Camera::PERSPECTIVE)
+        return;
+    camera->setPerspective(p[0], float(width) / float(height), p[2], p[3]);
+}
+
+bool PlayApp::update(float seconds)
+{
+    if (m_keyboard->readInput(HAL::Input::KEY_ESCAPE) != 0.0f) {
+        core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: Escape read, stopping\n");
+        return false;
+    }
+    if (m_keyboard->readInput('q') != 0.0f) {
+        core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: Q read, stopping\n");
+        return false;
+    }
+    // The clock starts with the first frame: loading takes no animation time.
+    if (m_frames > 0)
+        m_seconds += seconds;
+    return true;
+}
+
+void PlayApp::render(render::Graphics3D& g3d)
+{
+    const int worldTime = static_cast<int>(m_seconds * 1000.0);
+    m_world->animate(worldTime);
+    g3d.bindTarget(nullptr);
+    g3d.render(render::Graphics3D::RENDER_ALL, m_world, render::Transform());
+    ++m_frames;
+    // Read back before releaseTarget presents the frame.
+    while (m_nextShot < m_options.shots.size() && worldTime >= m_options.shots[m_nextShot].worldTime) {
+        const PlayOptions::Shot& shot = m_options.shots[m_nextShot++];
+        if (writeFrame(shot.path, g3d.getDisplayWidth(), g3d.getDisplayHeight()))
+            core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: frame at %d ms written to %s\n", worldTime,
+                                shot.path.c_str());
+        else
+            core::Debug::printf(core::DEBUG_LEVEL_ERROR, "play: can not write %s\n", shot.path.c_str());
+    }
+    g3d.releaseTarget();
+}
+
+} // namespace vorna3d_tool
