@@ -176,11 +176,15 @@ void MyApplication::loadPictures(render::Graphics3D& g3d)
     core::Ref<render::Image2D> logo = loadImage("sulvantobynorvalliproductions.png");
     core::Ref<render::Texture2D> texture = makeTexture(g3d, logo.get());
     ASSERT_MSG(texture, " texture ");
+    // Both pictures are drawn at about their own size over the whole
+    // screen: the base level alone samples them faster than a mipmap blend.
+    texture->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
     m_logoSprite = VORNA3D_NEW render::Sprite3D(texture.get());
 
     core::Ref<render::Image2D> water = loadImage("wtr.png");
     m_uws = makeTexture(g3d, water.get());
     ASSERT_MSG(m_uws, " m_uws ");
+    m_uws->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
 }
 
 void MyApplication::loadMeshes(render::Graphics3D& g3d)
@@ -253,6 +257,8 @@ void MyApplication::createHelix(render::Graphics3D& g3d)
     cloud_noise::fillClouds(*clouds);
     m_cloudTexture = makeTexture(g3d, clouds.get());
     ASSERT_MSG(m_cloudTexture, " m_cloudTexture ");
+    // The clouds are only ever magnified.
+    m_cloudTexture->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
     m_helixSpriteA = VORNA3D_NEW render::Sprite3D(m_cloudTexture.get());
     m_helixSpriteB = VORNA3D_NEW render::Sprite3D(m_cloudTexture.get());
     createHelixSegments(m_helixSegments);

@@ -38,12 +38,19 @@ void MyApplication::updateBalls(float seconds)
     m_camera->setPerspective(45.f, 1.3333334f, 0.1f, 1000.f);
     m_camera->setTranslation(0.f, 0.f, BALLS_CAMERA_DISTANCE);
 
-    m_plasma.advance(*m_plasmaImage, t / 100.f);
-    m_texture->setImage(m_plasmaImage.get());
+    // The image and its texture follow at the next frame, once for all the
+    // steps since the last one.
+    m_plasma.step(t / 100.f);
+    m_plasmaPending = true;
 }
 
 void MyApplication::renderBalls(render::Graphics3D& g3d)
 {
+    if (m_plasmaPending) {
+        m_plasma.draw(*m_plasmaImage);
+        m_texture->setImage(m_plasmaImage.get());
+        m_plasmaPending = false;
+    }
     render::Transform cameraPlace;
     cameraPlace.postTranslate(0.f, 0.f, BALLS_CAMERA_DISTANCE);
     g3d.setCamera(m_camera.get(), cameraPlace);

@@ -85,6 +85,8 @@ void MyApplication::createDevice(render::Graphics3D& g3d)
     // The helix draws its clouds into this texture first.
     m_renderTexture = g3d.createNewTexture(SCREEN_WIDTH, SCREEN_WIDTH);
     ASSERT_MSG(m_renderTexture, " m_renderTexture ");
+    // Only level 0 receives the frame; it is drawn at about its own size.
+    m_renderTexture->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
     m_renderTarget = VORNA3D_NEW render::RenderTarget(m_renderTexture.get());
     // The texture is square; only the frame's rows hold the clouds.
     m_renderSprite = VORNA3D_NEW render::Sprite3D(m_renderTexture.get());

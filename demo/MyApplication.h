@@ -184,6 +184,7 @@ private:
     core::Ref<render::Image2D> m_plasmaImage;
     core::Ref<render::Texture2D> m_texture;
     core::Ref<render::Appearance> m_app;
+    bool m_plasmaPending = false; // stepped since the image was last drawn
 
     Scroller m_scroller;
 

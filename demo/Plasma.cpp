@@ -43,6 +43,20 @@ uint32_t Plasma::pixelValue(int index) const
 
 void Plasma::advance(render::Image2D& image, float v)
 {
+    step(v);
+    draw(image);
+}
+
+void Plasma::step(float v)
+{
+    for (int i = 0; i < 4; ++i)
+        m_drawPhases[i] = m_phases[i];
+    m_phases[0] = static_cast<uint16_t>(static_cast<int64_t>(static_cast<float>(m_phases[0]) + v * 9.f));
+    m_phases[2] = static_cast<uint16_t>(static_cast<int64_t>(static_cast<float>(m_phases[2]) + v * 8.f));
+}
+
+void Plasma::draw(render::Image2D& image) const
+{
     ASSERT(image.getFormat() == render::Image2D::RGBA && image.getWidth() == SIZE && image.getHeight() == SIZE &&
            !image.isPalettised());
     const int mask = SINE_ENTRIES - 1;
@@ -51,10 +65,11 @@ void Plasma::advance(render::Image2D& image, float v)
     // Pixel (row, col) is the image's (x, y) = (row, col); the row waves do
     // not depend on the column, so they are summed once per row.
     for (int row = 0; row < SIZE; ++row) {
-        const int rowSum = m_sineTable[(m_phases[2] + row) & mask] + m_sineTable[(m_phases[3] + 3 * row) & mask];
+        const int rowSum =
+            m_sineTable[(m_drawPhases[2] + row) & mask] + m_sineTable[(m_drawPhases[3] + 3 * row) & mask];
         for (int col = 0; col < SIZE; ++col) {
-            const int sum = rowSum + m_sineTable[(m_phases[0] + 5 + 5 * col) & mask] +
-                            m_sineTable[(m_phases[1] + 3 + 3 * col) & mask];
+            const int sum = rowSum + m_sineTable[(m_drawPhases[0] + 5 + 5 * col) & mask] +
+                            m_sineTable[(m_drawPhases[1] + 3 + 3 * col) & mask];
             const RGBA& c = m_palette[paletteIndex(sum)];
             unsigned char* p = pixels + 4 * (col * width + row);
             p[0] = c.red;
@@ -63,6 +78,4 @@ void Plasma::advance(render::Image2D& image, float v)
             p[3] = c.alpha;
         }
     }
-    m_phases[0] = static_cast<uint16_t>(static_cast<int64_t>(static_cast<float>(m_phases[0]) + v * 9.f));
-    m_phases[2] = static_cast<uint16_t>(static_cast<int64_t>(static_cast<float>(m_phases[2]) + v * 8.f));
 }

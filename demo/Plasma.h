@@ -32,8 +32,14 @@ public:
 
     // Rewrites every pixel of `image` (RGBA, SIZE x SIZE, asserted) for the
     // current phases, then moves the first phase on by 9 v and the third by
-    // 8 v (truncated, modulo 2^16).
+    // 8 v (truncated, modulo 2^16). The same as step(v) and then draw(image).
     void advance(render::Image2D& image, float v);
+    // Moves the phases on as advance does, remembering the phases before
+    // the move for draw: several steps between two frames cost one drawing.
+    void step(float v);
+    // Rewrites every pixel of `image` (asserted as above) for the phases
+    // the last step started from.
+    void draw(render::Image2D& image) const;
 
     // sin(n x 0.703125 degrees) x 512, truncated: a whole period over the table.
     int sine(int n) const { return m_sineTable[n]; }
@@ -50,4 +56,5 @@ private:
     core::Vector<int> m_sineTable;
     core::Vector<RGBA> m_palette;
     uint16_t m_phases[4] = {0, 0, 0, 0};
+    uint16_t m_drawPhases[4] = {0, 0, 0, 0};
 };

@@ -186,6 +186,17 @@ TEST_F(EffectDataTest, PlasmaImageAndPhases)
     EXPECT_EQ(plasma.phase(0), 16);
     EXPECT_EQ(plasma.phase(2), 14);
 
+    // Steps with one drawing afterwards give the last step's picture.
+    Plasma stepped;
+    core::Ref<render::Image2D> other = VORNA3D_NEW render::Image2D(render::Image2D::RGBA, 128, 128);
+    stepped.step(1.f);
+    stepped.step(0.82f);
+    stepped.draw(*other);
+    EXPECT_EQ(stepped.phase(0), 16);
+    for (int row = 0; row < 128; row += 9)
+        for (int col = 0; col < 128; col += 7)
+            ASSERT_EQ(other->getPixel(row, col), image->getPixel(row, col)) << row << ", " << col;
+
     core::Ref<render::Image2D> wrong = VORNA3D_NEW render::Image2D(render::Image2D::RGB, 128, 128);
     EXPECT_THROW(plasma.advance(*wrong, 1.f), AssertationFailedException);
 }
