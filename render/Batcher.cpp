@@ -356,8 +356,8 @@ void Batcher::updateMesh()
     const bool rewrite = m_mergedVertexCount == 0 || shift > m_positionShift ||
                          (newNormals && !m_meshHasNormals);
     if (rewrite) {
-        if (shift > m_positionShift || m_mergedVertexCount == 0)
-            m_positionShift = shift > m_positionShift ? shift : m_positionShift;
+        // The shift only widens within a batch: what fitted still fits.
+        m_positionShift = shift > m_positionShift ? shift : m_positionShift;
         m_meshHasNormals = false;
         for (const core::Ref<BatcherItem>& item : m_objects)
             if (!item->empty && item->normals.size() > 0)

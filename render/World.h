@@ -37,8 +37,10 @@ public:
     // Sets the active camera (placed by its composite transform) on g3d,
     // resets its lights, clears (with the background when flags has
     // Graphics3D::RENDER_FLAG_BACKGROUND), adds every light of the tree and
-    // renders the children. Requires g3d and asserts "World does not have an
-    // active camera" before anything is drawn.
+    // renders the children. The clear also empties the renderer's dynamic
+    // buffers: sprites, texts and lines rendered before the World are never
+    // drawn, so render them after it. Requires g3d and asserts "World does
+    // not have an active camera" before anything is drawn.
     void render(Graphics3D* g3d, const Transform* parentTransform, int flags) override;
 
     // Walks the children of `group` depth first: appends each child's scope
