@@ -12,6 +12,7 @@
 
 #include "render/Appearance.h"
 #include "render/Font2D.h"
+#include "render/Font2DBitmap.h"
 #include "render/Sprite3D.h"
 #include "render/Text3D.h"
 #include "tests/render/BatchTestSupport.h"
@@ -211,6 +212,37 @@ TEST_F(BatcherTest, BatchKeyLinesAndItemReuse)
     batcher->clear();
     EXPECT_TRUE(batcher->isLineBatcher());
     EXPECT_FALSE(batcher->canIAddThisObject(a.get()));
+}
+
+TEST_F(BatcherTest, TextsWithoutNormalsShareABatchWithSprites)
+{
+    // A sprite on the font's texture with the texts' appearance joins the
+    // texts' batch; its normals make the batch carry normals for every
+    // vertex, the texts' set to +z, so that all arrays stay as long.
+    Ref<Font2D> font = Font2D::createNewFont();
+    Ref<Text3D> text = VORNA3D_NEW Text3D(font.get());
+    text->setText("AB");
+    Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(static_cast<Font2DBitmap*>(font.get())->getTexture());
+    sprite->setAppearance(text->getAppearance());
+    Ref<Batcher> batcher = VORNA3D_NEW Batcher(false, false);
+    const Transform identity;
+    batcher->add(text.get(), &identity);
+    batcher->updateMesh();
+    const core::Vector<short>& normals =
+        *batcher->getMesh()->getVertexBuffer()->getNormals()->getShortDataArrayPtr();
+    EXPECT_EQ(normals.size(), 0);
+    ASSERT_TRUE(batcher->canIAddThisObject(sprite.get()));
+    Transform turned;
+    turned.postRotate(90.f, 0.f, 1.f, 0.f); // the sprite's normal: +x
+    batcher->add(sprite.get(), &turned);
+    batcher->add(text.get(), &identity);
+    batcher->updateMesh();
+    ASSERT_EQ(normals.size(), 20 * 3); // 8 + 4 + 8 vertices
+    EXPECT_EQ(normals[0 * 3 + 2], 32767);  // first text
+    EXPECT_EQ(normals[8 * 3 + 0], 32767);  // the sprite
+    EXPECT_EQ(normals[12 * 3 + 2], 32767); // second text
+    EXPECT_EQ(meshPositions(*batcher).size(), 20u * 3u);
+    EXPECT_EQ(meshTexCoords(*batcher).size(), 20u * 2u);
 }
 
 TEST_F(BatcherTest, NodeThatFailsToFillItsItemLeavesTheBatchAsItWas)
