@@ -49,7 +49,8 @@ public:
     // The window the show is made for.
     static constexpr int SCREEN_WIDTH = 1024;
     static constexpr int SCREEN_HEIGHT = 768;
-    // The asset archive, looked for in the program's folder.
+    // The asset archive: in the working directory, else in the program's
+    // folder (where the build puts it).
     static constexpr const char* ARCHIVE_NAME = "sulvanto.dat";
     // The engine logo's width in world units: the camera passes within 5
     // to 25 units of it.
@@ -64,21 +65,22 @@ public:
     // releases the scene.
     ~MyApplication() noexcept(false) override;
 
-    // Mounts the asset archive (from `archiveFolder`, or the program's
-    // folder when empty), loads the font, scenes and pictures, builds the
-    // sprites, meshes and textures, and starts the music. Any missing asset
-    // fails an assertion naming it, or the archive's IOException.
+    // Mounts the asset archive (see ARCHIVE_NAME and setArchiveFolder),
+    // loads the font, scenes and pictures, builds the sprites, meshes and
+    // textures, and starts the music. A missing or unreadable archive
+    // throws the file system's IOException, which names it; any other
+    // missing asset fails an assertion naming the member it was for.
     void createDevice(render::Graphics3D& g3d) override;
     // One 5 ms step of the show (see Timeline::update).
     bool update(float seconds) override;
     // Draws the frame of the current state's effect.
     void render(render::Graphics3D& g3d) override;
 
-    // Where createDevice looks for the archive; empty: the program's folder.
+    // The folder createDevice reads the archive from ("dir/"); empty (the
+    // default): the working directory, else the program's folder.
     void setArchiveFolder(const char* folder);
 
     const Timeline& getTimeline() const { return m_timeline; }
-    Timeline& timeline() { return m_timeline; }
     DemoMusic& getMusic() const { return *m_music; }
 
     // The pieces the tests look at.
@@ -86,7 +88,6 @@ public:
     render::Batcher* getLattice() const { return m_lattice.get(); }
     const core::Vector<HelixSegment>& getHelixSegments() const { return m_helixSegments; }
     const Scroller& getScroller() const { return m_scroller; }
-    const TwinSpriteMotion& getTwinMotion() const { return m_twin; }
 
 private:
     // TimelineEffects.
