@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/Assert.h"
+#include "core/Vector.h"
 #include "render/Image2D.h"
 
 namespace cloud_noise {
@@ -42,14 +43,37 @@ double noise2(double x, double y)
     return (1.0 - wy) * bottom + wy * top;
 }
 
-uint32_t cloudPixel(int row, int col)
+namespace {
+
+// The pixel for a noise value.
+uint32_t cloudColor(double noise)
 {
-    int v = static_cast<int>(noise2(row / FREQUENCY_DIVISOR, col / FREQUENCY_DIVISOR) * 128.0) + 128;
+    int v = static_cast<int>(noise * 128.0) + 128;
     if (v > 255)
         v = 255;
     if (v <= 0)
         return 0;
     return CLOUD_COLOR | static_cast<uint32_t>(v);
+}
+
+// One coordinate of the noise: its lattice cell and cosine weight.
+struct Axis {
+    int32_t cell;
+    double weight;
+};
+
+Axis axis(int pixel)
+{
+    const double x = pixel / FREQUENCY_DIVISOR;
+    const double f = std::floor(x);
+    return Axis{static_cast<int32_t>(f), cosineWeight(x - f)};
+}
+
+} // namespace
+
+uint32_t cloudPixel(int row, int col)
+{
+    return cloudColor(noise2(row / FREQUENCY_DIVISOR, col / FREQUENCY_DIVISOR));
 }
 
 void fillClouds(render::Image2D& image)
@@ -58,10 +82,21 @@ void fillClouds(render::Image2D& image)
     const int width = image.getWidth();
     const int height = image.getHeight();
     unsigned char* pixels = image.getPixels();
+    // noise2 computed as it does, with the cells and weights of each row
+    // and column worked out once.
+    core::Vector<Axis> rows;
+    rows.setSize(width);
+    for (int row = 0; row < width; ++row)
+        rows[row] = axis(row);
     // Pixel (row, col) is the image's (x, y) = (row, col).
     for (int col = 0; col < height; ++col) {
+        const Axis y = axis(col);
         for (int row = 0; row < width; ++row) {
-            const uint32_t value = cloudPixel(row, col);
+            const Axis& x = rows[row];
+            const double bottom = (1.0 - x.weight) * lattice(x.cell, y.cell) + x.weight * lattice(x.cell + 1, y.cell);
+            const double top =
+                (1.0 - x.weight) * lattice(x.cell, y.cell + 1) + x.weight * lattice(x.cell + 1, y.cell + 1);
+            const uint32_t value = cloudColor((1.0 - y.weight) * bottom + y.weight * top);
             unsigned char* p = pixels + 4 * (col * width + row);
             p[0] = static_cast<unsigned char>(value >> 24);
             p[1] = static_cast<unsigned char>(value >> 16);

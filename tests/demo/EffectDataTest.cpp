@@ -233,10 +233,13 @@ TEST_F(EffectDataTest, CloudNoise)
         }
     }
     EXPECT_GT(opaque, 0);
-    core::Ref<render::Image2D> image = VORNA3D_NEW render::Image2D(render::Image2D::RGBA, 64, 32);
+    // The image, filled row by row with shared weights, holds exactly the
+    // pixels cloudPixel gives one by one.
+    core::Ref<render::Image2D> image = VORNA3D_NEW render::Image2D(render::Image2D::RGBA, 160, 90);
     cloud_noise::fillClouds(*image);
-    EXPECT_EQ(image->getPixel(40, 20), cloud_noise::cloudPixel(40, 20));
-    EXPECT_EQ(image->getPixel(63, 31), cloud_noise::cloudPixel(63, 31));
+    for (int row = 0; row < 160; ++row)
+        for (int col = 0; col < 90; ++col)
+            ASSERT_EQ(image->getPixel(row, col), cloud_noise::cloudPixel(row, col)) << row << ", " << col;
 }
 
 TEST_F(EffectDataTest, ScrollerText)
