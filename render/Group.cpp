@@ -64,7 +64,8 @@ void Group::render(Graphics3D* g3d, const Transform* parentTransform, int flags)
     for (int index = 0; index < m_children.size(); ++index) {
         Node* child = m_children[index].get();
         ASSERT_MSG(child, " m_children[index].ptr() ");
-        if ((child->getScope() & scope) == 0)
+        // A child whose rendering is off is not drawn, nor anything below it.
+        if ((child->getScope() & scope) == 0 || !child->isRenderingEnabled())
             continue;
         child->getCompositeTransform(&world);
         Transform childWorld(*parentTransform);

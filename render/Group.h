@@ -35,8 +35,9 @@ public:
     Node* getChild(int index) const;
     int getChildCount() const { return m_children.size(); }
 
-    // Renders each child whose scope shares a bit with this group's, with
-    // parentTransform * child composite. Requires g3d and parentTransform.
+    // Renders each child whose scope shares a bit with this group's and
+    // whose rendering is enabled, with parentTransform * child composite.
+    // Requires g3d and parentTransform.
     void render(Graphics3D* g3d, const Transform* parentTransform, int flags) override;
     // Picks each child whose scope shares a bit with `scope` (none when this
     // group's scope does not); true when any child was hit.

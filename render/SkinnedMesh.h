@@ -68,11 +68,12 @@ public:
     // Binds vertices firstVertex .. firstVertex + vertexCount - 1 to `bone`
     // with `weight`, at the bone's and skeleton's current transforms (each
     // call captures them for its own vertices). A bone added again gains
-    // more influences; it is listed once. Logs "(skeleton : %d) add bone %d \n" (user IDs) for a new bone.
-    // Requires " bone ", " m_skeleton ", a bone that is the skeleton or
-    // below it ("bone is not the skeleton or a node below it"), the range
-    // inside the positions ("vertex range is outside the positions") and
-    // invertible composites (ArithmeticException otherwise).
+    // more influences; it is listed once. Logs "(skeleton : %d) add bone
+    // %d \n" (user IDs) for a new bone. Requires " bone ", " m_skeleton ",
+    // a bone that is the skeleton or below it ("bone is not the skeleton or
+    // a node below it"), the range inside the positions ("vertex range is
+    // outside the positions") and invertible composites
+    // (ArithmeticException otherwise).
     void addTransform(Node* bone, int weight, int firstVertex, int vertexCount);
 
     // Replaces `out` with one entry per influence of `bone` (weight, vertex,

@@ -325,8 +325,9 @@ TEST_F(AnimationTargetsTest, AcceptanceMatchesWhatApplyingDoes)
     Ref<Image2D> spriteImage = VORNA3D_NEW Image2D(Image2D::RGBA, 8, 8);
     Ref<Appearance> spriteAppearance = VORNA3D_NEW Appearance();
     Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(spriteImage.get(), spriteAppearance.get());
-    Object3D* objects[] = {group.get(),   camera.get(), light.get(),    fog.get(),      material.get(), background.get(),
-                           texture.get(), vb.get(),     morphing.get(), sequence.get(), sprite.get()};
+    Object3D* objects[] = {group.get(),      camera.get(),  light.get(), fog.get(),
+                           material.get(),   background.get(), texture.get(), vb.get(),
+                           morphing.get(),   sequence.get(),   sprite.get()};
     const float values[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     for (Object3D* object : objects) {
         for (int property = AnimationTrack::ALPHA; property <= AnimationTrack::VISIBILITY; ++property) {

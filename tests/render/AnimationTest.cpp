@@ -253,3 +253,34 @@ TEST_F(AnimationTest, FailuresOfAnimate)
     EXPECT_THROW(partial->animate(0), AssertationFailedException);
     EXPECT_EQ(partial->getScale(), slmath::vec3(4.f, 4.f, 4.f));
 }
+
+TEST_F(AnimationTest, VisibilityTrackHidesANodeAndWhatIsBelowIt)
+{
+    // A world with a group holding a quad; the group's VISIBILITY steps
+    // from 1 to 0 at 500 ms (STEP between keyframes at 0 and 1000).
+    Ref<World> world = VORNA3D_NEW World();
+    Ref<Camera> camera = VORNA3D_NEW Camera();
+    world->addChild(camera.get());
+    world->setActiveCamera(camera.get());
+    Ref<Group> group = VORNA3D_NEW Group();
+    Ref<Mesh> quad = render_test::unitQuad();
+    group->addChild(quad.get());
+    world->addChild(group.get());
+    Ref<KeyframeSequence> seq = VORNA3D_NEW KeyframeSequence(2, 1, KeyframeSequence::STEP);
+    const float on = 1.f, off = 0.f;
+    seq->setKeyframe(0, 0, &on, 1);
+    seq->setKeyframe(1, 1000, &off, 1);
+    seq->setValidRange(0, 1);
+    seq->setDuration(2000);
+    Ref<AnimationController> c = VORNA3D_NEW AnimationController();
+    group->addAnimationTrack(track(seq.get(), AnimationTrack::VISIBILITY, c.get()).get());
+
+    world->animate(400);
+    g3d->render(Graphics3D::RENDER_ALL, world.get(), Transform());
+    EXPECT_EQ(g3d->of(render_test::RecordingGraphics3D::DRAW).size(), 1u);
+    world->animate(600);
+    g3d->calls.clear();
+    g3d->render(Graphics3D::RENDER_ALL, world.get(), Transform());
+    EXPECT_TRUE(g3d->of(render_test::RecordingGraphics3D::DRAW).empty());
+    EXPECT_FALSE(group->isRenderingEnabled());
+}

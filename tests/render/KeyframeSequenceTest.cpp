@@ -168,13 +168,15 @@ TEST_F(KeyframeSequenceTest, SequenceTimeIsRoundedAndWrapsInBothRepeatModes)
 
 TEST_F(KeyframeSequenceTest, KeyframePairsFollowTheValidRange)
 {
-    Ref<KeyframeSequence> seq = scalarSequence(KeyframeSequence::LINEAR, {{0, 0.f}, {100, 10.f}, {200, 20.f}, {300, 30.f}}, 400);
+    Ref<KeyframeSequence> seq =
+        scalarSequence(KeyframeSequence::LINEAR, {{0, 0.f}, {100, 10.f}, {200, 20.f}, {300, 30.f}}, 400);
     // Only keyframes 1 and 2: before the first of them there is no pair.
     seq->setValidRange(1, 2);
     EXPECT_FLOAT_EQ(at(*seq, 150.f), 15.f);
     // From 200 on the pair is (2, 1 + 400): s = 100 / 300.
     EXPECT_NEAR(at(*seq, 300.f), 20.f - 10.f / 3.f, 1e-4f);
-    EXPECT_TRUE(failsWith([&] { at(*seq, 50.f); }, " *indexAfter >= 0 ", "render::KeyframeSequence::getKeyFrameIndices"));
+    EXPECT_TRUE(failsWith([&] { at(*seq, 50.f); }, " *indexAfter >= 0 ",
+                          "render::KeyframeSequence::getKeyFrameIndices"));
 
     // A new sequence uses its first keyframe only (range 0 to 0).
     Ref<KeyframeSequence> fresh = VORNA3D_NEW KeyframeSequence(2, 1, KeyframeSequence::LINEAR);

@@ -74,7 +74,8 @@ T* as(Object3D* object)
 Bytes controllerRecord(float speed, float weight, int start, int end, float refSequence, int refWorld)
 {
     Writer w;
-    w.object3D().f32(speed).f32(weight).u32(uint32_t(start)).u32(uint32_t(end)).f32(refSequence).u32(uint32_t(refWorld));
+    w.object3D().f32(speed).f32(weight).u32(uint32_t(start)).u32(uint32_t(end));
+    w.f32(refSequence).u32(uint32_t(refWorld));
     return record(1, w.bytes);
 }
 
@@ -429,7 +430,8 @@ TEST_F(M3GAnimationRecordTest, ReaderChecksOfDeformableMeshes)
               "A transform node of a SkinnedMesh is not in its skeleton.");
     EXPECT_EQ(loadError(file({bone, skeleton, loose, skinned(7, {{6, 2, 2, 1}})})),
               "A transform reference of a SkinnedMesh goes beyond its vertices.");
-    EXPECT_EQ(loadError(file({bone, skeleton, loose, skinned(7, {{0, 0, 1, 1}})})), "Transform node is 0 in SkinnedMesh.");
+    EXPECT_EQ(loadError(file({bone, skeleton, loose, skinned(7, {{0, 0, 1, 1}})})),
+              "Transform node is 0 in SkinnedMesh.");
     // The bone group as skeleton: it already has a parent.
     EXPECT_EQ(loadError(file({bone, skeleton, loose, skinned(6, {})})),
               "The skeleton of a SkinnedMesh already has a parent.");

@@ -42,7 +42,8 @@ std::string nameOf(const Object3D& obj)
 // class for the tests of the common parts.
 Ref<AnimationTrack> newTrack()
 {
-    Ref<render::KeyframeSequence> sequence = VORNA3D_NEW render::KeyframeSequence(1, 3, render::KeyframeSequence::LINEAR);
+    Ref<render::KeyframeSequence> sequence =
+        VORNA3D_NEW render::KeyframeSequence(1, 3, render::KeyframeSequence::LINEAR);
     return Ref<AnimationTrack>(VORNA3D_NEW AnimationTrack(sequence.get(), AnimationTrack::TRANSLATION));
 }
 

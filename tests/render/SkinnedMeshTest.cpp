@@ -193,7 +193,8 @@ TEST_F(SkinnedMeshTest, BoneListingsAndTheirLog)
     EXPECT_NE(text.find("(skeleton : 4) add bone 9 \n"), std::string::npos) << text;
 
     EXPECT_TRUE(failsWith([&] { bar.mesh->getBoneVertices(nullptr, out); },
-                          "getBoneVertices failed because bone parameter is 0", "render::SkinnedMesh::getBoneVertices"));
+                          "getBoneVertices failed because bone parameter is 0",
+                          "render::SkinnedMesh::getBoneVertices"));
 }
 
 TEST_F(SkinnedMeshTest, DuplicateHasItsOwnSkeletonAndBones)
