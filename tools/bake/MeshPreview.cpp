@@ -104,11 +104,11 @@ std::vector<Vertex> lightVertices(render::Mesh& mesh, float scaleY, const Vec3& 
             const float lambert = std::max(0.f, dot(normal, light));
             const Vec3 halfway = normalized(light + toEye);
             const float shininess = material->getShininess();
-            const float spec = lambert > 0.f && shininess > 0.f ? std::pow(std::max(0.f, dot(normal, halfway)), shininess) : 0.f;
+            const float highlight = lambert > 0.f && shininess > 0.f ? std::pow(std::max(0.f, dot(normal, halfway)), shininess) : 0.f;
             const float ambientLight = 0.35f;
-            v.color = Color{emissive.r + ambient.r * ambientLight + diffuse.r * lambert + specular.r * spec,
-                            emissive.g + ambient.g * ambientLight + diffuse.g * lambert + specular.g * spec,
-                            emissive.b + ambient.b * ambientLight + diffuse.b * lambert + specular.b * spec, diffuse.a};
+            v.color = Color{emissive.r + ambient.r * ambientLight + diffuse.r * lambert + specular.r * highlight,
+                            emissive.g + ambient.g * ambientLight + diffuse.g * lambert + specular.g * highlight,
+                            emissive.b + ambient.b * ambientLight + diffuse.b * lambert + specular.b * highlight, diffuse.a};
         } else {
             v.color = base;
         }
