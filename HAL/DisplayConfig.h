@@ -16,6 +16,16 @@ struct DisplayConfig {
     const char* title = "Vorna3D application";
     int32_t windowed = 1;   // 1 windowed, 0 full screen; anything else fails creation
     uint8_t showCursor = 1;
+    // The picture's own size. 0 x 0: the picture is the window's client area
+    // and follows its size. Set, the renderer keeps this size as the
+    // picture's coordinate space and aspect ratio whatever the window's size
+    // (a desktop-sized full screen, a capture size): it is scaled to fit the
+    // window and centred between black bars.
+    int32_t pictureWidth = 0;
+    int32_t pictureHeight = 0;
+    // 1: draw without showing anything on a screen (no display server needed;
+    // SDL's offscreen video driver), for frame capture and headless tools.
+    uint8_t offscreen = 0;
 };
 
 } // namespace HAL

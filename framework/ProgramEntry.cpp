@@ -33,7 +33,7 @@ void printRunError(const char* message, const char* file, int line)
 
 } // namespace
 
-int runProgram(int argc, const char* const* argv, const CreateFramework& createFramework)
+int runProgram(int argc, const char* const* argv, const CreateFramework& createFramework, const RunFramework& run)
 {
     FrameworkConfig config;
     // The arguments point into this buffer, which outlives the framework.
@@ -55,7 +55,10 @@ int runProgram(int argc, const char* const* argv, const CreateFramework& createF
     int exitCode = 0;
     if (framework->getApp()) {
         try {
-            framework->gameLoop();
+            if (run)
+                run(*framework);
+            else
+                framework->gameLoop();
         } catch (const Vorna3DException& e) {
             printRunError(e.what(), e.getFile() ? e.getFile() : "UNKNOWN", static_cast<int>(e.getLine()));
             exitCode = 1;

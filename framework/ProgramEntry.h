@@ -15,6 +15,11 @@ class Vorna3DFramework;
 // from it (plain new) with its renderer and application, and returns it.
 using CreateFramework = std::function<Vorna3DFramework*(FrameworkConfig& config)>;
 
+// What runs a created framework that has an application; empty: its frame
+// loop (gameLoop). A program that drives the frames itself (a frame-exact
+// capture) passes its own. Exceptions are handled as the loop's are.
+using RunFramework = std::function<void(Vorna3DFramework& framework)>;
+
 // Builds the default configuration, hands it the command line (argv[1..]
 // joined with blanks, split again into at most ten arguments), calls
 // `createFramework`, runs the loop and destroys the framework.
@@ -23,7 +28,8 @@ using CreateFramework = std::function<Vorna3DFramework*(FrameworkConfig& config)
 // error (...)") or returned null, and when the loop or the shut-down threw
 // (printed as "RUN ERROR : ..." on standard output; the engine is still
 // stopped). A framework without an application has nothing to run: it is
-// destroyed at once and the result is 0.
-int runProgram(int argc, const char* const* argv, const CreateFramework& createFramework);
+// destroyed at once and the result is 0. `run` replaces the frame loop.
+int runProgram(int argc, const char* const* argv, const CreateFramework& createFramework,
+               const RunFramework& run = {});
 
 } // namespace framework
