@@ -33,7 +33,8 @@ public:
     // Sleeps `ms` milliseconds. Requires ms > 0.
     virtual void sleep(int32_t ms) = 0;
     // Dispatches every waiting OS message; false once a quit was seen (and
-    // from then on: a quit is never lost).
+    // from then on: a quit is never lost). SIGINT, SIGTERM and SIGHUP while a
+    // window is open count as a quit.
     virtual bool pumpMessages() = 0;
 
     // Writes `length` bytes of already formatted text to the console

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <thread>
 
+#include "HAL/sdl/QuitSignals.h"
 #include "HAL/sdl/SDLWindowProc.h"
 #include "core/Assert.h"
 #include "core/Debug.h"
@@ -78,11 +79,14 @@ void SDLSystem::sleep(int32_t time)
 
 bool SDLSystem::pumpMessages()
 {
+    // SIGINT, SIGTERM and SIGHUP while a display lives (QuitSignals.h).
+    if (takeQuitSignal())
+        m_quitSeen = true;
     // Windows and their events arrive with the display; until a display has
     // started SDL's event system there is nothing to pump.
     if (!SDL_WasInit(SDL_INIT_EVENTS))
         return !m_quitSeen;
-    // The quit (last window closed, SIGINT, SIGTERM) is latched before
+    // The quit (last window closed, or SDL's own SIGINT and SIGTERM) is latched before
     // anything else can throw: it is never lost. The events behind it stay
     // queued.
     SDL_Event event;

@@ -4,7 +4,7 @@
 namespace HAL {
 
 // The system object on Linux: a monotonic clock, sleeping, and the SDL
-// message pump.
+// message pump, which also takes the quit signals a display records.
 class SDLSystem : public System {
 public:
     explicit SDLSystem(bool createConsole);
