@@ -3,13 +3,35 @@
 #include <SDL.h>
 
 #include <climits>
+#include <cstring>
 
 #include "HAL/System.h"
+#include "HAL/sdl/CrashRestore.h"
+#include "HAL/sdl/QuitSignals.h"
 #include "core/Debug.h"
+#include "core/Vector.h"
 
 namespace HAL {
 
 using core::Debug;
+
+namespace {
+
+constexpr const char* OFFSCREEN_DRIVER = "offscreen";
+
+// Runs in a crash handler (see CrashRestore.h): leaving full screen puts the
+// desktop's mode back.
+void leaveFullscreenAfterCrash(void* window)
+{
+    SDL_SetWindowFullscreen(static_cast<SDL_Window*>(window), 0);
+}
+
+ScreenMode screenModeOf(const SDL_DisplayMode& mode)
+{
+    return ScreenMode{mode.w, mode.h, mode.format, mode.refresh_rate};
+}
+
+} // namespace
 
 Display* Display::createDisplayHandle(const DisplayConfig& config)
 {
@@ -18,7 +40,8 @@ Display* Display::createDisplayHandle(const DisplayConfig& config)
     return VORNA3D_NEW SDLDisplay(config);
 }
 
-SDLDisplay::SDLDisplay(const DisplayConfig& config) : Display(config)
+SDLDisplay::SDLDisplay(const DisplayConfig& config)
+    : Display(config), m_fullscreenWidth(config.width), m_fullscreenHeight(config.height)
 {
     try {
         open();
@@ -34,13 +57,39 @@ SDLDisplay::~SDLDisplay() noexcept(false)
     close();
 }
 
-void SDLDisplay::open()
+void SDLDisplay::startVideo()
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (m_config.offscreen && SDL_WasInit(SDL_INIT_VIDEO)) {
+        // Video is shared: a second driver cannot be had while it runs.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || std::strcmp(driver, OFFSCREEN_DRIVER) != 0) {
+            Debug::printf(core::DEBUG_LEVEL_ERROR, "Display constructor failed (video runs on %s, not offscreen)\n",
+                          driver ? driver : "no driver");
+            throw HALException("Display constructor can not create a window");
+        }
+    }
+    // The hint overrides SDL_VIDEODRIVER from the environment; it is only
+    // needed while video starts.
+    if (m_config.offscreen)
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, OFFSCREEN_DRIVER, SDL_HINT_OVERRIDE);
+    const int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    if (m_config.offscreen)
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (started != 0) {
         Debug::printf(core::DEBUG_LEVEL_ERROR, "Display constructor failed (video error: %s)\n", SDL_GetError());
         throw HALException("Display constructor can not create a window");
     }
     m_videoStarted = true;
+}
+
+void SDLDisplay::open()
+{
+    // Before video starts its event loop: the window is the show, and a
+    // signal that ends the show must leave through the frame loop so that
+    // the desktop's mode is put back.
+    installQuitSignals();
+    m_quitSignalsInstalled = true;
+    startVideo();
 
     if (m_config.hwnd) {
         adoptWindow();
@@ -58,7 +107,7 @@ void SDLDisplay::open()
 
     SDL_ShowWindow(getWindow());
     SDL_RaiseWindow(getWindow());
-    if (m_config.windowed == 0)
+    if (m_config.windowed == 0 && !m_config.offscreen)
         setFullscreen(true, m_config.color);
     else
         SDL_ShowCursor(m_config.showCursor ? SDL_ENABLE : SDL_DISABLE);
@@ -137,6 +186,8 @@ void SDLDisplay::setFullscreen(bool on, int8_t color)
     ASSERT(m_config.hwnd);
     ASSERT(m_config.width > 0);
     ASSERT(m_config.height > 0);
+    if (m_config.offscreen)
+        return; // nothing is on a screen
     SDL_Window* window = getWindow();
 
     if (!on) {
@@ -148,6 +199,7 @@ void SDLDisplay::setFullscreen(bool on, int8_t color)
             Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen OFF failed!\n");
             throw HALException("HAL: can not set fullscreen OFF");
         }
+        disarmCrashRestore(window);
         m_fullscreen = false;
         SDL_MinimizeWindow(window);
         SDL_ShowCursor(SDL_ENABLE);
@@ -161,26 +213,75 @@ void SDLDisplay::setFullscreen(bool on, int8_t color)
     int screen = SDL_GetWindowDisplayIndex(window);
     if (screen < 0)
         screen = 0;
-    const SDL_DisplayMode wanted = {0, m_config.width, m_config.height, 0, nullptr};
-    SDL_DisplayMode mode;
-    // The closest mode at least as large; a screen smaller than the request
-    // has none, and its own mode is the best it can do.
-    const bool haveMode =
-        SDL_GetClosestDisplayMode(screen, &wanted, &mode) || SDL_GetDesktopDisplayMode(screen, &mode) == 0;
-    if (!haveMode || SDL_SetWindowDisplayMode(window, &mode) != 0 ||
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
-        Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (check display resolution)!\n");
-        throw HALException("HAL: can not set fullscreen mode");
-    }
-    if (mode.w != m_config.width || mode.h != m_config.height) {
-        // The window's size event follows and resets the device to this size.
-        Debug::printf(core::DEBUG_LEVEL_WARNING, "setFullscreen: the screen gives %d x %d instead of %d x %d\n",
-                      mode.w, mode.h, m_config.width, m_config.height);
-    }
+    if (screen != m_modeScreen)
+        chooseMode(screen);
+    if (m_useDesktop || !enterChosenMode())
+        enterDesktopMode();
     m_fullscreen = true;
     SDL_RestoreWindow(window);
     SDL_RaiseWindow(window);
     SDL_ShowCursor(m_config.showCursor ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SDLDisplay::chooseMode(int screen)
+{
+    m_modeScreen = screen;
+    SDL_DisplayMode desktop = {};
+    if (SDL_GetDesktopDisplayMode(screen, &desktop) != 0) {
+        Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (no desktop mode: %s)!\n", SDL_GetError());
+        throw HALException("HAL: can not set fullscreen mode");
+    }
+    const int count = SDL_GetNumDisplayModes(screen);
+    core::Vector<ScreenMode> modes;
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode = {};
+        // A mode that cannot be read, or has no size, cannot be had.
+        if (SDL_GetDisplayMode(screen, i, &mode) == 0 && mode.w > 0 && mode.h > 0)
+            modes.add(screenModeOf(mode));
+    }
+    // A screen that lists nothing usable (SDL's offscreen driver lists one
+    // mode of 0 x 0) still has the mode it shows the desktop in.
+    if (modes.size() == 0)
+        modes.add(screenModeOf(desktop));
+    const int chosen = chooseFullscreenMode(modes.size() > 0 ? &modes[0] : nullptr, modes.size(),
+                                            m_fullscreenWidth, m_fullscreenHeight, screenModeOf(desktop));
+    m_useDesktop = chosen < 0;
+    if (m_useDesktop) {
+        Debug::printf(core::DEBUG_LEVEL_WARNING,
+                      "setFullscreen: the screen has no %d x %d mode, the picture is scaled into %d x %d\n",
+                      m_fullscreenWidth, m_fullscreenHeight, desktop.w, desktop.h);
+    } else {
+        m_mode = modes[chosen];
+    }
+}
+
+bool SDLDisplay::enterChosenMode()
+{
+    SDL_Window* window = getWindow();
+    const SDL_DisplayMode mode = {m_mode.format, m_mode.width, m_mode.height, m_mode.refreshRate, nullptr};
+    // Armed first: the mode may already be changed when a crash comes in
+    // the middle of the switch.
+    armCrashRestore(leaveFullscreenAfterCrash, window);
+    if (SDL_SetWindowDisplayMode(window, &mode) == 0 && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0)
+        return true;
+    disarmCrashRestore(window);
+    // From now on this screen is shown in its desktop mode: trying the
+    // failing mode again on every focus change would only flicker.
+    m_useDesktop = true;
+    SDL_DisplayMode desktop = {};
+    SDL_GetDesktopDisplayMode(m_modeScreen, &desktop);
+    Debug::printf(core::DEBUG_LEVEL_WARNING,
+                  "setFullscreen: the %d x %d mode failed (%s), the picture is scaled into %d x %d\n", m_mode.width,
+                  m_mode.height, SDL_GetError(), desktop.w, desktop.h);
+    return false;
+}
+
+void SDLDisplay::enterDesktopMode()
+{
+    if (SDL_SetWindowFullscreen(getWindow(), SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (check display resolution)!\n");
+        throw HALException("HAL: can not set fullscreen mode");
+    }
 }
 
 void SDLDisplay::close() noexcept
@@ -197,6 +298,7 @@ void SDLDisplay::close() noexcept
     if (window && !m_external) {
         if (m_fullscreen)
             SDL_SetWindowFullscreen(window, 0);
+        disarmCrashRestore(window);
         m_fullscreen = false;
         SDL_DestroyWindow(window);
         m_config.hwnd = nullptr;
@@ -206,6 +308,11 @@ void SDLDisplay::close() noexcept
     if (m_videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         m_videoStarted = false;
+    }
+    // Last: a signal until here is a quit, not the end of the process.
+    if (m_quitSignalsInstalled) {
+        uninstallQuitSignals();
+        m_quitSignalsInstalled = false;
     }
 }
 

@@ -1,6 +1,6 @@
 // Real windows and OpenGL contexts, on SDL's offscreen driver: the window's
 // pixel format, the compatibility context, presenting, switching, deleting,
-// full screen, and events coming through the message pump.
+// full screen, and events and quit signals coming through the message pump.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -14,6 +14,8 @@
 #include "HAL/Input.h"
 #include "HAL/OGL_1_X.h"
 #include "HAL/System.h"
+#include "HAL/sdl/CrashRestore.h"
+#include "HAL/sdl/SDLDisplay.h"
 #include "core/Globals.h"
 #include "core/Ref.h"
 #include "core/Vector.h"
@@ -54,6 +56,18 @@ std::string assertionOf(F action)
         return e.getMessage();
     }
     return "";
+}
+
+// The last size event waiting in the display's queue as "WxH", or "" when
+// none waits; the queue is emptied.
+std::string lastSizeEvent(Display& display)
+{
+    std::string size;
+    for (HAL::OSEvent event = display.getOSEvent(); event.type != HAL::OS_EVENT_NONE; event = display.getOSEvent()) {
+        if (event.type == HAL::OS_EVENT_SIZE_CHANGED)
+            size = std::to_string(event.value1) + "x" + std::to_string(event.value2);
+    }
+    return size;
 }
 
 std::string glString(GLenum name)
@@ -162,49 +176,81 @@ TEST_F(DisplayGLTest, WindowsThatCannotBeMade)
     EXPECT_EQ(assertionOf([&] { OGL_1_X::init(windowless.get()); }), " config->hwnd ");
 }
 
-TEST_F(DisplayGLTest, FullScreenTakesTheClosestModeAndItsSizeArrivesAsAnEvent)
+TEST_F(DisplayGLTest, FullScreenWithoutAModeOfItsSizeTakesTheDesktopModeAndItsSizeArrivesAsAnEvent)
 {
-    // What the screen offers closest to 800 x 600: on Xvfb its one mode,
-    // 1024 x 768; the offscreen driver takes any size.
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    const SDL_DisplayMode wanted = {0, 800, 600, 0, nullptr};
-    SDL_DisplayMode closest = {};
-    ASSERT_NE(SDL_GetClosestDisplayMode(0, &wanted, &closest), nullptr) << SDL_GetError();
-
+    // Both the offscreen driver and the Xvfb screen of hal_gl_xvfb list one
+    // mode, the desktop's 1024 x 768: none is 800 x 600. The closest larger
+    // mode would be that same 1024 x 768, set as a real mode change and
+    // stretching the picture; the desktop's mode is taken instead.
     std::unique_ptr<HAL::System> system(HAL::System::create(false));
     HAL::DisplayConfig config = windowConfig(800, 600);
     config.windowed = 0;
     testing_support::LogCapture log;
     core::Ref<Display> display = Display::createDisplayHandle(config);
     SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
-    EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+    auto* sdlDisplay = static_cast<HAL::SDLDisplay*>(display.get());
+    EXPECT_TRUE(sdlDisplay->usesDesktopMode());
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
+    // No mode was changed: nothing for a crash to put back.
+    EXPECT_EQ(HAL::crashRestoreContext(), nullptr);
     EXPECT_TRUE(system->pumpMessages());
-    const std::string text = log.text();
+    std::string text = log.text();
     EXPECT_NE(text.find("setFullscreen ON\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("WARNING |setFullscreen: the screen has no 800 x 600 mode, the picture is scaled into "
+                        "1024 x 768\n"),
+              std::string::npos)
+        << text;
 
-    // A different size is logged and reaches the frame loop as a size
-    // event, which resets the device; the same size is no event at all.
-    bool resized = false;
-    for (HAL::OSEvent event = display->getOSEvent(); event.type != HAL::OS_EVENT_NONE; event = display->getOSEvent())
-        resized = resized || event.type == HAL::OS_EVENT_SIZE_CHANGED;
-    const bool differs = closest.w != 800 || closest.h != 600;
-    EXPECT_EQ(resized, differs);
-    EXPECT_EQ(text.find("WARNING |setFullscreen: the screen gives ") != std::string::npos, differs) << text;
-    EXPECT_EQ(display->getConfig().width, closest.w);
-    EXPECT_EQ(display->getConfig().height, closest.h);
+    // The desktop's size reaches the frame loop as a size event, which
+    // resets the device.
+    EXPECT_EQ(lastSizeEvent(*display), "1024x768");
+    EXPECT_EQ(display->getConfig().width, 1024);
+    EXPECT_EQ(display->getConfig().height, 768);
 
-    // Focus lost leaves full screen; gained enters it again.
-    {
-        testing_support::LogCapture quiet;
-        display->handleEvent(HAL::OS_EVENT_FOCUS_LOST, 0, 0);
-        EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
-        display->handleEvent(HAL::OS_EVENT_FOCUS_GAINED, 0, 0);
-        EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
-    }
+    // Focus lost leaves full screen; gained enters it again the same way,
+    // although the configured size is now the desktop's (which has a mode),
+    // and says nothing more about it.
+    display->handleEvent(HAL::OS_EVENT_FOCUS_LOST, 0, 0);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+    display->handleEvent(HAL::OS_EVENT_FOCUS_GAINED, 0, 0);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
+    EXPECT_TRUE(sdlDisplay->usesDesktopMode());
+    text = log.text();
+    EXPECT_EQ(text.find("picture is scaled"), text.rfind("picture is scaled")) << text;
+
     EXPECT_EQ(assertionOf([&] { display->setFullscreen(true, 0); }),
               "Display::setFullscreen failed because color depth <= 0");
     display = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+TEST_F(DisplayGLTest, FullScreenInAModeOfItsSizeGuardsTheModeAgainstCrashes)
+{
+    std::unique_ptr<HAL::System> system(HAL::System::create(false));
+    HAL::DisplayConfig config = windowConfig(1024, 768);
+    config.windowed = 0;
+    testing_support::LogCapture log;
+    core::Ref<Display> display = Display::createDisplayHandle(config);
+    SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
+    auto* sdlDisplay = static_cast<HAL::SDLDisplay*>(display.get());
+    EXPECT_FALSE(sdlDisplay->usesDesktopMode());
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN});
+    SDL_DisplayMode mode = {};
+    ASSERT_EQ(SDL_GetWindowDisplayMode(window, &mode), 0) << SDL_GetError();
+    EXPECT_EQ(mode.w, 1024);
+    EXPECT_EQ(mode.h, 768);
+    EXPECT_EQ(HAL::crashRestoreContext(), window);
+    EXPECT_TRUE(system->pumpMessages());
+    EXPECT_EQ(lastSizeEvent(*display), ""); // the size it asked for: nothing to adapt to
+    EXPECT_EQ(log.text().find("WARNING"), std::string::npos) << log.text();
+
+    // The guard lives exactly as long as the changed mode.
+    display->handleEvent(HAL::OS_EVENT_FOCUS_LOST, 0, 0);
+    EXPECT_EQ(HAL::crashRestoreContext(), nullptr);
+    display->handleEvent(HAL::OS_EVENT_FOCUS_GAINED, 0, 0);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN});
+    EXPECT_EQ(HAL::crashRestoreContext(), window);
+    display = nullptr;
+    EXPECT_EQ(HAL::crashRestoreContext(), nullptr);
 }
 
 TEST_F(DisplayGLTest, ThePumpDeliversWindowEventsAndLatchesTheQuit)
@@ -229,6 +275,33 @@ TEST_F(DisplayGLTest, ThePumpDeliversWindowEventsAndLatchesTheQuit)
     std::raise(SIGTERM);
     EXPECT_FALSE(system->pumpMessages());
     EXPECT_FALSE(system->pumpMessages());
+    SDL_FlushEvent(SDL_QUIT);
+}
+
+TEST_F(DisplayGLTest, HangupEndsTheShowLikeACloseAndLaterSignalsCannotCutTheShutDownShort)
+{
+    struct sigaction before = {};
+    sigaction(SIGHUP, nullptr, &before);
+    ASSERT_EQ(before.sa_handler, SIG_DFL);
+    std::unique_ptr<HAL::System> system(HAL::System::create(false));
+    HAL::DisplayConfig config = windowConfig(320, 200);
+    core::Ref<Display> display = Display::createDisplayHandle(config);
+    EXPECT_TRUE(system->pumpMessages());
+
+    // Left with its default action SIGHUP would end the process here.
+    std::raise(SIGHUP);
+    EXPECT_FALSE(system->pumpMessages());
+    // Shutting down: more signals change nothing, the quit stays.
+    std::raise(SIGTERM);
+    std::raise(SIGHUP);
+    std::raise(SIGINT);
+    EXPECT_FALSE(system->pumpMessages());
+    display = nullptr;
+
+    // With the window gone the signal's own action is back.
+    struct sigaction after = {};
+    sigaction(SIGHUP, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_DFL);
     SDL_FlushEvent(SDL_QUIT);
 }
 
