@@ -278,7 +278,17 @@ bool SDLDisplay::enterChosenMode()
 
 void SDLDisplay::enterDesktopMode()
 {
-    if (SDL_SetWindowFullscreen(getWindow(), SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    SDL_Window* window = getWindow();
+    // A window manager gives a window in the desktop's mode the whole
+    // screen; a bare X server does nothing of the kind, and the window would
+    // keep its size while SDL reports the screen's. So it gets the screen's
+    // area itself first, while still a window (the size event follows).
+    SDL_Rect bounds = {};
+    if (SDL_GetDisplayBounds(m_modeScreen, &bounds) == 0) {
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
         Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (check display resolution)!\n");
         throw HALException("HAL: can not set fullscreen mode");
     }
