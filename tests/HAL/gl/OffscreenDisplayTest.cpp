@@ -65,42 +65,49 @@ HAL::DisplayConfig offscreenConfig()
 
 TEST_F(OffscreenDisplayTest, DrawsWithoutADisplayServerWhateverTheEnvironmentAsks)
 {
-    // No X server, and a driver that would need one asked for by name.
+    // No X server; no driver asked for, and a driver that would need one.
     ScopedEnv noDisplay("DISPLAY", nullptr);
     ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
-    ScopedEnv x11("SDL_VIDEODRIVER", "x11");
-    {
-        core::Ref<Display> display = Display::createDisplayHandle(offscreenConfig());
-        SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
-        ASSERT_NE(window, nullptr);
-        EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
-        EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
-        int width = 0;
-        int height = 0;
-        SDL_GetWindowSize(window, &width, &height);
-        EXPECT_EQ(width, 640);
-        EXPECT_EQ(height, 480);
-        // Focus events cannot take it full screen either.
-        display->handleEvent(HAL::OS_EVENT_FOCUS_GAINED, 0, 0);
-        EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    for (const char* asked : {static_cast<const char*>(nullptr), "x11"}) {
+        SCOPED_TRACE(asked ? asked : "SDL_VIDEODRIVER unset");
+        ScopedEnv driver("SDL_VIDEODRIVER", asked);
+        {
+            core::Ref<Display> display = Display::createDisplayHandle(offscreenConfig());
+            SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
+            ASSERT_NE(window, nullptr);
+            EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
+            EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+            int width = 0;
+            int height = 0;
+            SDL_GetWindowSize(window, &width, &height);
+            EXPECT_EQ(width, 640);
+            EXPECT_EQ(height, 480);
+            // Focus events cannot take it full screen either.
+            display->handleEvent(HAL::OS_EVENT_FOCUS_GAINED, 0, 0);
+            EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
 
-        HAL::OGL_1_X::init(display.get());
-        ASSERT_NE(display->getOGL()->m_context, nullptr);
-        glViewport(0, 0, 640, 480);
-        glClearColor(0.0f, 1.0f, 0.5f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        unsigned char pixel[4] = {};
-        glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-        EXPECT_EQ(pixel[0], 0);
-        EXPECT_EQ(pixel[1], 255);
-        EXPECT_EQ(pixel[2], 128); // 0.5 of 255, rounded to nearest
-        EXPECT_EQ(pixel[3], 255);
-        HAL::OGL_1_X::swapBuffers(display.get());
-        HAL::OGL_1_X::deinit(display.get());
+            HAL::OGL_1_X::init(display.get());
+            ASSERT_NE(display->getOGL()->m_context, nullptr);
+            glViewport(0, 0, 640, 480);
+            glClearColor(0.0f, 1.0f, 0.5f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            unsigned char pixel[4] = {};
+            glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+            EXPECT_EQ(pixel[0], 0);
+            EXPECT_EQ(pixel[1], 255);
+            EXPECT_EQ(pixel[2], 128); // 0.5 of 255, rounded to nearest
+            EXPECT_EQ(pixel[3], 255);
+            HAL::OGL_1_X::swapBuffers(display.get());
+            HAL::OGL_1_X::deinit(display.get());
+        }
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+        // The driver was forced for that start only: the environment rules
+        // again.
+        if (asked)
+            EXPECT_STREQ(SDL_GetHint(SDL_HINT_VIDEODRIVER), asked);
+        else
+            EXPECT_EQ(SDL_GetHint(SDL_HINT_VIDEODRIVER), nullptr);
     }
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
-    // The driver was forced for that start only: the environment rules again.
-    EXPECT_STREQ(SDL_GetHint(SDL_HINT_VIDEODRIVER), "x11");
 }
 
 TEST_F(OffscreenDisplayTest, RefusedWhileVideoRunsOnAnotherDriver)

@@ -129,6 +129,8 @@ fullscreen)
     [ "$top" -eq 0 ] || fail "the top bar (rows 0-31) is not black: max $top"
     [ "$bottom" -eq 0 ] || fail "the bottom bar (rows 992-1023) is not black: max $bottom"
     [ "$picture" -ge 20 ] || fail "the picture (rows 32-991) is (nearly) black: mean $picture"
+    scaled=$(grep -c "the picture is scaled into 1280 x 1024" "$log")
+    [ "$scaled" -eq 1 ] || fail "expected one warning that the picture is scaled into 1280 x 1024, got $scaled"
     xdotool windowfocus --sync "$wid" key Escape
     finish "Escape"
     [ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
