@@ -225,7 +225,6 @@ void SDLDisplay::setFullscreen(bool on, int8_t color)
 
 void SDLDisplay::chooseMode(int screen)
 {
-    m_modeScreen = screen;
     SDL_DisplayMode desktop = {};
     if (SDL_GetDesktopDisplayMode(screen, &desktop) != 0) {
         Debug::printf(core::DEBUG_LEVEL_ERROR, "setFullscreen failed (no desktop mode: %s)!\n", SDL_GetError());
@@ -243,8 +242,9 @@ void SDLDisplay::chooseMode(int screen)
     // mode of 0 x 0) still has the mode it shows the desktop in.
     if (modes.size() == 0)
         modes.add(screenModeOf(desktop));
-    const int chosen = chooseFullscreenMode(modes.size() > 0 ? &modes[0] : nullptr, modes.size(),
-                                            m_fullscreenWidth, m_fullscreenHeight, screenModeOf(desktop));
+    const int chosen =
+        chooseFullscreenMode(&modes[0], modes.size(), m_fullscreenWidth, m_fullscreenHeight, screenModeOf(desktop));
+    m_modeScreen = screen;
     m_useDesktop = chosen < 0;
     if (m_useDesktop) {
         Debug::printf(core::DEBUG_LEVEL_WARNING,
