@@ -22,16 +22,11 @@
 #include "framework/FrameworkConfig.h"
 #include "render/Loader.h"
 #include "render/M3GWriter.h"
-#include "tests/support/NullGraphics3D.h"
+#include "render/NullGraphics3D.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-class BenchGraphics3D : public testing_support::NullGraphics3D {
-public:
-    using render::Graphics3D::registerInstance;
-};
 
 struct Files {
     Bytes original;   // the shared file
@@ -117,7 +112,8 @@ int main(int argc, char** argv)
     config.createConsole = 0;
     config.debugLevel = 0; // a log line per object would be timed too
     framework::initEngineClasses(&config);
-    core::Ref<BenchGraphics3D> renderer = VORNA3D_NEW BenchGraphics3D();
+    // Nodes need a registered renderer; this one draws nothing.
+    core::Ref<render::NullGraphics3D> renderer = VORNA3D_NEW render::NullGraphics3D();
     renderer->registerInstance();
     {
         core::Vector<core::Ref<render::Object3D>> roots = load(files().original);

@@ -10,11 +10,11 @@
 #include <string>
 
 #include "Assets.h"
-#include "BakeGraphics3D.h"
 #include "core/Exception.h"
 #include "core/Globals.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
+#include "render/NullGraphics3D.h"
 
 namespace {
 
@@ -38,10 +38,12 @@ std::string describe(std::exception_ptr error)
     }
 }
 
-// Builds everything with a started engine and a registered renderer.
+// Builds everything with a started engine and a registered renderer:
+// scene nodes need one to exist while they are built, but nothing is drawn.
 void runBake(const bake::BakeOptions& options)
 {
-    core::Ref<bake::BakeGraphics3D> g3d = VORNA3D_NEW bake::BakeGraphics3D();
+    core::Ref<render::NullGraphics3D> g3d = VORNA3D_NEW render::NullGraphics3D();
+    g3d->registerInstance();
     try {
         bake::bakeAssets(options);
     } catch (...) {

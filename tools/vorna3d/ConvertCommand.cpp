@@ -7,8 +7,8 @@
 #include <string>
 
 #include "Command.h"
+#include "RendererScope.h"
 #include "SceneFile.h"
-#include "ToolGraphics3D.h"
 #include "core/FileStream.h"
 #include "core/MemoryStream.h"
 #include "render/M3GWriter.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "ToolGraphics3D.h"
+#include "RendererScope.h"
 #include "core/FileArchive.h"
 #include "core/FileSystem.h"
 #include "core/Globals.h"
@@ -30,7 +30,7 @@ uint32_t littleEndian(const unsigned char* p)
 
 } // namespace
 
-RendererScope::RendererScope() : m_renderer(VORNA3D_NEW ToolGraphics3D())
+RendererScope::RendererScope() : m_renderer(VORNA3D_NEW render::NullGraphics3D())
 {
     m_renderer->registerInstance();
 }
