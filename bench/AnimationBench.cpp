@@ -8,58 +8,26 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/Globals.h"
 #include "core/Ref.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/AnimationController.h"
 #include "render/AnimationTrack.h"
-#include "render/Graphics3D.h"
 #include "render/Group.h"
 #include "render/KeyframeSequence.h"
+#include "render/NullGraphics3D.h"
 #include "render/SkinnedMesh.h"
-#include "render/Texture2D.h"
 #include "render/TriangleListArray.h"
 #include "render/VertexArray.h"
 #include "render/VertexBuffer.h"
 #include "render/World.h"
 
 namespace {
-
-// Nodes need a registered renderer; this one draws nothing.
-class NullRenderer : public render::Graphics3D {
-public:
-    using render::Graphics3D::registerInstance;
-    void setDepthRange(float, float) override {}
-    void setActiveShaderProgram(int) override {}
-    int createStaticBuffer(int, int, const void*) override { return 0; }
-    void deleteStaticBuffer(int) override {}
-    render::Texture2D* createNewTexture(int, int) override { return VORNA3D_NEW render::Texture2D(nullptr); }
-    int getActiveShaderProgram() override { return 0; }
-    void swapBuffers() override {}
-    void makeCurrent() override {}
-    void createContext() override {}
-
-protected:
-    void lowLevelClear(float, float, float, float, bool, bool) override {}
-    void lowLevelRender(render::VertexBuffer*, render::IndexBuffer*, render::Appearance*, const render::Transform&,
-                        int) override
-    {
-    }
-    void lowLevelBindTarget() override {}
-    void lowLevelReleaseTarget() override {}
-    bool sendLightData(const render::LightConfig*) override { return true; }
-    void loadProjection() override {}
-    void lowLevelSetViewport(int, int, int, int) override {}
-    bool checkError(const char*) override { return true; }
-    void updateProperties() override { setDeviceLimits(4096, 4096, 4096, 8); }
-    void initRenderState() override {}
-    void copyScreenToTexture(int, int, int, int) override {}
-};
 
 // A chain of `bones` groups below a skeleton, each one unit along y from
 // its parent, and a skinned column of `vertices` vertices along y, each
@@ -176,27 +144,6 @@ void BM_WorldAnimateTracksOnly(benchmark::State& state)
 }
 BENCHMARK(BM_WorldAnimateTracksOnly)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's figures next to the usual console table.
-class FigureReporter : public benchmark::ConsoleReporter {
-public:
-    struct Figures {
-        double cpu;
-        double itemsPerSecond;
-    };
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            Figures f{run.GetAdjustedCPUTime(), 0.0};
-            auto items = run.counters.find("items_per_second");
-            if (items != run.counters.end())
-                f.itemsPerSecond = items->second.value;
-            figures[run.benchmark_name()] = f;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, Figures> figures;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -207,24 +154,21 @@ int main(int argc, char** argv)
     config.debugLevel = 3;
     framework::initEngineClasses(&config);
     {
-        core::Ref<NullRenderer> renderer = VORNA3D_NEW NullRenderer();
+        // Nodes need a registered renderer; this one draws nothing.
+        core::Ref<render::NullGraphics3D> renderer = VORNA3D_NEW render::NullGraphics3D();
         renderer->registerInstance();
 
-        benchmark::Initialize(&argc, argv);
-        FigureReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        benchmark::Shutdown();
+        bench::FigureReporter reporter;
+        bench::runBenchmarks(argc, argv, reporter);
 
-        std::printf("\nSkinning (two bones per vertex), vertices per second:\n");
-        for (const auto& [name, f] : reporter.figures)
+        std::printf("\nSkinning (two bones per vertex):\n");
+        for (const auto& [name, f] : reporter.all())
             if (name.rfind("BM_SkinVertices", 0) == 0)
-                std::printf("  %-24s %12.0f\n", name.c_str(), f.itemsPerSecond);
-        std::printf("World::animate per frame, microseconds (CPU):\n");
-        for (const char* name : {"BM_WorldAnimateSkinned", "BM_WorldAnimateTracksOnly"}) {
-            auto it = reporter.figures.find(name);
-            if (it != reporter.figures.end())
-                std::printf("  %-24s %12.1f\n", name, it->second.cpu);
-        }
+                bench::printFigure(name, f.itemsPerSecond, "vertices/s", 0, 26);
+        std::printf("World::animate per frame (CPU):\n");
+        for (const char* name : {"BM_WorldAnimateSkinned", "BM_WorldAnimateTracksOnly"})
+            if (const bench::Figures* f = reporter.find(name))
+                bench::printFigure(name, f->cpu, "us", 1, 26);
         core::Globals::get()->m_g3d.clear();
     }
     framework::deInitEngineClasses();

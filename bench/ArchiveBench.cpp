@@ -12,11 +12,11 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/Debug.h"
 #include "core/MemoryStream.h"
 #include "core/TARArchive.h"
@@ -147,23 +147,6 @@ BENCHMARK(BM_MountPlainTar)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MountGzipTar)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration next to the usual console table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = {run.GetAdjustedCPUTime(), run.GetAdjustedRealTime()};
-        ConsoleReporter::ReportRuns(runs);
-    }
-    struct Times {
-        double cpu;
-        double wall;
-    };
-    std::map<std::string, Times> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -174,25 +157,22 @@ int main(int argc, char** argv)
     config.debugLevel = 0; // one log line per entry would be measured too
     framework::initEngineClasses(&config);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::FigureReporter reporter;
+    bench::runBenchmarks(argc, argv, reporter);
 
-    const auto gz = reporter.times.find("BM_MountGzipTar");
-    const auto zlib = reporter.times.find("BM_ZlibInflate");
-    const auto plain = reporter.times.find("BM_MountPlainTar");
-    if (gz != reporter.times.end() && zlib != reporter.times.end() && zlib->second.cpu > 0 &&
-        zlib->second.wall > 0) {
+    const bench::Figures* gz = reporter.find("BM_MountGzipTar");
+    const bench::Figures* zlib = reporter.find("BM_ZlibInflate");
+    const bench::Figures* plain = reporter.find("BM_MountPlainTar");
+    if (gz && zlib) {
         const double mib = static_cast<double>(ARCHIVE_BYTES) / (1 << 20);
-        std::printf("\nmounting a %.0f MiB TAR (%d entries, %.1f MiB gzipped) from memory, CPU / wall ms:\n", mib,
+        std::printf("\nmounting a %.0f MiB TAR (%d entries, %.1f MiB gzipped) from memory, ms:\n", mib,
                     archive().entries, static_cast<double>(archive().gz.size()) / (1 << 20));
-        if (plain != reporter.times.end())
-            std::printf("  plain          %9.2f %9.2f\n", plain->second.cpu, plain->second.wall);
-        std::printf("  gzipped        %9.2f %9.2f\n  zlib inflate   %9.2f %9.2f\n", gz->second.cpu, gz->second.wall,
-                    zlib->second.cpu, zlib->second.wall);
-        std::printf("  gzipped / zlib = %.2f (CPU), %.2f (wall)\n", gz->second.cpu / zlib->second.cpu,
-                    gz->second.wall / zlib->second.wall);
+        if (plain)
+            bench::printTimes("plain", *plain, 2, 14);
+        bench::printTimes("gzipped", *gz, 2, 14);
+        bench::printTimes("zlib inflate", *zlib, 2, 14);
+        bench::printRatio("gzipped", gz->cpu, "zlib", zlib->cpu, "(CPU)");
+        bench::printRatio("gzipped", gz->real, "zlib", zlib->real, "(wall)");
     }
     framework::deInitEngineClasses();
     return 0;

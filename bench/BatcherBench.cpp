@@ -22,11 +22,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "HAL/Display.h"
+#include "bench/BenchSupport.h"
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "core/Ref.h"
@@ -178,19 +178,6 @@ void BM_TenThousandSpritesGL(benchmark::State& state)
 }
 BENCHMARK(BM_TenThousandSpritesGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-// Keeps each run's wall-clock time per frame next to the console table.
-class FrameReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                msPerFrame[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> msPerFrame;
-};
-
 // Sprites per frame in a benchmark's name: its argument, the part after
 // the first '/' when that is a number; 10,000 for the GL one.
 int spritesOf(const std::string& name)
@@ -213,17 +200,12 @@ int main(int argc, char** argv)
     config.createConsole = 0;
     framework::initEngineClasses(&config);
 
-    benchmark::Initialize(&argc, argv);
-    FrameReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::FigureReporter reporter;
+    bench::runBenchmarks(argc, argv, reporter);
 
     std::printf("\nsprites at %d x %d, per frame:\n", WIDTH, HEIGHT);
-    for (const auto& [name, ms] : reporter.msPerFrame) {
-        const double sprites = spritesOf(name);
-        std::printf("  %-36s %8.3f ms %8.1f frames/s %12.0f sprites/s\n", name.c_str(), ms,
-                    ms > 0.0 ? 1000.0 / ms : 0.0, ms > 0.0 ? sprites * 1000.0 / ms : 0.0);
-    }
+    for (const auto& [name, figures] : reporter.all())
+        bench::printFrame(name, figures.real, 36, spritesOf(name), "sprites");
 
     framework::deInitEngineClasses();
     return 0;

@@ -9,11 +9,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/MemoryManager.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
@@ -106,19 +106,6 @@ void BM_MallocReplace(benchmark::State& state)
 BENCHMARK(BM_PoolReplace);
 BENCHMARK(BM_MallocReplace);
 
-// Keeps each run's time per iteration next to the usual console table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,17 +115,16 @@ int main(int argc, char** argv)
     config.createConsole = 0;
     framework::initEngineClasses(&config);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::FigureReporter reporter;
+    bench::runBenchmarks(argc, argv, reporter);
 
-    const auto pool = reporter.times.find("BM_PoolReplace");
-    const auto heap = reporter.times.find("BM_MallocReplace");
-    if (pool != reporter.times.end() && heap != reporter.times.end() && heap->second > 0) {
+    const bench::Figures* pool = reporter.find("BM_PoolReplace");
+    const bench::Figures* heap = reporter.find("BM_MallocReplace");
+    if (pool && heap) {
         std::printf("\nfree + allocate, live set %zu, sizes 16..4096:\n", LIVE_BLOCKS);
-        std::printf("  pool   %10.1f ns\n  malloc %10.1f ns\n  pool / malloc = %.2f\n", pool->second,
-                    heap->second, pool->second / heap->second);
+        bench::printFigure("pool", pool->real, "ns", 1, 6);
+        bench::printFigure("malloc", heap->real, "ns", 1, 6);
+        bench::printRatio("pool", pool->real, "malloc", heap->real);
     }
 
     framework::deInitEngineClasses();

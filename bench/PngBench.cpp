@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/MemoryStream.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
@@ -129,19 +129,6 @@ void BM_LibpngSimplified(benchmark::State& state)
 BENCHMARK(BM_EngineLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibpngSimplified)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration next to the usual console table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -167,16 +154,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto engine = reporter.times.find("BM_EngineLoad");
-    const auto libpng = reporter.times.find("BM_LibpngSimplified");
-    if (engine != reporter.times.end() && libpng != reporter.times.end() && libpng->second > 0) {
+    bench::FigureReporter reporter;
+    bench::runBenchmarks(argc, argv, reporter);
+    const bench::Figures* engine = reporter.find("BM_EngineLoad");
+    const bench::Figures* libpng = reporter.find("BM_LibpngSimplified");
+    if (engine && libpng) {
         std::printf("\n%d x %d RGBA, %zu PNG bytes:\n", SIDE, SIDE, image.png.size());
-        std::printf("  render::load        %8.2f ms\n  libpng simplified   %8.2f ms\n  engine / libpng = %.2f\n",
-                    engine->second, libpng->second, engine->second / libpng->second);
+        bench::printFigure("render::load", engine->real, "ms", 2, 18);
+        bench::printFigure("libpng simplified", libpng->real, "ms", 2, 18);
+        bench::printRatio("engine", engine->real, "libpng", libpng->real);
     }
     framework::deInitEngineClasses();
     return 0;

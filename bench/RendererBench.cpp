@@ -24,11 +24,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "HAL/Display.h"
+#include "bench/BenchSupport.h"
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "core/Ref.h"
@@ -135,24 +135,6 @@ void BM_ViewerFrameEngine(benchmark::State& state)
 }
 BENCHMARK(BM_ViewerFrameEngine)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
-// Keeps each run's wall-clock time per frame (and the mean and median of
-// repetitions) next to the console table.
-class FrameReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            // Spreads (stddev, cv) are no frame times.
-            const bool spread = run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean" &&
-                                run.aggregate_name != "median";
-            if (!run.error_occurred && !spread)
-                msPerFrame[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> msPerFrame;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -165,14 +147,13 @@ int main(int argc, char** argv)
     config.createConsole = 0;
     framework::initEngineClasses(&config);
 
-    benchmark::Initialize(&argc, argv);
-    FrameReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::FigureReporter reporter;
+    bench::runBenchmarks(argc, argv, reporter);
 
-    std::printf("\nviewer scene at %d x %d, per frame:\n", WIDTH, HEIGHT);
-    for (const auto& [name, ms] : reporter.msPerFrame)
-        std::printf("  %-40s %8.3f ms %8.1f frames/s\n", name.c_str(), ms, ms > 0.0 ? 1000.0 / ms : 0.0);
+    std::printf("\nviewer scene at %d x %d, per frame (with repetitions, their mean and median too):\n", WIDTH,
+                HEIGHT);
+    for (const auto& [name, figures] : reporter.all())
+        bench::printFrame(name, figures.real, 40);
 
     framework::deInitEngineClasses();
     return 0;

@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/Ref.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
@@ -72,30 +72,6 @@ void BM_CompositeUncached(benchmark::State& state)
 }
 BENCHMARK(BM_CompositeUncached)->Unit(benchmark::kNanosecond);
 
-// Keeps each run's times per iteration (wall clock and CPU) next to the
-// usual console table; with repetitions, the aggregates come as "<name>_mean".
-class TimeReporter : public benchmark::ConsoleReporter {
-public:
-    struct Times {
-        double real;
-        double cpu;
-    };
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        ConsoleReporter::ReportRuns(runs);
-    }
-    const Times* find(const std::string& name) const
-    {
-        auto it = times.find(name);
-        if (it == times.end())
-            it = times.find(name + "_mean");
-        return it == times.end() ? nullptr : &it->second;
-    }
-    std::map<std::string, Times> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,16 +81,14 @@ int main(int argc, char** argv)
     config.createConsole = 0;
     framework::initEngineClasses(&config);
 
-    benchmark::Initialize(&argc, argv);
-    TimeReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::FigureReporter reporter;
+    bench::runBenchmarks(argc, argv, reporter);
 
     // CPU time is the steadier figure on a loaded machine.
     std::printf("\nTransformable::getCompositeTransform, ns per call:\n");
     for (const char* name : {"BM_CompositeCached", "BM_CompositeUncached"})
-        if (const TimeReporter::Times* t = reporter.find(name))
-            std::printf("  %-22s %8.1f cpu %8.1f wall\n", name, t->cpu, t->real);
+        if (const bench::Figures* t = reporter.find(name))
+            bench::printTimes(name, *t, 1, 22);
 
     framework::deInitEngineClasses();
     return 0;
