@@ -14,58 +14,17 @@ right, with bright and shaded pixels both present. Prints the measured
 figures; exit code 1 on a failed check.
 """
 import math
-import struct
+import os
 import sys
-import zlib
+
+# The PNG reader both screenshot checkers share lives in tests/support; no
+# bytecode is written there (the scripts run from the source tree).
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from pngread import read_png  # noqa: E402
 
 TOP = (16, 32, 72)
 BOTTOM = (96, 56, 120)
-
-
-def read_png(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("not a PNG file")
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace != 0:
-        raise ValueError("only 8-bit RGB/RGBA without interlacing")
-    bpp = 3 if colour == 2 else 4
-    raw = zlib.decompress(idat)
-    stride = width * bpp
-    rows, prev, pos = [], bytearray(stride), 0
-    for _ in range(height):
-        kind, line = raw[pos], bytearray(raw[pos + 1:pos + 1 + stride])
-        pos += 1 + stride
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 0xFF
-        rows.append(bytes(line))
-        prev = line
-    return width, height, bpp, rows
 
 
 def main():

@@ -4,52 +4,20 @@ the same size, each showing something on its background (at least 1% of
 the pixels differ from the top-left pixel), and different from each other
 (at least 0.5% of the pixels changed between them: the scene moved).
 Prints the measured figures; exit code 1 on a failed check."""
-import struct
+import os
 import sys
-import zlib
+
+# The PNG reader both screenshot checkers share lives in tests/support; no
+# bytecode is written there (the scripts run from the source tree).
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from pngread import read_png  # noqa: E402
 
 
-def read_png(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(path + ": not a PNG file")
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour != 2 or interlace != 0:
-        raise ValueError(path + ": not an 8-bit RGB PNG without interlacing")
-    raw = zlib.decompress(idat)
-    stride, bpp = width * 3, 3
-    rows, prev, pos = [], bytearray(stride), 0
-    for _ in range(height):
-        kind, line = raw[pos], bytearray(raw[pos + 1:pos + 1 + stride])
-        pos += 1 + stride
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b = prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else (b if pb <= pc else c))) & 0xFF
-        rows.append(bytes(line))
-        prev = line
+def read_rgb(path):
+    width, height, bpp, rows = read_png(path)
+    if bpp != 3:
+        raise ValueError(path + ": not an 8-bit RGB PNG")
     return width, height, rows
 
 
@@ -58,8 +26,8 @@ def pixels(rows):
 
 
 def main():
-    w1, h1, rows1 = read_png(sys.argv[1])
-    w2, h2, rows2 = read_png(sys.argv[2])
+    w1, h1, rows1 = read_rgb(sys.argv[1])
+    w2, h2, rows2 = read_rgb(sys.argv[2])
     ok = True
     if (w1, h1) != (w2, h2):
         print("sizes differ: %dx%d vs %dx%d" % (w1, h1, w2, h2))
