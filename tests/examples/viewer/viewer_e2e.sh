@@ -10,24 +10,13 @@ set -u
 program=$1
 screenshot=$2
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${VORNA3D_INSIDE_XVFB:-}" ]; then
-    export VORNA3D_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-export LIBGL_ALWAYS_SOFTWARE=1
+. "$here/../../support/e2e.sh"
+e2e_enter_xvfb "$@"
 
 title="Vorna3D viewer"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 rm -f "$screenshot"
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output ---"
-    cat "$log"
-    [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
-    exit 1
-}
 
 "$program" "screenshot=$screenshot" frame=30 >"$log" 2>&1 &
 pid=$!
@@ -52,16 +41,6 @@ done
 grep -q "viewer: statistics overlay on" "$log" || fail "F1 did not switch the statistics overlay on"
 echo "F1: overlay on"
 
-xdotool windowfocus --sync "$wid" key Escape
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 10 seconds after Escape"
-wait "$pid"
-rc=$?
-[ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
-grep -q "viewer: Escape read, stopping" "$log" || fail "Escape did not come through the input handle"
-echo "Escape: exit 0"
+e2e_escape_ends "$wid" viewer
 
 python3 "$here/check_screenshot.py" "$screenshot" || fail "the screenshot does not show the scene"

@@ -15,26 +15,16 @@ if [ ! -f "$scene" ]; then
     echo "SKIP: $scene not present"
     exit 0
 fi
-if [ -z "${VORNA3D_INSIDE_XVFB:-}" ]; then
-    export VORNA3D_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-export LIBGL_ALWAYS_SOFTWARE=1
+. "$here/../../support/e2e.sh"
+e2e_enter_xvfb "$@"
 
 mkdir -p "$out"
 first="$out/play_300ms.png"
 second="$out/play_1500ms.png"
 log=$(mktemp)
+E2E_LOG_LINES=40
 trap 'rm -f "$log"' EXIT
 rm -f "$first" "$second"
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output (last lines) ---"
-    tail -n 40 "$log"
-    [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
-    exit 1
-}
 
 "$program" play "$scene" "--shot=300:$first" "--shot=1500:$second" >"$log" 2>&1 &
 pid=$!
@@ -49,16 +39,6 @@ done
 grep -q "written to $first" "$log" || fail "no frame at 300 ms"
 grep -q "written to $second" "$log" || fail "no frame at 1500 ms within 60 seconds"
 
-xdotool windowfocus --sync "$wid" key Escape
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 10 seconds after Escape"
-wait "$pid"
-rc=$?
-[ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
-grep -q "play: Escape read, stopping" "$log" || fail "Escape did not come through the input handle"
-echo "Escape: exit 0"
+e2e_escape_ends "$wid" play
 
 python3 "$here/frames_differ.py" "$first" "$second" || fail "the frames do not show a moving scene"
