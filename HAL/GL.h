@@ -66,7 +66,8 @@
     X(PFNGLGENRENDERBUFFERSPROC, "glGenRenderbuffers", glGenRenderbuffers, FRAMEBUFFER)                 \
     X(PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer", glBindRenderbuffer, FRAMEBUFFER)                 \
     X(PFNGLRENDERBUFFERSTORAGEPROC, "glRenderbufferStorage", glRenderbufferStorage, FRAMEBUFFER)        \
-    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer", glFramebufferRenderbuffer, FRAMEBUFFER)
+    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer", glFramebufferRenderbuffer, FRAMEBUFFER) \
+    X(PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers", glDeleteRenderbuffers, FRAMEBUFFER)
 
 namespace HAL::gl {
 
@@ -76,7 +77,7 @@ VORNA3D_GL_ENTRY_POINTS(VORNA3D_GL_DECLARE)
 #undef VORNA3D_GL_DECLARE
 
 // The number of entry points in the table.
-constexpr int ENTRY_POINT_COUNT = 46;
+constexpr int ENTRY_POINT_COUNT = 47;
 
 // Looks a function up by name; may return non-null for names the driver
 // does not have.
