@@ -5,7 +5,6 @@
 // Indices and counts come from a Python dump of the file's records.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,29 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "ToolTest.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using tool_test::quote;
+using tool_test::readText;
+using tool_test::Result;
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -63,39 +48,17 @@ int countClass(const std::string& listing, const std::string& className)
     return count;
 }
 
-class AnimationCommandTest : public ::testing::Test {
+class AnimationCommandTest : public tool_test::ToolTest {
 protected:
+    AnimationCommandTest() : ToolTest("vorna3d-anim") {}
+
     void SetUp() override
     {
+        ToolTest::SetUp();
         m_scene = fs::path(VORNA3D_TESTDATA_DIR) / "m3g" / "test.m3g";
-        std::string pattern = (fs::temp_directory_path() / "vorna3d-anim-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    Result tool(const std::string& arguments) const
-    {
-        Result r;
-        const std::string out = (m_dir / "stdout").string(), err = (m_dir / "stderr").string();
-        const std::string line = std::string(VORNA3D_TOOL) + " " + arguments;
-        const int status = std::system(("(" + line + ") >" + quote(out) + " 2>" + quote(err)).c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = readText(out);
-        r.err = readText(err);
-        return r;
-    }
-
-    static void expectFailure(const Result& r, const std::string& part)
-    {
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.err.rfind("vorna3d: ", 0), 0u) << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err; // exactly one line
-        EXPECT_NE(r.err.find(part), std::string::npos) << r.err;
     }
 
     fs::path m_scene;
-    fs::path m_dir;
 };
 
 } // namespace

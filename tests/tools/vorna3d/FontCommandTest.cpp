@@ -5,7 +5,6 @@
 // layout is known exactly.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <zlib.h>
 
 #include <cstdint>
@@ -15,29 +14,15 @@
 #include <iterator>
 #include <string>
 
+#include "ToolTest.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using tool_test::quote;
+using tool_test::readText;
+using tool_test::Result;
 
 void putBig32(std::string& out, uint32_t v)
 {
@@ -82,27 +67,9 @@ std::string png(int width, int height, Opaque opaque, Separator separator)
     return out;
 }
 
-class FontCommandTest : public ::testing::Test {
+class FontCommandTest : public tool_test::ToolTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "vorna3d-font-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    Result tool(const std::string& arguments) const
-    {
-        Result r;
-        const std::string out = (m_dir / "stdout").string(), err = (m_dir / "stderr").string();
-        const std::string line = std::string(VORNA3D_TOOL) + " " + arguments;
-        const int status = std::system(("(" + line + ") >" + quote(out) + " 2>" + quote(err)).c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = readText(out);
-        r.err = readText(err);
-        return r;
-    }
+    FontCommandTest() : ToolTest("vorna3d-font") {}
 
     std::string write(const std::string& name, const std::string& bytes) const
     {
@@ -111,16 +78,6 @@ protected:
         return path.string();
     }
 
-    static void expectFailure(const Result& r, const std::string& part)
-    {
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err.rfind("vorna3d: ", 0), 0u) << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err; // exactly one line
-        EXPECT_NE(r.err.find(part), std::string::npos) << r.err;
-    }
-
-    fs::path m_dir;
 };
 
 TEST_F(FontCommandTest, GridFontInItsFolderAndInAnArchive)

@@ -4,7 +4,6 @@
 // by field); hand-made files are assembled here with zlib's adler32.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <zlib.h>
 
 #include <cstdlib>
@@ -15,31 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "ToolTest.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
+using tool_test::quote;
+using tool_test::readText;
+using tool_test::Result;
+
 using Bytes = std::vector<unsigned char>;
-
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 fs::path shared(const char* name)
 {
@@ -123,27 +108,9 @@ Bytes group(uint32_t id, const std::string& name, std::initializer_list<uint32_t
     return record(9, w.bytes);
 }
 
-class SceneCommandTest : public ::testing::Test {
+class SceneCommandTest : public tool_test::ToolTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "vorna3d-scene-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    Result tool(const std::string& arguments) const
-    {
-        Result r;
-        const std::string out = (m_dir / "stdout").string(), err = (m_dir / "stderr").string();
-        const std::string line = std::string(VORNA3D_TOOL) + " " + arguments;
-        const int status = std::system(("(" + line + ") >" + quote(out) + " 2>" + quote(err)).c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = readText(out);
-        r.err = readText(err);
-        return r;
-    }
+    SceneCommandTest() : ToolTest("vorna3d-scene") {}
 
     fs::path write(const std::string& name, const Bytes& bytes) const
     {
@@ -153,16 +120,6 @@ protected:
         return path;
     }
 
-    static void expectFailure(const Result& r, const std::string& part)
-    {
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err.rfind("vorna3d: ", 0), 0u) << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err; // exactly one line
-        EXPECT_NE(r.err.find(part), std::string::npos) << r.err;
-    }
-
-    fs::path m_dir;
 };
 
 const char SIMPLE_TREE[] = "World\n"

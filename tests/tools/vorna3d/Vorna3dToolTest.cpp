@@ -4,7 +4,6 @@
 // exit code 1 and nothing on standard output.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,32 +15,22 @@
 #include <utility>
 #include <vector>
 
+#include "ToolTest.h"
+
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using tool_test::quote;
+using tool_test::Result;
 
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return tool_test::readText(path);
 }
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 // Deterministic bytes of every value, with runs that compress.
@@ -58,13 +47,15 @@ std::string testBytes(size_t size, uint32_t seed)
     return out;
 }
 
-class Vorna3dToolTest : public ::testing::Test {
+class Vorna3dToolTest : public tool_test::ToolTest {
 protected:
+    Vorna3dToolTest() : ToolTest("vorna3d-tool") {}
+
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorna3d-tool-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        ToolTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // Several entries, an empty file, a 100-character name, sizes that
         // are and are not multiples of 512.
         const std::vector<std::pair<std::string, size_t>> files = {
@@ -83,23 +74,7 @@ protected:
             writeFile(path("in/" + name), m_files.back().second);
         }
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::string path(const std::string& name) const { return m_dir + "/" + name; }
-
-    // Runs a shell command line, keeping its standard output and error apart.
-    Result shell(const std::string& line) const
-    {
-        Result r;
-        const std::string out = path("stdout"), err = path("stderr");
-        const int status = std::system(("(" + line + ") >" + quote(out) + " 2>" + quote(err)).c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = readFile(out);
-        r.err = readFile(err);
-        return r;
-    }
-
-    Result tool(const std::string& arguments) const { return shell(std::string(VORNA3D_TOOL) + " " + arguments); }
+    std::string path(const std::string& name) const { return (m_dir / name).string(); }
 
     std::string fileList() const
     {
@@ -124,17 +99,6 @@ protected:
         return result;
     }
 
-    void expectFailure(const Result& r, const std::string& text) const
-    {
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.out, "");
-        ASSERT_FALSE(r.err.empty());
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err; // exactly one line
-        EXPECT_EQ(r.err.rfind("vorna3d: ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
-    }
-
-    std::string m_dir;
     std::vector<std::pair<std::string, std::string>> m_files;
 };
 
@@ -162,7 +126,7 @@ TEST_F(Vorna3dToolTest, LsAndCatAgreeWithTheSystemTar)
         }
     }
     // A relative archive path works from the archive's directory.
-    const Result relative = shell("cd " + quote(m_dir) + " && " + VORNA3D_TOOL + " ls a.tar");
+    const Result relative = shell("cd " + quote(m_dir.string()) + " && " + VORNA3D_TOOL + " ls a.tar");
     EXPECT_EQ(relative.out, expected);
 }
 
