@@ -1,0 +1,33 @@
+#pragma once
+// PNGWriter: writes 8-bit RGB or RGBA pixels to a PNG file through libpng,
+// for frame sequences and screenshots. Rows are taken from the top unless
+// the caller says they come bottom row first (as OpenGL reads them).
+
+#include <cstdint>
+
+namespace render {
+
+class PNGWriter {
+public:
+    // How the caller's pixels are laid out, and what is written.
+    enum Layout {
+        RGB,  // 3 bytes a pixel, written as RGB
+        RGBA, // 4 bytes a pixel, written as RGBA
+        RGBX, // 4 bytes a pixel, written as RGB (the fourth byte is dropped)
+    };
+
+    // zlib levels: 1 is fast (frame sequences), 6 libpng's usual balance.
+    static constexpr int COMPRESSION_FAST = 1;
+    static constexpr int COMPRESSION_DEFAULT = 6;
+
+    // Writes `width` x `height` pixels (rows packed, no padding) to `path`,
+    // replacing the file. `bottomUp`: the first row in memory is the
+    // picture's bottom row. Requires a positive size, pixels and a level
+    // 0..9 (assertions). Throws core::IOException with a one-line reason
+    // (the file cannot be created, libpng's error, a failed write); no
+    // partial file is left behind then.
+    static void write(const char* path, int width, int height, const uint8_t* pixels, Layout layout,
+                      bool bottomUp = false, int compressionLevel = COMPRESSION_DEFAULT);
+};
+
+} // namespace render
