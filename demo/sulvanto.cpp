@@ -1,16 +1,21 @@
 #include "demo/sulvanto.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "HAL/Music.h"
 #include "HAL/System.h"
 #include "core/Debug.h"
 #include "core/Exception.h"
+#include "demo/CaptureGraphics3D.h"
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 
 namespace {
+
+constexpr const char* SOUNDTRACK = "override.mp3";
 
 void printLine(const char* text)
 {
@@ -23,6 +28,38 @@ bool isSet(const char* name)
     return value && *value;
 }
 
+void applyShowConfig(framework::FrameworkConfig& config, const ShowOptions& options)
+{
+    config.fixedTimeStep = 0.005f;
+    config.minFrameTime = 0.005f;
+    config.display.width = MyApplication::SCREEN_WIDTH;
+    config.display.height = MyApplication::SCREEN_HEIGHT;
+    config.createConsole = 0;
+    config.graphics.showStatistics = false;
+    config.display.windowed = options.windowed ? 1 : 0;
+    config.display.showCursor = options.windowed ? 1 : 0;
+    config.memorySize = 40960000;
+    config.graphics.lighting = true;
+    config.display.title = "sulvanto by norvalli productions";
+}
+
+void applyCaptureConfig(framework::FrameworkConfig& config, const ShowOptions& options)
+{
+    // Nothing on any screen: the frames go to the capture at its size, the
+    // 1024 x 768 picture fitted into them.
+    config.display.offscreen = 1;
+    config.display.windowed = 1;
+    config.display.showCursor = 1;
+    config.display.width = options.width;
+    config.display.height = options.height;
+    config.display.pictureWidth = MyApplication::SCREEN_WIDTH;
+    config.display.pictureHeight = MyApplication::SCREEN_HEIGHT;
+    config.graphics.printFps = false;
+    // Errors, warnings and engine lines only: the state changes would run
+    // into the progress line.
+    config.debugLevel = 1;
+}
+
 } // namespace
 
 bool displayServerAvailable()
@@ -33,33 +70,43 @@ bool displayServerAvailable()
     return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("SDL_VIDEODRIVER");
 }
 
-framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config)
+framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, SulvantoSession& session)
 {
-    // The music first: without it there is no clock to run the show on.
-    DemoMusic* music = DemoMusic::start();
+    session.options = session.tooManyArguments ? ShowOptions::tooManyArguments(framework::FrameworkConfig::MAX_ARGS)
+                                               : ShowOptions::parse(config.args, config.argCount);
+    const ShowOptions& options = session.options;
+    const int early = options.report(stdout, stderr);
+    if (early >= 0) {
+        session.exitCode = early;
+        return nullptr;
+    }
+    const bool capturing = options.action == ShowOptions::Action::CAPTURE;
+    if (capturing) {
+        session.capture = std::make_unique<ShowCapture>(options, HAL::pathBesideProgram(SOUNDTRACK));
+        const std::string problem = session.capture->checkOutput();
+        if (!problem.empty()) {
+            std::fprintf(stderr, "sulvanto: %s\n", problem.c_str());
+            std::fflush(stderr);
+            session.exitCode = 1;
+            return nullptr;
+        }
+    }
+
+    // The music first: without it there is no clock to run the show on. A
+    // capture moves the clock itself, frame by frame.
+    DemoMusic* music = DemoMusic::start(SOUNDTRACK, capturing ? HAL::MUSIC_INIT_STEPPED_CLOCK : HAL::MUSIC_INIT_NORMAL);
     if (!music)
         std::exit(-1);
 
-    if (!displayServerAvailable()) {
+    if (!capturing && !displayServerAvailable()) {
         delete music;
         printLine("sulvanto: no display found (no X11 or Wayland session to open the window in)\n");
         return nullptr;
     }
 
-    config.fixedTimeStep = 0.005f;
-    config.minFrameTime = 0.005f;
-    config.display.width = MyApplication::SCREEN_WIDTH;
-    config.display.height = MyApplication::SCREEN_HEIGHT;
-    config.createConsole = 0;
-    config.graphics.showStatistics = false;
-    config.display.windowed = 0;
-    config.display.showCursor = 0;
-    config.memorySize = 40960000;
-    config.graphics.lighting = true;
-    config.display.title = "sulvanto by norvalli productions";
-    for (int i = 0; i < config.argCount; ++i)
-        if (std::strcmp(config.args[i], "--window") == 0)
-            config.display.windowed = 1;
+    applyShowConfig(config, options);
+    if (capturing)
+        applyCaptureConfig(config, options);
 
     framework::Vorna3DFramework* framework = nullptr;
     try {
@@ -69,7 +116,10 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config)
         throw;
     }
     try {
-        framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
+        if (capturing)
+            framework->setGraphics3D(createCaptureRenderer(*session.capture));
+        else
+            framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
         MyApplication* app = VORNA3D_NEW MyApplication(music);
         music = nullptr; // the application owns it now
         framework->setApp(app); // loads everything and starts the music
@@ -83,5 +133,15 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config)
         delete framework;
         throw;
     }
+    session.frameworkCreated = true;
     return framework;
+}
+
+void runSulvanto(framework::Vorna3DFramework& framework, SulvantoSession& session)
+{
+    if (!session.capture) {
+        framework.gameLoop();
+        return;
+    }
+    session.exitCode = session.capture->run(framework, static_cast<MyApplication&>(*framework.getApp()));
 }

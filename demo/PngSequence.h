@@ -1,0 +1,30 @@
+#pragma once
+// PngSequence: captured frames as numbered PNG files in a folder,
+// FOLDER/frame_00000.png, frame_00001.png, ..., written as RGB with fast
+// compression. Files of an earlier capture beyond the last frame are left
+// as they are.
+
+#include <cstdint>
+#include <string>
+
+#include "demo/FrameSink.h"
+
+class PngSequence final : public FrameSink {
+public:
+    // Creates `folder` (and its parents) when missing. Throws CaptureException
+    // when it cannot be made or is not a folder.
+    explicit PngSequence(const std::string& folder);
+
+    // Writes the next numbered file. Throws core::IOException (from the PNG
+    // writer) when it cannot be written.
+    void writeFrame(const uint8_t* rgbaBottomUp, int width, int height) override;
+    // Every file is complete once written: nothing left to do.
+    void finish() override {}
+
+    // The path of frame `index`.
+    std::string framePath(uint32_t index) const;
+
+private:
+    std::string m_folder; // ends with '/'
+    uint32_t m_next = 0;
+};
