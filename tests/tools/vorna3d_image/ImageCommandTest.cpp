@@ -4,7 +4,6 @@
 // valid images end with one error line on standard error and exit code 1.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,29 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/vorna3d/ToolTest.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using tool_test::quote;
+using tool_test::Result;
 
 fs::path testData()
 {
@@ -65,35 +49,16 @@ struct Decoded {
     std::vector<std::vector<std::string>> rows;
 };
 
-class ImageCommandTest : public ::testing::Test {
+class ImageCommandTest : public tool_test::ToolTest {
 protected:
+    ImageCommandTest() : ToolTest("vorna3d-image") {}
+
     void SetUp() override
     {
         if (!fs::is_directory(testData()))
             GTEST_SKIP() << "PNG test data not found at " << testData();
-        std::string pattern = (fs::temp_directory_path() / "vorna3d-image-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        ToolTest::SetUp();
     }
-    void TearDown() override
-    {
-        if (!m_dir.empty())
-            fs::remove_all(m_dir);
-    }
-
-    Result shell(const std::string& line) const
-    {
-        const std::string out = (m_dir / "out").string();
-        const std::string err = (m_dir / "err").string();
-        Result r;
-        const int status = std::system(("(" + line + ") >" + quote(out) + " 2>" + quote(err)).c_str());
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = readText(out);
-        r.err = readText(err);
-        return r;
-    }
-
-    Result tool(const std::string& arguments) const { return shell(std::string(VORNA3D_TOOL) + " " + arguments); }
 
     // The Python decoder's view of each file, by path; files it rejects
     // are left out. Returns false when the decoder could not be run.
@@ -126,16 +91,8 @@ protected:
         return true;
     }
 
-    void expectFailure(const Result& r) const
-    {
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.out, "");
-        ASSERT_FALSE(r.err.empty());
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err; // exactly one line
-        EXPECT_EQ(r.err.rfind("vorna3d: ", 0), 0u) << r.err;
-    }
-
-    fs::path m_dir;
+    // Any failure the tool reports, whatever its text.
+    static void expectFailure(const Result& r) { ToolTest::expectFailure(r, ""); }
 };
 
 } // namespace
