@@ -1,17 +1,16 @@
 #include "PlayApp.h"
 
-#include <png.h>
-
-#include <cstdio>
-#include <memory>
+#include <vector>
 
 #include "Command.h"
 #include "HAL/GL.h"
 #include "HAL/Input.h"
 #include "SceneFile.h"
 #include "core/Debug.h"
+#include "core/Exception.h"
 #include "render/Camera.h"
 #include "render/Graphics3D.h"
+#include "render/PNGWriter.h"
 #include "render/World.h"
 
 namespace vorna3d_tool {
@@ -52,28 +51,13 @@ bool writeFrame(const std::string& path, int width, int height)
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     if (glGetError() != GL_NO_ERROR)
         return false;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
+    try {
+        // GL's rows start at the bottom.
+        render::PNGWriter::write(path.c_str(), width, height, pixels.data(), render::PNGWriter::RGB, true);
+    } catch (const core::IOException&) {
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = height - 1; y >= 0; --y) // GL's rows start at the bottom
-        png_write_row(png, pixels.data() + size_t(y) * row);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fflush(file.get()) == 0;
+    return true;
 }
 
 } // namespace
