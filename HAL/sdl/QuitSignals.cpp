@@ -54,7 +54,9 @@ void uninstallQuitSignals()
     if (--s_installCount > 0)
         return;
     for (int i = 0; i < QUIT_SIGNAL_COUNT; ++i) {
-        if (s_ours[i])
+        // A handler installed over ours since then is its owner's to undo.
+        struct sigaction current = {};
+        if (s_ours[i] && sigaction(QUIT_SIGNALS[i], nullptr, &current) == 0 && current.sa_handler == recordQuit)
             sigaction(QUIT_SIGNALS[i], &s_previous[i], nullptr);
         s_ours[i] = false;
     }

@@ -15,7 +15,8 @@ namespace HAL {
 void installQuitSignals();
 
 // Undoes one installQuitSignals; the last one puts the previous handlers
-// back. A signal recorded and not yet taken stays recorded.
+// back where ours are still in place (one installed over ours since is left
+// to its owner). A signal recorded and not yet taken stays recorded.
 void uninstallQuitSignals();
 
 // True once for every signal recorded since the last call: the caller owns

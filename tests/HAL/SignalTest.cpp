@@ -108,6 +108,14 @@ TEST(QuitSignals, AHandlerSomeoneElseInstalledIsLeftAlone)
     EXPECT_EQ(s_sentinel, 1);
     EXPECT_FALSE(HAL::takeQuitSignal());
     EXPECT_EQ(handlerOf(SIGTERM), sentinelHandler);
+
+    // Nor is one installed over ours while ours were in place.
+    SavedSignal savedHup(SIGHUP);
+    std::signal(SIGHUP, SIG_DFL);
+    HAL::installQuitSignals();
+    std::signal(SIGHUP, sentinelHandler);
+    HAL::uninstallQuitSignals();
+    EXPECT_EQ(handlerOf(SIGHUP), sentinelHandler);
 }
 
 using CrashRestoreDeathTest = ::testing::Test;
