@@ -11,6 +11,7 @@
 #include "render/CompositingMode.h"
 #include "render/DynamicBuffer.h"
 #include "render/Font2D.h"
+#include "render/FrameReader.h"
 #include "render/IndexBuffer.h"
 #include "render/Light.h"
 #include "render/Mesh.h"
@@ -26,6 +27,13 @@ namespace render {
 namespace {
 
 constexpr float BYTE_TO_UNIT = 0.003921569f; // 1 / 255
+
+// value * numerator / denominator, rounded to the nearest whole number
+// (halves up), in 64 bits: sizes times sizes may pass 2^31.
+int32_t scaled(int64_t value, int64_t numerator, int64_t denominator)
+{
+    return static_cast<int32_t>((value * numerator * 2 + denominator) / (denominator * 2));
+}
 
 } // namespace
 
@@ -81,8 +89,7 @@ void Graphics3D::readGraphics3DConfig()
         return;
     }
     m_scratchColor[0] = m_scratchColor[1] = m_scratchColor[2] = m_scratchColor[3] = 0.f;
-    m_displayWidth = m_display->getConfig().width;
-    m_displayHeight = m_display->getConfig().height;
+    updatePicture();
     ASSERT_MSG(checkError("readGraphics3DConfig"), "OpenGLES error");
 
     updateProperties();
@@ -101,7 +108,7 @@ void Graphics3D::readGraphics3DConfig()
     resetLights();
     initRenderState();
     core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "Graphics3D: setGraphics3DDefaults\n");
-    setViewport(m_displayWidth, m_displayHeight);
+    setViewport(m_pictureWidth, m_pictureHeight);
     setDepthRange(0.f, 1.f);
     ASSERT_MSG(checkError("readGraphics3DConfig"), "OpenGLES error");
 }
@@ -172,14 +179,61 @@ void Graphics3D::releaseInternalObjects()
     m_cameraLight = nullptr;
 }
 
+void Graphics3D::updatePicture()
+{
+    const HAL::DisplayConfig& config = m_display->getConfig();
+    m_displayWidth = config.width;
+    m_displayHeight = config.height;
+    m_fixedPicture = config.pictureWidth > 0 && config.pictureHeight > 0;
+    m_pictureWidth = m_fixedPicture ? config.pictureWidth : m_displayWidth;
+    m_pictureHeight = m_fixedPicture ? config.pictureHeight : m_displayHeight;
+    if (m_fixedPicture) {
+        m_screenViewport = fitPicture(m_pictureWidth, m_pictureHeight, m_displayWidth, m_displayHeight);
+    } else {
+        m_screenViewport = PixelRect{0, 0, m_displayWidth, m_displayHeight};
+    }
+}
+
+Graphics3D::PixelRect Graphics3D::fitPicture(int pictureWidth, int pictureHeight, int clientWidth, int clientHeight)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0 || clientWidth <= 0 || clientHeight <= 0)
+        return PixelRect{};
+    PixelRect fit;
+    // Compare the aspect ratios crosswise, in whole numbers.
+    if (int64_t(clientWidth) * pictureHeight >= int64_t(clientHeight) * pictureWidth) {
+        // The client area is wider: full height, bars left and right.
+        fit.height = clientHeight;
+        fit.width = scaled(clientHeight, pictureWidth, pictureHeight);
+    } else {
+        // Narrower: full width, bars below and above.
+        fit.width = clientWidth;
+        fit.height = scaled(clientWidth, pictureHeight, pictureWidth);
+    }
+    fit.x = (clientWidth - fit.width) / 2;
+    fit.y = (clientHeight - fit.height) / 2;
+    return fit;
+}
+
+bool Graphics3D::hasBars() const
+{
+    return m_screenViewport.x != 0 || m_screenViewport.y != 0 || m_screenViewport.width != m_displayWidth ||
+           m_screenViewport.height != m_displayHeight;
+}
+
 void Graphics3D::resetGraphics3D()
 {
     ASSERT_MSG(m_display, "can not reset Graphics because display is 0");
-    m_displayWidth = m_display->getConfig().width;
-    m_displayHeight = m_display->getConfig().height;
-    setViewport(m_displayWidth, m_displayHeight);
-    const float width = static_cast<float>(m_displayWidth);
-    const float height = static_cast<float>(m_displayHeight);
+    updatePicture();
+    // A reset inside a render-target frame keeps that frame's viewport; the
+    // display's is set for its next frame.
+    if (m_targetBound && m_renderTarget) {
+        m_displayViewportWidth = m_pictureWidth;
+        m_displayViewportHeight = m_pictureHeight;
+    } else {
+        setViewport(m_pictureWidth, m_pictureHeight);
+    }
+    const float width = static_cast<float>(m_pictureWidth);
+    const float height = static_cast<float>(m_pictureHeight);
     if (m_camera2DForBackground)
         m_camera2DForBackground->setParallel(0.f, width, 0.f, height, 0.f, 1000.f);
     if (m_camera2DForDebugText3D)
@@ -217,6 +271,15 @@ void Graphics3D::bindTarget(RenderTarget* target, bool depthBuffer, int hints)
     makeCurrent();
     m_depthBufferEnabled = depthBuffer;
     m_targetBound = true;
+    if (target) {
+        // The part of the texture that the picture covers, from its origin.
+        Texture2D* texture = target->getTexture();
+        const int width = texture->getWidth() < m_pictureWidth ? texture->getWidth() : m_pictureWidth;
+        const int height = texture->getHeight() < m_pictureHeight ? texture->getHeight() : m_pictureHeight;
+        applyViewport(width, height, false);
+    } else {
+        applyViewport(m_displayViewportWidth, m_displayViewportHeight, true);
+    }
     lowLevelBindTarget();
 }
 
@@ -231,6 +294,17 @@ void Graphics3D::releaseTarget()
         drawStatistics();
     lowLevelReleaseTarget();
     if (toDisplay) {
+        if (m_frameReader) {
+            try {
+                deliverFrame();
+            } catch (...) {
+                // Unpresented, but the renderer is ready for the next frame.
+                m_renderTarget = nullptr;
+                m_targetBound = false;
+                m_hints = HINT_DEFAULT;
+                throw;
+            }
+        }
         swapBuffers();
         m_hints = HINT_DEFAULT;
     }
@@ -255,13 +329,50 @@ void Graphics3D::setViewport(int width, int height)
         ASSERT(width <= m_properties.maxViewportWidth);
     if (m_properties.maxViewportHeight > 0)
         ASSERT(height <= m_properties.maxViewportHeight);
-    if (m_viewportX == 0 && m_viewportY == 0 && m_viewportWidth == width && m_viewportHeight == height)
-        return;
+    const bool onScreen = !(m_targetBound && m_renderTarget);
+    if (onScreen) {
+        m_displayViewportWidth = width;
+        m_displayViewportHeight = height;
+    }
+    applyViewport(width, height, onScreen);
+}
+
+void Graphics3D::applyViewport(int width, int height, bool onScreen)
+{
     m_viewportX = 0;
     m_viewportY = 0;
     m_viewportWidth = width;
     m_viewportHeight = height;
-    lowLevelSetViewport(0, 0, width, height);
+    PixelRect rect{0, 0, width, height};
+    if (onScreen && m_fixedPicture) {
+        // Picture pixels to client pixels: the whole picture is exactly the
+        // screen viewport, edges rounded to whole pixels.
+        rect.x = m_screenViewport.x;
+        rect.y = m_screenViewport.y;
+        rect.width = scaled(width, m_screenViewport.width, m_pictureWidth);
+        rect.height = scaled(height, m_screenViewport.height, m_pictureHeight);
+    }
+    if (rect == m_sentViewport)
+        return;
+    m_sentViewport = rect;
+    lowLevelSetViewport(rect.x, rect.y, rect.width, rect.height);
+}
+
+void Graphics3D::deliverFrame()
+{
+    const PixelRect& rect = m_screenViewport;
+    if (rect.width <= 0 || rect.height <= 0)
+        return; // a minimised window shows nothing
+    const size_t bytes = size_t(rect.width) * size_t(rect.height) * 4;
+    if (m_framePixels.size() != bytes)
+        m_framePixels.resize(bytes);
+    readScreenPixels(rect.x, rect.y, rect.width, rect.height, m_framePixels.data());
+    m_frameReader->frameDrawn(m_framePixels.data(), rect.width, rect.height);
+}
+
+void Graphics3D::readScreenPixels(int, int, int, int, uint8_t*)
+{
+    ASSERT_MSG(false, "this renderer can not read frames back");
 }
 
 void Graphics3D::clear(Background* background)

@@ -20,6 +20,15 @@
 // dynamic buffers in Graphics3D_DynamicBuffers.cpp; debug text and the
 // statistics overlay in Graphics3D_DebugText.cpp.
 //
+// The picture: when the display's configuration names a picture size
+// (pictureWidth x pictureHeight), that size is the coordinate space of
+// everything laid out in pixels (the viewport, the 2D cameras of backgrounds,
+// rect and debug text, pixel-sized sprites and texts), whatever the window's
+// size: on the screen the picture is scaled to the largest rectangle of its
+// aspect ratio that fits the client area, centred, in whole pixels
+// (getScreenViewport), and the back end keeps the bars around it black.
+// Without a picture size the picture is the client area and follows it.
+//
 // Sprites, texts and lines are not drawn when they are rendered: they are
 // collected in a pool of dynamic buffers (each a Batcher with the camera its
 // items were added under) and drawn, one draw call per batch, when the
@@ -27,6 +36,7 @@
 // buffer can take a new object.
 
 #include <cstdint>
+#include <vector>
 
 #include "core/Object.h"
 #include "core/Ref.h"
@@ -48,6 +58,7 @@ class Appearance;
 class Background;
 class Camera;
 class DynamicBuffer;
+class FrameReader;
 class Image2D;
 class IndexBuffer;
 class Light;
@@ -91,6 +102,15 @@ public:
     static constexpr int BACKEND_OPENGL_SHADERS = 2;
     static constexpr int BACKEND_DIRECT3DMOBILE = 3;
 
+    // A rectangle of pixels: x, y of the lower-left corner, width, height.
+    struct PixelRect {
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t width = 0;
+        int32_t height = 0;
+        bool operator==(const PixelRect&) const = default;
+    };
+
     // Per-frame counters, zeroed when a frame is released to the display.
     struct Statistics {
         int32_t triangles = 0;
@@ -119,10 +139,11 @@ public:
     // readGraphics3DConfig because object is already initialized";
     // "OpenGLES error" when the graphics API fails.
     virtual void configGraphics3D(HAL::Display* display, const Graphics3DConfig& config);
-    // Takes the display's current size, sets the viewport to it and gives the
-    // 2D cameras the matching parallel projection, after the window was
-    // resized. Asserts "can not reset Graphics because display is 0" before
-    // configGraphics3D.
+    // Takes the display's current size and picture size, fits the picture
+    // into the client area again, sets the viewport to the whole picture and
+    // gives the 2D cameras the picture's parallel projection, after the
+    // window was resized. Asserts "can not reset Graphics because display is
+    // 0" before configGraphics3D.
     virtual void resetGraphics3D();
 
     const Graphics3DConfig& getConfig() const { return m_GraphicsConfig; }
@@ -132,8 +153,26 @@ public:
     bool isStatisticsShown() const { return m_GraphicsConfig.showStatistics; }
     const Graphics3DProperties& getProperties() const { return m_properties; }
     HAL::Display* getDisplay() const { return m_display.get(); }
+    // The client area's size at the last reset.
     int getDisplayWidth() const { return m_displayWidth; }
     int getDisplayHeight() const { return m_displayHeight; }
+    // The picture's size in its own pixels: the display's picture size, or
+    // the client area's size when the display names none.
+    int getPictureWidth() const { return m_pictureWidth; }
+    int getPictureHeight() const { return m_pictureHeight; }
+    // Whether the display names a picture size of its own.
+    bool hasFixedPicture() const { return m_fixedPicture; }
+    // Where the picture lies in the client area, in client pixels (GL's
+    // origin: lower left): the whole client area without a picture size.
+    const PixelRect& getScreenViewport() const { return m_screenViewport; }
+    // Whether the picture leaves bars of the client area uncovered.
+    bool hasBars() const;
+    // The largest rectangle of the picture's aspect ratio (pictureWidth x
+    // pictureHeight) inside a client area of clientWidth x clientHeight,
+    // centred (odd spare pixels go to the right and top), in whole pixels;
+    // the client area itself when the sizes match. All four must be positive,
+    // else the result is empty.
+    static PixelRect fitPicture(int pictureWidth, int pictureHeight, int clientWidth, int clientHeight);
     // BACKEND_OPENGL_ES_1 for the OpenGL back end; 0 for none.
     int getBackendType() const { return m_backendType; }
     // "OPENGL", "OPENGL SHADERS", "DIRECT3DMOBILE" or "UNKNOWN".
@@ -141,30 +180,53 @@ public:
 
     // Starts a frame on `target` (null: the display): makes the context
     // current and remembers the depth-buffer switch and the hint bits
-    // (HINT_*). Asserts "Graphics3D error before bindTarget" when the
+    // (HINT_*). On the display the viewport is the one last set for it
+    // (setViewport outside render-target frames); on a render target it is
+    // (0, 0, min(picture width, texture width), min(picture height, texture
+    // height)), so that a target pass looks the same at any window size.
+    // Asserts "Graphics3D error before bindTarget" when the
     // graphics API reports an earlier error, " m_display " before
     // configGraphics3D, "bindTarget : target is already bound" inside a
     // frame and "bindTarget : hints are invalid" for unknown hint bits.
     void bindTarget(RenderTarget* target, bool depthBuffer = true, int hints = HINT_DEFAULT);
     // Ends the frame: draws the dynamic buffers (flushDynamicBuffers); on
     // the display it then draws the statistics overlay when configured,
-    // keeps the frame's counters (getLastFrameStatistics), counts the frame
-    // and presents it; on a render target the frame is copied into its
-    // texture. Asserts "releaseTarget : no target is bound" outside a frame,
+    // keeps the frame's counters (getLastFrameStatistics), counts the frame,
+    // hands the picture's pixels to the frame reader when one is set, and
+    // presents it; a render target's texture holds the frame afterwards.
+    // Asserts "releaseTarget : no target is bound" outside a frame,
     // "Graphics3D error before releaseTarget" and "OpenGLES error after
-    // releaseTarget" when the graphics API reports an error.
+    // releaseTarget" when the graphics API reports an error. What the frame
+    // reader throws passes through, the frame unpresented and unbound.
     void releaseTarget();
+    // Installs `reader` (null: none), which receives every frame released to
+    // the display just before it is presented: the screen viewport's pixels
+    // only (no bars), RGBA, bottom row first. The reader is not owned and
+    // must outlive its installation. The pixels are read into a buffer the
+    // renderer keeps outside the pool, grown only when the picture's size
+    // on the screen changes.
+    void setFrameReader(FrameReader* reader) { m_frameReader = reader; }
+    FrameReader* getFrameReader() const { return m_frameReader; }
     bool isTargetBound() const { return m_targetBound; }
     // The bound render target; null for the display or outside a frame.
     RenderTarget* getRenderTarget() const { return m_renderTarget.get(); }
     bool isDepthBufferEnabled() const { return m_depthBufferEnabled; }
     int getHints() const { return m_hints; }
 
-    // Sets the viewport to (0, 0, width, height); nothing happens when it is
-    // unchanged. Asserts "setViewport : width < 0" / "setViewport : height < 0",
-    // " width <= m_properties.maxViewportWidth " and
-    // " height <= m_properties.maxViewportHeight " once the limits are known.
+    // Sets the viewport to (0, 0, width, height) in the bound target's
+    // pixels. On the display (any time no render target is bound) these are
+    // picture pixels from the picture's lower-left corner: the graphics API
+    // gets the rectangle scaled into the screen viewport, and the display
+    // keeps this viewport for its following frames (until the next reset,
+    // which sets the whole picture again). While a render target is bound
+    // they are the texture's pixels, for that frame only. Nothing reaches the
+    // graphics API when its rectangle is unchanged. Asserts "setViewport :
+    // width < 0" / "setViewport : height < 0", " width <=
+    // m_properties.maxViewportWidth " and " height <=
+    // m_properties.maxViewportHeight " once the limits are known.
     void setViewport(int width, int height);
+    // The viewport in the bound target's pixels (picture pixels on the
+    // display): what pixel-sized sprites and texts are measured against.
     int getViewportX() const { return m_viewportX; }
     int getViewportY() const { return m_viewportY; }
     int getViewportWidth() const { return m_viewportWidth; }
@@ -255,8 +317,8 @@ public:
     // left out. With a transform the text stands there under the active
     // camera; without one it goes to the next line of the screen's debug
     // column: lines 10 units apart from y = 10 above the bottom edge, in
-    // pixels, starting again at the bottom every frame. The active camera
-    // is kept. Asserts " m_camera2DForDebugText3D != 0 " before
+    // picture pixels, starting again at the bottom every frame. The active
+    // camera is kept. Asserts " m_camera2DForDebugText3D != 0 " before
     // configGraphics3D.
     void drawText(const core::String& text, const Transform* transform = nullptr);
     void drawText(const char* text, const Transform* transform = nullptr);
@@ -384,6 +446,10 @@ protected:
     // `textureId` at its origin. Asserts "can not render to texture because
     // target texture format is invalid" unless format is an Image2D format.
     virtual void copyScreenToTexture(int textureId, int format, int width, int height) = 0;
+    // Reads the width x height pixels at (x, y) of the window's frame into
+    // `rgba`: 4 bytes a pixel, rows packed, bottom row first. A back end
+    // that cannot read frames asserts "this renderer can not read frames back".
+    virtual void readScreenPixels(int x, int y, int width, int height, uint8_t* rgba);
 
     // Starts with no camera, no lights, eight free LightConfigs.
     Graphics3D();
@@ -438,6 +504,14 @@ private:
     void buildLightConfig(LightConfig& config, const Light& light, const Transform& transform, int index);
     // Draws the background's image over the cleared target (from clear).
     void drawBackgroundImage(Background* background);
+    // Reads the display's size and picture size and fits the picture.
+    void updatePicture();
+    // Stores (0, 0, width, height) as the viewport in the bound target's
+    // pixels and sends its rectangle in framebuffer pixels (scaled into the
+    // screen viewport on the display) when that changed.
+    void applyViewport(int width, int height, bool onScreen);
+    // Reads the screen viewport's pixels and hands them to the frame reader.
+    void deliverFrame();
 
     Graphics3DConfig m_GraphicsConfig;
     bool m_lightingEnabled = true;
@@ -467,11 +541,20 @@ private:
     int32_t m_viewportY = 0;
     int32_t m_viewportWidth = 0;
     int32_t m_viewportHeight = 0;
+    // The display's viewport in picture pixels, kept across render-target frames.
+    int32_t m_displayViewportWidth = 0;
+    int32_t m_displayViewportHeight = 0;
+    // The rectangle last sent to lowLevelSetViewport; width -1 before the first.
+    PixelRect m_sentViewport{0, 0, -1, -1};
     int32_t m_hints = HINT_DEFAULT;
     float m_depthRangeNear = -1.f;
     float m_depthRangeFar = -1.f;
     int32_t m_displayWidth = 0;
     int32_t m_displayHeight = 0;
+    int32_t m_pictureWidth = 0;
+    int32_t m_pictureHeight = 0;
+    bool m_fixedPicture = false;
+    PixelRect m_screenViewport;
     bool m_cameraLightPending = true;
     bool m_configRead = false;
     bool m_depthBufferEnabled = true;
@@ -496,6 +579,10 @@ private:
     Statistics m_lastFrameStatistics;
     // The overlay's line buffer, formatted in place.
     core::String m_statisticsLine;
+    FrameReader* m_frameReader = nullptr;
+    // The frame reader's pixels. Outside the pool on purpose: a large
+    // frame would take a good part of it.
+    std::vector<uint8_t> m_framePixels;
 };
 
 } // namespace render

@@ -3,7 +3,7 @@
 // by clear, and textured screen rectangles (rect).
 //
 // Screen-space draws use the background camera, a parallel projection of
-// (0, 0)..(display width, display height) with y up, and a unit quad scaled
+// (0, 0)..(picture width, picture height) with y up, and a unit quad scaled
 // and moved onto the wanted rectangle. They are unlit, and they leave the
 // active camera and the lighting switch as they found them, also when a
 // draw fails.
@@ -234,10 +234,10 @@ void Graphics3D::drawBackgroundImage(Background* background)
     Texture2D* texture = m_backgroundTexture.get();
     const BackgroundAxis x =
         backgroundAxis(background->getImageModeX(), image->getWidth(), texture->getPaddedWidth(),
-                       background->getCropX(), background->getCropWidth(), float(m_displayWidth), false);
+                       background->getCropX(), background->getCropWidth(), float(m_pictureWidth), false);
     const BackgroundAxis y =
         backgroundAxis(background->getImageModeY(), image->getHeight(), texture->getPaddedHeight(),
-                       background->getCropY(), background->getCropHeight(), float(m_displayHeight), true);
+                       background->getCropY(), background->getCropHeight(), float(m_pictureHeight), true);
     Transform quad;
     quad.postTranslate(x.quadTranslation, y.quadTranslation, 0.f);
     quad.postScale(x.quadScale, y.quadScale, 1.f);

@@ -177,6 +177,9 @@ void Sprite3D::calcFinalTransform(Camera* camera, const Transform* invertedCamer
     const slmath::vec4 position = spriteTransform->transform(slmath::vec4(0.f, 0.f, 0.f, 1.f));
     if (m_spriteType == FACING_CAMERA_PIXELS) {
         const float depth = invertedCameraTransform->transform(position).z;
+        // On the display the viewport is measured in picture pixels, so the
+        // sprite keeps its size relative to the picture however large the
+        // window shows it.
         const int viewportWidth = g3d->getViewportWidth();
         ASSERT(viewportWidth > 0);
         const float texel =

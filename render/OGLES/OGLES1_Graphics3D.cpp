@@ -7,7 +7,9 @@
 #include "HAL/OGL_1_X.h"
 #include "core/Debug.h"
 #include "render/Image2D.h"
+#include "render/OGLES/OGLES1_Framebuffer.h"
 #include "render/OGLES/OGLES1_Texture2D.h"
+#include "render/RenderTarget.h"
 
 namespace render {
 
@@ -237,6 +239,51 @@ void OGLES1_Graphics3D::copyScreenToTexture(int textureId, int format, int width
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
     ASSERT_MSG(checkError("render::OGLES1_Graphics3D::copyScreenToTexture"), "OpenGLES error : copyScreenToTexture");
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void OGLES1_Graphics3D::readScreenPixels(int x, int y, int width, int height, uint8_t* rgba)
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    ASSERT_MSG(checkError("render::OGLES1_Graphics3D::readScreenPixels"), "OpenGLES error");
+}
+
+void OGLES1_Graphics3D::sendScissor(bool enabled, int x, int y, int width, int height)
+{
+    if (enabled) {
+        glScissor(x, y, width, height);
+        glEnable(GL_SCISSOR_TEST);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+bool OGLES1_Graphics3D::bindTargetFramebuffer(RenderTarget* target)
+{
+    if (!OGLES1_Framebuffer::isAvailable())
+        return false;
+    // The whole GL texture, padding included, is the framebuffer.
+    Texture2D* texture = target->getTexture();
+    const int id = texture->getTextureID();
+    const int width = texture->getPaddedWidth();
+    const int height = texture->getPaddedHeight();
+    if (id == 0 || width <= 0 || height <= 0)
+        return false;
+    auto* framebuffer = dynamic_cast<OGLES1_Framebuffer*>(target->getBackendResource());
+    if (!framebuffer || !framebuffer->isFor(id, width, height)) {
+        core::Ref<OGLES1_Framebuffer> made = VORNA3D_NEW OGLES1_Framebuffer(id, width, height);
+        target->setBackendResource(made.get());
+        framebuffer = made.get();
+    }
+    if (!framebuffer->isComplete())
+        return false;
+    framebuffer->bind();
+    return true;
+}
+
+void OGLES1_Graphics3D::unbindTargetFramebuffer()
+{
+    OGLES1_Framebuffer::unbind();
 }
 
 void OGLES1_Graphics3D::selectTextureUnit(int unit)

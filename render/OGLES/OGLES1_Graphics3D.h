@@ -10,7 +10,8 @@
 //
 // What is drawn how is decided by OGLES_Graphics3D; this class makes the GL
 // calls (OGLES1_Graphics3D.cpp: context, buffers, lights, textures, frames;
-// OGLES1_GLState.cpp: the per-draw state). Every GL call needs the context
+// OGLES1_GLState.cpp: the per-draw state; OGLES1_Framebuffer: render
+// targets' framebuffer objects). Every GL call needs the context
 // made by configGraphics3D to be current.
 
 #include "core/Ref.h"
@@ -55,6 +56,9 @@ protected:
     bool checkError(const char* where) override;
     void initRenderState() override;
     void copyScreenToTexture(int textureId, int format, int width, int height) override;
+    // glReadPixels of the window's frame as RGBA with a pack alignment of 1.
+    // Asserts "OpenGLES error" when GL fails.
+    void readScreenPixels(int x, int y, int width, int height, uint8_t* rgba) override;
 
     void beginRender() override;
     void endRender(uint32_t textureUnitMask) override;
@@ -91,6 +95,12 @@ protected:
     void beginOutline() override;
     void setOutlinePass(bool points) override;
     void endOutline() override;
+    void sendScissor(bool enabled, int x, int y, int width, int height) override;
+    // Binds the target's OGLES1_Framebuffer, made (or made again, when the
+    // texture changed) and kept in the target. False when the driver lacks
+    // framebuffer objects or refused this one.
+    bool bindTargetFramebuffer(RenderTarget* target) override;
+    void unbindTargetFramebuffer() override;
 
 private:
     // Makes `unit` the active server and client texture unit.

@@ -1,5 +1,7 @@
 #include "render/OGLES/OGLES_Graphics3D.h"
 
+#include <algorithm>
+
 #include "HAL/GL.h"
 #include "core/Debug.h"
 #include "render/Appearance.h"
@@ -478,19 +480,59 @@ void OGLES_Graphics3D::drawOutline(IndexBuffer* indexBuffer)
     m_defaultCompositing = false;
 }
 
+void OGLES_Graphics3D::setScissor(bool enabled, const PixelRect& rect)
+{
+    if (enabled == m_scissorEnabled && (!enabled || rect == m_scissorRect))
+        return;
+    m_scissorEnabled = enabled;
+    m_scissorRect = enabled ? rect : PixelRect{};
+    sendScissor(enabled, rect.x, rect.y, rect.width, rect.height);
+}
+
+void OGLES_Graphics3D::lowLevelBindTarget()
+{
+    if (RenderTarget* target = getRenderTarget()) {
+        setScissor(false, PixelRect{});
+        m_targetInFramebuffer = bindTargetFramebuffer(target);
+        return;
+    }
+    m_targetInFramebuffer = false;
+    if (!hasBars()) {
+        setScissor(false, PixelRect{});
+        return;
+    }
+    // The bars are black on every frame whatever the application clears
+    // to: the whole client area first, then the frame's own clears are
+    // kept to the picture.
+    setScissor(false, PixelRect{});
+    lowLevelClear(0.f, 0.f, 0.f, 1.f, false, true);
+    setScissor(true, getScreenViewport());
+}
+
 void OGLES_Graphics3D::lowLevelReleaseTarget()
 {
     RenderTarget* target = getRenderTarget();
     if (!target || !target->getTexture())
         return;
     Texture2D* texture = target->getTexture();
+    if (m_targetInFramebuffer) {
+        m_targetInFramebuffer = false;
+        unbindTargetFramebuffer();
+        requireNoError("render::OGLES1_Graphics3D::lowLevelReleaseTarget");
+    } else {
+        // Drawn into the window: copy only what the window holds, never
+        // more than the viewport or the texture.
+        const int width = std::min({getViewportWidth(), texture->getWidth(), getDisplayWidth()});
+        const int height = std::min({getViewportHeight(), texture->getHeight(), getDisplayHeight()});
+        if (width > 0 && height > 0)
+            copyScreenToTexture(texture->getTextureID(), texture->getFormat(), width, height);
+        ASSERT_MSG(checkError("render::OGLES1_Graphics3D::lowLevelReleaseTarget"),
+                   "OpenGLES error. glCopyTexImage2D or glCopyTexSubImage2D failed. The platform can not copy a "
+                   "screen to your texture");
+    }
     // Only level 0 receives the frame: sample it alone (setFiltering
     // applies the filters to the built texture).
     texture->setFiltering(Texture2D::FILTER_BASE_LEVEL, Texture2D::FILTER_NEAREST);
-    copyScreenToTexture(texture->getTextureID(), texture->getFormat(), texture->getWidth(), texture->getHeight());
-    ASSERT_MSG(checkError("render::OGLES1_Graphics3D::lowLevelReleaseTarget"),
-               "OpenGLES error. glCopyTexImage2D or glCopyTexSubImage2D failed. The platform can not copy a screen "
-               "to your texture");
 }
 
 } // namespace render

@@ -25,6 +25,7 @@ class CompositingMode;
 class Fog;
 class Material;
 class PolygonMode;
+class RenderTarget;
 class VertexArray;
 
 class OGLES_Graphics3D : public Graphics3D {
@@ -51,6 +52,13 @@ public:
     const Transform& getTextureTransform(int unit) const { return m_textureTransforms[unit]; }
     // The constant colour in GL (0xAARRGGBB); -1 when it is opaque white.
     int32_t getConstantColor() const { return m_constantColor; }
+    // Whether the bound render target is drawn through its framebuffer
+    // object (false: into the window, copied at releaseTarget).
+    bool isTargetInFramebuffer() const { return m_targetInFramebuffer; }
+    // The scissor test as last sent: clears and draws kept to the screen
+    // viewport while the picture has bars.
+    bool isScissorEnabled() const { return m_scissorEnabled; }
+    const PixelRect& getScissorRect() const { return m_scissorRect; }
 
 protected:
     OGLES_Graphics3D();
@@ -63,11 +71,19 @@ protected:
     // coordinates), and "OpenGLES error" when the graphics API fails.
     void lowLevelRender(VertexBuffer* vertices, IndexBuffer* triangles, Appearance* appearance,
                         const Transform& transform, int scope) override;
-    void lowLevelBindTarget() override {}
-    // With a render target: sets its texture to base-level nearest
-    // filtering (only level 0 receives the frame) and copies the frame into
-    // it. Asserts "OpenGLES error. glCopyTexImage2D or glCopyTexSubImage2D
-    // failed. The platform can not copy a screen to your texture".
+    // A render target is drawn through its framebuffer object when the
+    // back end can (bindTargetFramebuffer), with the scissor test off. On
+    // the display with bars, the whole client area is cleared to opaque
+    // black and the scissor test then keeps the frame's clears and draws
+    // to the screen viewport; without bars the scissor test is off.
+    void lowLevelBindTarget() override;
+    // With a render target: ends drawing into its framebuffer object, or,
+    // without one, copies what the window holds of the viewport (the lower
+    // left min(viewport, texture, window) pixels) into the texture; then
+    // sets it to base-level nearest filtering (only level 0 receives the
+    // frame). Asserts "OpenGLES error. glCopyTexImage2D or
+    // glCopyTexSubImage2D failed. The platform can not copy a screen to your
+    // texture" when the copy fails, "OpenGLES error" otherwise.
     void lowLevelReleaseTarget() override;
     // Reads the limits (readDeviceLimits), stores them and sizes the
     // texture-transform list to the number of texture units.
@@ -139,6 +155,15 @@ protected:
     virtual void beginOutline() = 0;
     virtual void setOutlinePass(bool points) = 0;
     virtual void endOutline() = 0;
+    // GL_SCISSOR_TEST on with the box (x, y, width, height), or off.
+    virtual void sendScissor(bool enabled, int x, int y, int width, int height) = 0;
+    // Makes `target`'s texture the colour buffer of a framebuffer object
+    // with a depth buffer of its size, made on the target's first frame and
+    // kept with it. False, with nothing bound, when framebuffer objects are
+    // missing or cannot draw into the texture: the frame goes to the window.
+    virtual bool bindTargetFramebuffer(RenderTarget* target) = 0;
+    // Draws into the window again.
+    virtual void unbindTargetFramebuffer() = 0;
 
     // ---- The shared logic, one step of a draw each. ----
 
@@ -175,6 +200,8 @@ protected:
 private:
     // Colour array off, current colour white (the constant colour cache is reset).
     void disableColors();
+    // Sends the scissor state when it differs from the one in GL.
+    void setScissor(bool enabled, const PixelRect& rect);
 
     // State caches: the GL is assumed to hold the default state while a flag is set.
     int32_t m_constantColor = -1;
@@ -186,6 +213,10 @@ private:
     Transform m_modelTransform;
     core::Vector<Transform> m_textureTransforms;
     uint32_t m_textureUnitMask = 0;
+    // GL starts with the scissor test off.
+    bool m_scissorEnabled = false;
+    PixelRect m_scissorRect;
+    bool m_targetInFramebuffer = false;
 };
 
 } // namespace render

@@ -48,6 +48,7 @@ protected:
         HAL::DisplayConfig displayConfig;
         displayConfig.width = kWidth;
         displayConfig.height = kHeight;
+        adjustDisplay(displayConfig);
         display = HAL::Display::createWindowless(displayConfig);
         display->addRef();
         render::Graphics3DConfig config;
@@ -79,6 +80,8 @@ protected:
 
     // Changes the renderer's configuration before it is configured.
     virtual void adjust(render::Graphics3DConfig&) {}
+    // Changes the display's configuration before it is made.
+    virtual void adjustDisplay(HAL::DisplayConfig&) {}
 
     // A texture holding an opaque white RGBA image of width x height.
     static core::Ref<render::Texture2D> texture(int width, int height)

@@ -47,6 +47,16 @@ protected:
     void adjust(Graphics3DConfig& config) override { config.flipY = true; }
 };
 
+// A 320 x 240 picture of its own, shown in a window of any size.
+class PictureSprite3DTest : public Sprite3DTest {
+protected:
+    void adjustDisplay(HAL::DisplayConfig& config) override
+    {
+        config.pictureWidth = kWidth;
+        config.pictureHeight = kHeight;
+    }
+};
+
 TEST_F(Sprite3DTest, LocalPlaneQuadWithRotationScaleAndTexelCoordinates)
 {
     Ref<Texture2D> tex = texture(64, 32);
@@ -206,3 +216,31 @@ TEST_F(Sprite3DTest, RenderChecksAndDuplicates)
 }
 
 } // namespace
+
+TEST_F(PictureSprite3DTest, PixelSpritesKeepTheirSizeInThePictureWhenTheWindowGrows)
+{
+    Ref<Texture2D> tex = texture(64, 32);
+    Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(tex.get());
+    sprite->setSpriteType(Sprite3D::FACING_CAMERA_PIXELS);
+    Ref<Camera> perspective = VORNA3D_NEW Camera();
+    perspective->setPerspective(90.f, 4.f / 3.f, 1.f, 100.f);
+    g3d->setCamera(perspective.get(), Transform());
+    Transform deep;
+    deep.postTranslate(0.f, 0.f, -10.f);
+
+    // As in the window-sized case: 2 x 10 x tan 45 x 4/3 / 320 = 1/12 unit
+    // per texel, one texel on one picture pixel.
+    fill(*sprite, deep);
+    EXPECT_NEAR(sprite->getSpriteScale().x, 1.f / 12.f, 1e-5f);
+
+    // Four times the pixels on the screen, and a 5:4 window with bars: the
+    // sprite covers the same part of the picture.
+    const int clients[][2] = {{1280, 960}, {1280, 1024}};
+    for (const auto& client : clients) {
+        display->handleEvent(HAL::OS_EVENT_SIZE_CHANGED, client[0], client[1]);
+        g3d->resetGraphics3D();
+        EXPECT_EQ(g3d->getViewportWidth(), kWidth);
+        fill(*sprite, deep);
+        EXPECT_NEAR(sprite->getSpriteScale().x, 1.f / 12.f, 1e-5f) << client[0] << " x " << client[1];
+    }
+}

@@ -18,6 +18,7 @@
 #include "render/Image2D.h"
 #include "render/LightConfig.h"
 #include "render/OGLES/OGLES_Graphics3D.h"
+#include "render/RenderTarget.h"
 #include "render/Texture2D.h"
 
 namespace render_test {
@@ -82,6 +83,11 @@ public:
     render::ogles::FogState lastFog;
     // checkError reports an error this many times from now on.
     int pendingErrors = 0;
+    // What bindTargetFramebuffer answers: true models a driver with
+    // framebuffer objects, false (the default) one that copies the window.
+    bool framebuffers = false;
+    // Pixels read back: pixel (i, j) of a read becomes (i, j, frameReads, 255) (bytes).
+    int frameReads = 0;
 
     using render::Graphics3D::registerInstance;
     using render::OGLES_Graphics3D::handleAppearance;
@@ -278,6 +284,32 @@ protected:
     void beginOutline() override { rec("beginOutline"); }
     void setOutlinePass(bool points) override { rec("setOutlinePass", points); }
     void endOutline() override { rec("endOutline"); }
+    void sendScissor(bool enabled, int x, int y, int width, int height) override
+    {
+        if (enabled)
+            rec("scissor", x, y, width, height);
+        else
+            rec("scissorOff");
+    }
+    bool bindTargetFramebuffer(render::RenderTarget* target) override
+    {
+        rec("bindTargetFramebuffer", target->getTexture()->getTextureID());
+        return framebuffers;
+    }
+    void unbindTargetFramebuffer() override { rec("unbindTargetFramebuffer"); }
+    void readScreenPixels(int x, int y, int width, int height, uint8_t* rgba) override
+    {
+        rec("readScreenPixels", x, y, width, height);
+        ++frameReads;
+        for (int j = 0; j < height; ++j)
+            for (int i = 0; i < width; ++i) {
+                uint8_t* p = rgba + (size_t(j) * width + i) * 4;
+                p[0] = uint8_t(i);
+                p[1] = uint8_t(j);
+                p[2] = uint8_t(frameReads);
+                p[3] = 255;
+            }
+    }
 
 public:
     // Matrices of the last loads.

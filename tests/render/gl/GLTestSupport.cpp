@@ -151,6 +151,7 @@ void GLTest::SetUp()
     config.height = kHeight;
     config.color = 32;
     config.title = "Vorna3D render gl test";
+    adjustDisplay(config);
     core::Ref<HAL::Display> display = HAL::Display::createDisplayHandle(config);
     m_display = display.get();
     m_display->addRef();

@@ -66,6 +66,8 @@ protected:
     explicit GLTest(bool makeContext = true) : m_makeContext(makeContext) {}
 
     void configure(framework::FrameworkConfig& config) override;
+    // Changes the window's configuration (kWidth x kHeight) before it is made.
+    virtual void adjustDisplay(HAL::DisplayConfig&) {}
     void SetUp() override;
     void TearDown() override;
 

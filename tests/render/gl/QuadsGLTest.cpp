@@ -17,6 +17,7 @@
 #include "render/Camera.h"
 #include "render/Graphics3D.h"
 #include "render/Image2D.h"
+#include "render/OGLES/OGLES1_Framebuffer.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 #include "render/RenderTarget.h"
 #include "render/Texture2D.h"
@@ -232,37 +233,42 @@ TEST_F(QuadsGLTest, RenderToTextureAndBack)
     Ref<Image2D> blocks = quadrants(2, RED, GREEN, BLUE, YELLOW);
     Ref<Texture2D> texture = crisp(blocks.get());
 
-    // A 40 x 32 target (padded to 64 x 32) takes the lower-left 40 x 32
-    // pixels of a 64 x 48 frame: 24 rows of the bottom half (blue, then
-    // yellow from x = 32) and 8 of the top half (red, green from x = 32).
+    // A 40 x 32 target (padded to 64 x 32) is drawn with the viewport
+    // (0, 0, 40, 32), the part of the texture the 64 x 48 picture covers:
+    // the rect fills it, blue and yellow on its lower 16 rows, red and
+    // green above, split at x = 20.
     Ref<Texture2D> targetTexture = g3d->createNewTexture(40, 32);
     Ref<render::RenderTarget> target = VORNA3D_NEW render::RenderTarget(targetTexture.get());
     g3d->bindTarget(target.get());
+    EXPECT_EQ(g3d->getViewportWidth(), 40);
+    EXPECT_EQ(g3d->getViewportHeight(), 32);
     g3d->clear(nullptr);
     g3d->rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), texture.get());
     g3d->releaseTarget();
     EXPECT_FALSE(g3d->isTargetBound());
 
-    // Texture row 0 holds the frame's bottom row; texels beyond the copied
-    // region keep the white they were made with.
+    // Texture row 0 holds the frame's bottom row. Beyond x = 40 a
+    // framebuffer object holds the clear (0, 0, 0, 0); a copy from the
+    // window leaves the white the texture was made with.
     glBindTexture(GL_TEXTURE_2D, GLuint(targetTexture->getTextureID()));
     const Frame texels = render_gl_test::readBoundTexture(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     ASSERT_EQ(texels.width, 64);
     ASSERT_EQ(texels.height, 32);
-    EXPECT_TRUE(regionNear(texels, 0, 0, 32, 24, BLUE, 2));
-    EXPECT_TRUE(regionNear(texels, 32, 0, 40, 24, YELLOW, 2));
-    EXPECT_TRUE(regionNear(texels, 0, 24, 32, 32, RED, 2));
-    EXPECT_TRUE(regionNear(texels, 32, 24, 40, 32, GREEN, 2));
-    EXPECT_TRUE(regionNear(texels, 40, 0, 64, 32, WHITE, 2));
+    EXPECT_TRUE(regionNear(texels, 0, 0, 20, 16, BLUE, 2));
+    EXPECT_TRUE(regionNear(texels, 20, 0, 40, 16, YELLOW, 2));
+    EXPECT_TRUE(regionNear(texels, 0, 16, 20, 32, RED, 2));
+    EXPECT_TRUE(regionNear(texels, 20, 16, 40, 32, GREEN, 2));
+    const Rgba beyond = render::OGLES1_Framebuffer::isAvailable() ? Rgba{0, 0, 0, 0} : WHITE;
+    EXPECT_TRUE(regionNear(texels, 40, 0, 64, 32, beyond, 2));
 
-    // Drawn back over the whole display, only the copied region shows
-    // (row 0 at the top): texels 0..23 / 24..31 on rows [0, 36) / [36, 48),
-    // texels 0..31 / 32..39 on columns [0, 51.2) / [51.2, 64).
+    // Drawn back over the whole display, the 40 x 32 texels fill it (row 0
+    // at the top): texel rows 0..15 / 16..31 on rows [0, 24) / [24, 48),
+    // texel columns 0..19 / 20..39 on columns [0, 32) / [32, 64).
     Frame back =
         frame(nullptr, [&] { g3d->rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), targetTexture.get()); });
-    EXPECT_TRUE(regionNear(back, 0, 0, 51, 36, BLUE, 2));
-    EXPECT_TRUE(regionNear(back, 52, 0, W, 36, YELLOW, 2));
-    EXPECT_TRUE(regionNear(back, 0, 36, 51, H, RED, 2));
-    EXPECT_TRUE(regionNear(back, 52, 36, W, H, GREEN, 2));
+    EXPECT_TRUE(regionNear(back, 0, 0, 31, 23, BLUE, 2));
+    EXPECT_TRUE(regionNear(back, 33, 0, W, 23, YELLOW, 2));
+    EXPECT_TRUE(regionNear(back, 0, 25, 31, H, RED, 2));
+    EXPECT_TRUE(regionNear(back, 33, 25, W, H, GREEN, 2));
 }
