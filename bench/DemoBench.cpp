@@ -9,7 +9,9 @@
 // BM_FrameGL/<effect>: one 5 ms step of the show and one frame of the
 //   effect through OpenGL, glFinish before the frame is presented: frames
 //   per second (Mesa's software rasteriser unless the environment says
-//   otherwise) and pool allocations per frame.
+//   otherwise), the process's CPU time per frame over all its threads
+//   (the rasteriser's included: steadier than the frame rate on a busy
+//   machine) and pool allocations per frame.
 // BM_FrameEngine/<effect>: the same through the tests' recording back end
 //   with recording off (no GL calls, a display without a window): the
 //   engine's and the demo's own CPU time per frame.
@@ -23,6 +25,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <string>
@@ -38,6 +41,14 @@
 #include "tests/render/OGLES/RecordingOGLES.h"
 
 namespace {
+
+// CPU time of the whole process so far, every thread's, in milliseconds.
+double processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) * 1e-6;
+}
 
 int poolAllocations()
 {
@@ -161,6 +172,7 @@ void registerFrames(const char* family, Show*& show)
                 show->frame();
             }
             const int allocationsBefore = poolAllocations();
+            const double cpuBefore = processCpuMs();
             for (auto _ : state) {
                 show->step();
                 show->frame();
@@ -169,6 +181,7 @@ void registerFrames(const char* family, Show*& show)
             if (Timeline::effectOf(show->app->getTimeline().getState()) != effect.effect)
                 state.SkipWithError("the show left the effect while it was measured");
             state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+            state.counters["cpu_ms_per_frame"] = (processCpuMs() - cpuBefore) / frames;
             state.counters["pool_allocs_per_frame"] = double(poolAllocations() - allocationsBefore) / frames;
         })
             ->Unit(benchmark::kMillisecond)
@@ -182,11 +195,16 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
                 msPerIteration[run.benchmark_name()] = run.GetAdjustedRealTime();
+                const auto cpu = run.counters.find("cpu_ms_per_frame");
+                if (cpu != run.counters.end())
+                    cpuMsPerFrame[run.benchmark_name()] = cpu->second.value;
+            }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> msPerIteration;
+    std::map<std::string, double> cpuMsPerFrame;
 };
 
 } // namespace
@@ -229,7 +247,8 @@ int main(int argc, char** argv)
         if (name.rfind("BM_CreateDevice", 0) == 0)
             std::printf("  %-32s %8.1f ms (aim: under 300 ms)\n", name.c_str(), ms);
         else
-            std::printf("  %-32s %8.3f ms per frame %8.1f frames/s\n", name.c_str(), ms, ms > 0.0 ? 1000.0 / ms : 0.0);
+            std::printf("  %-32s %8.3f ms per frame %8.1f frames/s %8.3f CPU ms per frame\n", name.c_str(), ms,
+                        ms > 0.0 ? 1000.0 / ms : 0.0, reporter.cpuMsPerFrame[name]);
     }
     return 0;
 }
