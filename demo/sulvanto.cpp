@@ -8,7 +8,7 @@
 #include "HAL/System.h"
 #include "core/Debug.h"
 #include "core/Exception.h"
-#include "demo/CaptureGraphics3D.h"
+#include "demo/CaptureRenderer.h"
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"

@@ -1,0 +1,10 @@
+#include "demo/CaptureRenderer.h"
+
+#include "render/OGLES/OGLES1_Graphics3D.h"
+
+render::Graphics3D* createCaptureRenderer(render::FrameReader& reader)
+{
+    render::Graphics3D* g3d = VORNA3D_NEW render::OGLES1_Graphics3D();
+    g3d->setFrameReader(&reader);
+    return g3d;
+}
