@@ -201,10 +201,11 @@ public:
     void releaseTarget();
     // Installs `reader` (null: none), which receives every frame released to
     // the display just before it is presented: the screen viewport's pixels
-    // only (no bars), RGBA, bottom row first. The reader is not owned and
-    // must outlive its installation. The pixels are read into a buffer the
-    // renderer keeps outside the pool, grown only when the picture's size
-    // on the screen changes.
+    // only (no bars), RGBA, bottom row first; nothing while the window has
+    // no area (minimised). The reader is not owned and must outlive its
+    // installation. The pixels are read into a buffer the renderer keeps
+    // outside the pool, resized only when the picture's size on the screen
+    // changes.
     void setFrameReader(FrameReader* reader) { m_frameReader = reader; }
     FrameReader* getFrameReader() const { return m_frameReader; }
     bool isTargetBound() const { return m_targetBound; }
