@@ -5,7 +5,9 @@
 
 #include "demo/MyApplication.h"
 #include "render/Background.h"
+#include "render/Camera.h"
 #include "render/Graphics3D.h"
+#include "render/RenderTarget.h"
 #include "render/Sprite3D.h"
 #include "render/Text3D.h"
 
@@ -74,4 +76,30 @@ void MyApplication::renderScroller(render::Graphics3D& g3d)
     drawFadeOverlay(g3d);
     endFrame(g3d);
     m_background->setColor(0);
+}
+
+void MyApplication::prepareScrollerBatches(render::Graphics3D& g3d)
+{
+    // The renderer's batches keep the items and arrays they have once held.
+    // A frame of the scroller at its fullest (the water, every fish, every
+    // bubble, the most characters), drawn into the helix's texture, which the helix
+    // redraws before it shows it, brings them to that size now; otherwise
+    // the first frame with 37 characters on screen would allocate. The
+    // objects go in the scroller's order, so each lands in the batch it
+    // lands in then.
+    render::Transform cameraPlace;
+    cameraPlace.postTranslate(0.f, 0.f, 600.f);
+    g3d.bindTarget(m_renderTarget.get());
+    g3d.setCamera(m_camera.get(), cameraPlace);
+    g3d.clear(m_background.get());
+    g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_uws.get()); // the renderer's screen quad
+    const render::Transform centre;
+    for (int i = 0; i < Scroller::MAX_FISH; ++i)
+        draw(g3d, m_fishSprites[i % Scroller::FISH_FRAMES].get(), centre);
+    for (int i = 0; i < Scroller::BUBBLE_COUNT; ++i)
+        draw(g3d, m_bubbleSprite.get(), centre);
+    m_text->setText(m_scroller.elements()[0].text);
+    for (int i = 0; i < Scroller::MAX_VISIBLE_CHARACTERS; ++i)
+        draw(g3d, m_text.get(), centre);
+    g3d.releaseTarget();
 }

@@ -96,6 +96,7 @@ void MyApplication::createDevice(render::Graphics3D& g3d)
     createHelix(g3d);
 
     m_scroller.createBubbles();
+    prepareScrollerBatches(g3d);
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "OK\n");
 
     startMusic();

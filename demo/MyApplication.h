@@ -103,6 +103,9 @@ private:
     void loadMeshes(render::Graphics3D& g3d);
     void createPlasma(render::Graphics3D& g3d);
     void createHelix(render::Graphics3D& g3d);
+    // Grows the renderer's batches to the scroller's largest frame
+    // (EffectScroller.cpp), so that no scroller frame allocates.
+    void prepareScrollerBatches(render::Graphics3D& g3d);
     void startMusic();
 
     // The frame's first and last steps, and the fade overlay.

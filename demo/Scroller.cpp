@@ -8,7 +8,6 @@
 namespace {
 
 constexpr float DEGREES_TO_RADIANS = 3.141f / 180.f;
-constexpr float CHARACTER_SPACING = 28.f;
 constexpr float SCROLL_SPEED = 99.965f;  // units per second
 constexpr float TIME_SCALE = 0.965f;     // bubbles and fish run a little slow
 constexpr float FISH_TURN_X = 1024.f;
@@ -30,7 +29,7 @@ const char Scroller::TEXT[TEXT_LENGTH + 1] =
 
 void Scroller::createFirstFish()
 {
-    m_fishes.reserve(MAX_SPAWNED_FISH + 1); // spawning allocates nothing
+    m_fishes.reserve(MAX_FISH); // spawning allocates nothing
     SpriteFish fish;
     fish.x = -1024.f;
     fish.y = static_cast<float>(std::rand() % 768 + 32 - 352);

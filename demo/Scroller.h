@@ -41,6 +41,14 @@ public:
     // Characters are drawn only between these x values.
     static constexpr float VISIBLE_LEFT = -512.f;
     static constexpr float VISIBLE_RIGHT = 512.f;
+    // Distance between neighbouring characters.
+    static constexpr float CHARACTER_SPACING = 28.f;
+    // The most characters on screen at once: 1024 / 28 = 36.6, so 37 when
+    // the first is within 8 units of the left edge.
+    static constexpr int MAX_VISIBLE_CHARACTERS =
+        static_cast<int>((VISIBLE_RIGHT - VISIBLE_LEFT) / CHARACTER_SPACING) + 1;
+    // The most fish swimming at once: the first and every spawned one.
+    static constexpr int MAX_FISH = MAX_SPAWNED_FISH + 1;
     // Bubbles restart when they rise this high.
     static constexpr float BUBBLE_TOP = 336.f;
 

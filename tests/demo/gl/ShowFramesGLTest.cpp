@@ -248,6 +248,33 @@ TEST_F(ShowFramesGLTest, BallsHelixAndTwinSprites)
 
 TEST_F(ShowFramesGLTest, ScrollerEngineLogoAndClosing)
 {
+    // No scroller frame allocates, the first ones included (nothing else
+    // was drawn before them here), nor those that show the most characters
+    // (37 in about one frame in four once the line fills the screen, 12 s
+    // in), nor those in which a fish is spawned (one a second).
+    const Scroller& scroller = m_show->app().getScroller();
+    int mostCharacters = 0;
+    const auto renderScrollerFrames = [&](int frames) {
+        for (int i = 0; i < frames; ++i) {
+            m_show->step();
+            m_show->renderOnly();
+            int shown = 0;
+            for (const Scroller::ScrollerElement& element : scroller.elements())
+                shown += element.x >= Scroller::VISIBLE_LEFT && element.x <= Scroller::VISIBLE_RIGHT ? 1 : 0;
+            mostCharacters = std::max(mostCharacters, shown);
+        }
+    };
+    const int allocationsBefore = poolAllocations();
+    ASSERT_TRUE(m_show->runTo(163000));
+    ASSERT_EQ(state(), 17);
+    renderScrollerFrames(20);
+    ASSERT_TRUE(m_show->runTo(175000));
+    const int fishBefore = scroller.fishes().size();
+    renderScrollerFrames(240);
+    EXPECT_EQ(poolAllocations(), allocationsBefore) << "pool allocations in the scroller's frames";
+    EXPECT_EQ(mostCharacters, Scroller::MAX_VISIBLE_CHARACTERS);
+    EXPECT_GT(scroller.fishes().size(), fishBefore);
+
     // The scroller: the water picture, fish, bubbles and a line of white text.
     // 210 s: after the last of the 40 fish was spawned (each new fish grows
     // the sprite batch once), so the steady frames below are steady.
