@@ -13,6 +13,7 @@
 #include "demo/DemoMeshes.h"
 #include "demo/MyApplication.h"
 #include "render/Appearance.h"
+#include "render/Background.h"
 #include "render/CompositingMode.h"
 #include "render/Font2D.h"
 #include "render/Graphics3D.h"
@@ -248,6 +249,36 @@ void MyApplication::createPlasma(render::Graphics3D& g3d)
     ASSERT_MSG(m_app, " m_app ");
     m_app->setTexture(0, m_texture.get());
     m_stonepallo->setAppearance(0, m_app.get());
+    // The plasma is magnified on every ball, and the image changes every
+    // frame: its base level alone is sampled, so the levels built from an
+    // older image never show.
+    m_texture->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
+
+    // The big ball is drawn first with the same look but without the depth
+    // buffer: the camera and the small balls are inside it, so it is
+    // behind everything, and from inside a ball each pixel shows it once.
+    // The small balls then test only against each other.
+    m_backdropApp = VORNA3D_NEW render::Appearance();
+    m_backdropApp->setLayer(m_app->getLayer());
+    m_backdropApp->setMaterial(m_app->getMaterial());
+    m_backdropApp->setPolygonMode(m_app->getPolygonMode());
+    m_backdropApp->setFog(m_app->getFog());
+    for (int unit = 0; unit < m_app->getTextureCount(); ++unit)
+        m_backdropApp->setTexture(unit, m_app->getTexture(unit));
+    core::Ref<render::CompositingMode> noDepth = VORNA3D_NEW render::CompositingMode();
+    if (render::CompositingMode* source = m_app->getCompositingMode()) {
+        noDepth->setBlending(source->getBlending());
+        noDepth->setAlphaThreshold(source->getAlphaThreshold());
+        noDepth->setAlphaTest(source->getAlphaTest());
+    }
+    noDepth->setDepthTestEnable(false);
+    noDepth->setDepthWriteEnable(false);
+    m_backdropApp->setCompositingMode(noDepth.get());
+    m_stonepallo->setAppearance(0, m_backdropApp.get());
+    // It covers the whole screen: the colour under it needs no clearing.
+    m_ballsBackground = VORNA3D_NEW render::Background();
+    m_ballsBackground->setColor(0);
+    m_ballsBackground->setColorClearEnable(false);
 }
 
 void MyApplication::createHelix(render::Graphics3D& g3d)

@@ -55,13 +55,15 @@ void MyApplication::renderBalls(render::Graphics3D& g3d)
     cameraPlace.postTranslate(0.f, 0.f, BALLS_CAMERA_DISTANCE);
     g3d.setCamera(m_camera.get(), cameraPlace);
     g3d.setLightingEnabled(true);
-    beginFrame(g3d);
+    // The big ball hides the whole screen: only the depth is cleared.
+    g3d.bindTarget(nullptr);
+    g3d.clear(m_ballsBackground.get());
 
     render::Transform big;
     big.postScale(4.1f, 4.1f, 4.1f);
     big.postRotate(90.f, 1.f, 0.f, 0.f);
     big.postRotate(10.f * m_timeline.getStateTime(), 0.f, 0.f, 1.f);
-    draw(g3d, m_stonepallo.get(), big);
+    draw(g3d, m_stonepallo.get(), big); // first: it does not test depth
 
     draw(g3d, m_demopallo.get(), m_ballScale);
     render::Transform around(m_ballRotation);

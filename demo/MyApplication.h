@@ -188,6 +188,8 @@ private:
     core::Ref<render::Image2D> m_plasmaImage;
     core::Ref<render::Texture2D> m_texture;
     core::Ref<render::Appearance> m_app;
+    core::Ref<render::Appearance> m_backdropApp;     // the big ball's: m_app without depth
+    core::Ref<render::Background> m_ballsBackground; // clears depth only
     bool m_plasmaPending = false; // stepped since the image was last drawn
 
     Scroller m_scroller;
