@@ -212,6 +212,10 @@ void MyApplication::drawFadeOverlay(render::Graphics3D& g3d)
 {
     if (!Timeline::showsFadeOverlay(m_timeline.getState()))
         return;
+    // At level 0 the overlay is fully transparent: a full-screen blend
+    // that changes nothing.
+    if (m_timeline.getFadeLevel() == 0)
+        return;
     render::Transform& where = m_timeline.fadeTransform();
     if (Timeline::effectOf(m_timeline.getState()) == DemoEffect::ENGINE_LOGO) {
         // The camera moves in this effect: the overlay goes just in front of it.
