@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "demo/CaptureException.h"
 
@@ -69,19 +70,19 @@ std::string FfmpegEncoder::findProgram(const std::string& name)
     if (name.find('/') != std::string::npos)
         return isExecutableFile(name) ? name : std::string();
     const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t start = 0;
+    std::string_view folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
     for (;;) {
-        const size_t end = folders.find(':', start);
-        std::string folder = folders.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (folder.empty())
-            folder = "."; // an empty entry means the working directory
-        const std::string candidate = folder + "/" + name;
+        const size_t end = folders.find(':');
+        const std::string_view folder = folders.substr(0, end);
+        // An empty entry means the working directory.
+        std::string candidate(folder.empty() ? std::string_view(".") : folder);
+        candidate += '/';
+        candidate += name;
         if (isExecutableFile(candidate))
             return candidate;
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             return {};
-        start = end + 1;
+        folders.remove_prefix(end + 1);
     }
 }
 
