@@ -531,8 +531,9 @@ void OGLES_Graphics3D::lowLevelReleaseTarget()
                    "screen to your texture");
     }
     // Only level 0 receives the frame: sample it alone (setFiltering
-    // applies the filters to the built texture).
-    texture->setFiltering(Texture2D::FILTER_BASE_LEVEL, Texture2D::FILTER_NEAREST);
+    // applies the filters to the built texture). The image filter stays the
+    // owner's: a frame shown scaled (a fitted picture) wants it linear.
+    texture->setFiltering(Texture2D::FILTER_BASE_LEVEL, texture->getImageFilter());
 }
 
 } // namespace render

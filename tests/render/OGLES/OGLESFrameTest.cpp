@@ -161,9 +161,11 @@ TEST_F(OGLESFrameTest, RenderTargetReceivesTheFrameAtBaseLevel)
     EXPECT_EQ(g3d->count("swapBuffers"), 0);
     EXPECT_EQ(g3d->getFrameCount(), 0);
     EXPECT_EQ(g3d->getRenderTarget(), nullptr);
-    // Only level 0 holds the frame: the texture samples it alone.
+    // Only level 0 holds the frame: the texture samples it alone, with its
+    // own image filter (linear, the default): a picture scaled to a larger
+    // window must not turn blocky.
     EXPECT_EQ(texture->getLevelFilter(), Texture2D::FILTER_BASE_LEVEL);
-    EXPECT_EQ(texture->getImageFilter(), Texture2D::FILTER_NEAREST);
+    EXPECT_EQ(texture->getImageFilter(), Texture2D::FILTER_LINEAR);
     EXPECT_EQ(static_cast<RecordedTexture2D*>(texture.get())->filtersApplied, 1);
 }
 

@@ -209,7 +209,8 @@ TEST_F(OGLESPictureTest, RenderTargetsUseTheirTextureUpToThePictureSize)
     EXPECT_EQ(g3d->names(), "makeCurrent viewport bindTargetFramebuffer clear unbindTargetFramebuffer");
     EXPECT_TRUE(g3d->has(call("viewport", 0, 0, kWidth, 32)));
     EXPECT_FALSE(g3d->isTargetInFramebuffer());
-    EXPECT_EQ(texture->getImageFilter(), Texture2D::FILTER_NEAREST);
+    EXPECT_EQ(texture->getLevelFilter(), Texture2D::FILTER_BASE_LEVEL);
+    EXPECT_EQ(texture->getImageFilter(), Texture2D::FILTER_LINEAR); // the texture's own
 
     // The display's frame gets its viewport and bars back.
     g3d->ops.clear();

@@ -238,6 +238,8 @@ TEST_F(QuadsGLTest, RenderToTextureAndBack)
     // the rect fills it, blue and yellow on its lower 16 rows, red and
     // green above, split at x = 20.
     Ref<Texture2D> targetTexture = g3d->createNewTexture(40, 32);
+    // Sampled crisp below; the target keeps the owner's image filter.
+    targetTexture->setFiltering(Texture2D::FILTER_BASE_LEVEL, Texture2D::FILTER_NEAREST);
     Ref<render::RenderTarget> target = VORNA3D_NEW render::RenderTarget(targetTexture.get());
     g3d->bindTarget(target.get());
     EXPECT_EQ(g3d->getViewportWidth(), 40);
