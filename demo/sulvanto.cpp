@@ -34,6 +34,11 @@ void applyShowConfig(framework::FrameworkConfig& config, const ShowOptions& opti
     config.minFrameTime = 0.005f;
     config.display.width = MyApplication::SCREEN_WIDTH;
     config.display.height = MyApplication::SCREEN_HEIGHT;
+    // The show is a 1024 x 768 picture whatever the window becomes (a
+    // desktop-sized full screen, a resized window): scaled to fit, centred
+    // between black bars.
+    config.display.pictureWidth = MyApplication::SCREEN_WIDTH;
+    config.display.pictureHeight = MyApplication::SCREEN_HEIGHT;
     config.createConsole = 0;
     config.graphics.showStatistics = false;
     config.display.windowed = options.windowed ? 1 : 0;
@@ -52,8 +57,6 @@ void applyCaptureConfig(framework::FrameworkConfig& config, const ShowOptions& o
     config.display.showCursor = 1;
     config.display.width = options.width;
     config.display.height = options.height;
-    config.display.pictureWidth = MyApplication::SCREEN_WIDTH;
-    config.display.pictureHeight = MyApplication::SCREEN_HEIGHT;
     config.graphics.printFps = false;
     // Errors, warnings and engine lines only: the state changes would run
     // into the progress line.
@@ -100,7 +103,8 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
 
     if (!capturing && !displayServerAvailable()) {
         delete music;
-        printLine("sulvanto: no display found (no X11 or Wayland session to open the window in)\n");
+        printLine("sulvanto: no display found (no X11 or Wayland session to open the window in); "
+                  "--capture renders the show without one\n");
         return nullptr;
     }
 

@@ -40,7 +40,8 @@ bool displayServerAvailable();
 // and returns null before anything starts. Otherwise starts the soundtrack
 // paused (prints "MUSIC NOT FOUND!" and ends the process with -1 without
 // it), applies the demo's configuration (1024 x 768 full screen without
-// cursor, "--window" for a window with the cursor, 5 ms fixed step and
+// cursor, "--window" for a window with the cursor, a 1024 x 768 picture
+// fitted between black bars into whatever size the window takes, 5 ms fixed step and
 // minimum frame time, 40,960,000-byte pool, no console, no statistics
 // overlay, lighting on), creates the framework with the OpenGL renderer and
 // the demo, which loads its assets.
