@@ -13,7 +13,6 @@
 #include "demo/DemoMeshes.h"
 #include "demo/MyApplication.h"
 #include "render/Appearance.h"
-#include "render/Background.h"
 #include "render/CompositingMode.h"
 #include "render/Font2D.h"
 #include "render/Graphics3D.h"
@@ -275,10 +274,6 @@ void MyApplication::createPlasma(render::Graphics3D& g3d)
     noDepth->setDepthWriteEnable(false);
     m_backdropApp->setCompositingMode(noDepth.get());
     m_stonepallo->setAppearance(0, m_backdropApp.get());
-    // It covers the whole screen: the colour under it needs no clearing.
-    m_ballsBackground = VORNA3D_NEW render::Background();
-    m_ballsBackground->setColor(0);
-    m_ballsBackground->setColorClearEnable(false);
 }
 
 void MyApplication::createHelix(render::Graphics3D& g3d)

@@ -55,9 +55,7 @@ void MyApplication::renderBalls(render::Graphics3D& g3d)
     cameraPlace.postTranslate(0.f, 0.f, BALLS_CAMERA_DISTANCE);
     g3d.setCamera(m_camera.get(), cameraPlace);
     g3d.setLightingEnabled(true);
-    // The big ball hides the whole screen: only the depth is cleared.
-    g3d.bindTarget(nullptr);
-    g3d.clear(m_ballsBackground.get());
+    beginCoveredFrame(g3d); // the big ball covers the screen
 
     render::Transform big;
     big.postScale(4.1f, 4.1f, 4.1f);

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "demo/MyApplication.h"
-#include "render/Background.h"
 #include "render/Camera.h"
 #include "render/Graphics3D.h"
 #include "render/RenderTarget.h"
@@ -12,9 +11,6 @@
 #include "render/Text3D.h"
 
 namespace {
-
-// 0xAARRGGBB: the sea's blue behind the water picture.
-constexpr uint32_t WATER_COLOR = 0x167EB4FFu;
 
 // Whether `text` shows exactly the characters of `string`.
 bool sameText(const render::Text3D& text, const core::String& string)
@@ -39,8 +35,9 @@ void MyApplication::updateScroller(float seconds)
 
 void MyApplication::renderScroller(render::Graphics3D& g3d)
 {
-    m_background->setColor(WATER_COLOR);
-    beginFrame(g3d);
+    // The water picture is opaque and fills the screen: the sea's blue
+    // behind it never shows, so only the depth is cleared.
+    beginCoveredFrame(g3d);
     g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_uws.get());
 
     // The fish breathe: their size pulses with the effect time.
@@ -75,7 +72,6 @@ void MyApplication::renderScroller(render::Graphics3D& g3d)
 
     drawFadeOverlay(g3d);
     endFrame(g3d);
-    m_background->setColor(0);
 }
 
 void MyApplication::prepareScrollerBatches(render::Graphics3D& g3d)

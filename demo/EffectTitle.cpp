@@ -23,7 +23,7 @@ void MyApplication::updateLogo()
 
 void MyApplication::renderLogo(render::Graphics3D& g3d)
 {
-    beginFrame(g3d);
+    beginCoveredFrame(g3d); // the picture is opaque and fills the screen
     g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_logoSprite->getTexture());
     drawFadeOverlay(g3d);
     endFrame(g3d);

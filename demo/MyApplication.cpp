@@ -67,6 +67,9 @@ void MyApplication::createDevice(render::Graphics3D& g3d)
     m_background = VORNA3D_NEW render::Background();
     ASSERT_MSG(m_background, " m_background ");
     m_background->setColor(0);
+    m_depthOnlyBackground = VORNA3D_NEW render::Background();
+    m_depthOnlyBackground->setColor(0);
+    m_depthOnlyBackground->setColorClearEnable(false);
 
     mountArchive();
     loadFont();
@@ -196,6 +199,12 @@ void MyApplication::beginFrame(render::Graphics3D& g3d)
 {
     g3d.bindTarget(nullptr);
     g3d.clear(m_background.get());
+}
+
+void MyApplication::beginCoveredFrame(render::Graphics3D& g3d)
+{
+    g3d.bindTarget(nullptr);
+    g3d.clear(m_depthOnlyBackground.get());
 }
 
 void MyApplication::endFrame(render::Graphics3D& g3d)

@@ -108,8 +108,11 @@ private:
     void prepareScrollerBatches(render::Graphics3D& g3d);
     void startMusic();
 
-    // The frame's first and last steps, and the fade overlay.
+    // The frame's first and last steps, and the fade overlay. beginFrame
+    // clears to m_background; beginCoveredFrame clears the depth only, for
+    // frames that start with something opaque over the whole screen.
     void beginFrame(render::Graphics3D& g3d);
+    void beginCoveredFrame(render::Graphics3D& g3d);
     void endFrame(render::Graphics3D& g3d);
     void drawFadeOverlay(render::Graphics3D& g3d);
     // Draws `node` with `transform` and all render flags.
@@ -138,6 +141,8 @@ private:
     DemoMusic* m_music; // owned; plain heap, like the music system
     core::Ref<render::Camera> m_camera;
     core::Ref<render::Background> m_background;
+    // Clears the depth only: for frames whose first draw covers every pixel.
+    core::Ref<render::Background> m_depthOnlyBackground;
     core::Ref<HAL::Input> m_input;
     core::Ref<HAL::Input> m_mouse;
     render::Transform m_cameraTransform;
@@ -189,7 +194,6 @@ private:
     core::Ref<render::Texture2D> m_texture;
     core::Ref<render::Appearance> m_app;
     core::Ref<render::Appearance> m_backdropApp;     // the big ball's: m_app without depth
-    core::Ref<render::Background> m_ballsBackground; // clears depth only
     bool m_plasmaPending = false; // stepped since the image was last drawn
 
     Scroller m_scroller;
