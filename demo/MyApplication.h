@@ -165,7 +165,7 @@ private:
 
     // Pictures and sprites.
     core::Ref<render::Texture2D> m_graphicsTexture; // the 2D graphics sheet
-    core::Ref<render::Texture2D> m_fishy;           // the same sheet again, for the fish
+    core::Ref<render::Texture2D> m_fishy;           // the same sheet again, base level: fish, twin sprites
     core::Ref<render::Sprite3D> m_bubbleSprite;
     core::Ref<render::Sprite3D> m_fadeSprite;
     core::Vector<core::Ref<render::Sprite3D>> m_fishSprites;
