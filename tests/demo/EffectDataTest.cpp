@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -274,6 +276,30 @@ TEST_F(EffectDataTest, ScrollerText)
     scroller.update(STEP);
     EXPECT_EQ(elements[0].x, leftAt);
     EXPECT_FLOAT_EQ(elements[5].y, 16.f * std::sin(elements[5].x * 3.141f / 180.f));
+}
+
+TEST_F(EffectDataTest, ScrollerNeverExceedsItsLargestFrame)
+{
+    // The renderer's batches are grown while the demo loads to the most
+    // characters and fish a scroller frame can hold; over the whole run of
+    // the effect (82.75 s, the longest the timeline keeps it: 162.25 s to
+    // 245 s) neither count may go past them, and the characters do reach
+    // theirs (37: 1024 / 28 = 36.6).
+    std::srand(11);
+    Scroller scroller;
+    scroller.createFirstFish();
+    scroller.createText();
+    int mostCharacters = 0;
+    for (int i = 0; i < 16550; ++i) {
+        scroller.update(STEP);
+        int shown = 0;
+        for (const Scroller::ScrollerElement& element : scroller.elements())
+            shown += element.x >= Scroller::VISIBLE_LEFT && element.x <= Scroller::VISIBLE_RIGHT ? 1 : 0;
+        mostCharacters = std::max(mostCharacters, shown);
+    }
+    EXPECT_EQ(Scroller::MAX_VISIBLE_CHARACTERS, 37);
+    EXPECT_EQ(mostCharacters, Scroller::MAX_VISIBLE_CHARACTERS);
+    EXPECT_EQ(scroller.fishes().size(), Scroller::MAX_FISH);
 }
 
 TEST_F(EffectDataTest, FishSpawnAndTurn)
