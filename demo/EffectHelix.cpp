@@ -33,6 +33,7 @@ void MyApplication::renderHelix(render::Graphics3D& g3d)
 
     // The clouds, into the texture; the nearer sprite last.
     g3d.bindTarget(m_renderTarget.get());
+    g3d.setViewport(CLOUD_FRAME_WIDTH, CLOUD_FRAME_HEIGHT); // the picture's shape, half its size
     g3d.setCamera(m_camera.get(), cameraPlace);
     m_helixSpriteA->setColor(WHITE_RGB | m_twin.alphaA);
     m_helixSpriteB->setColor(WHITE_RGB | m_twin.alphaB);
@@ -49,10 +50,11 @@ void MyApplication::renderHelix(render::Graphics3D& g3d)
     // The clouds behind, the bars in front.
     g3d.setCamera(m_camera.get(), cameraPlace);
     beginFrame(g3d);
-    // The copied frame's bottom row is the texture's row 0: mirrored, the
-    // clouds stand the right way up, as large as they were drawn.
+    // The cloud frame's bottom row is the texture's row 0: mirrored, the
+    // clouds stand the right way up; doubled, as large as the picture.
+    constexpr float magnify = float(SCREEN_WIDTH) / float(CLOUD_FRAME_WIDTH);
     render::Transform upright;
-    upright.postScale(1.f, -1.f, 1.f);
+    upright.postScale(magnify, -magnify, 1.f);
     draw(g3d, m_renderSprite.get(), upright);
     g3d.flushDynamicBuffers();
     for (const HelixSegment& segment : m_helixSegments) {

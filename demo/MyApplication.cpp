@@ -85,15 +85,18 @@ void MyApplication::createDevice(render::Graphics3D& g3d)
     m_lattice = createLattice();
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "OK\n");
 
-    // The helix draws its clouds into this texture first.
-    m_renderTexture = g3d.createNewTexture(SCREEN_WIDTH, SCREEN_WIDTH);
+    // The helix draws its clouds into this texture first, at half the
+    // picture's size: the soft noise looks the same magnified twice, and a
+    // software rasteriser fills a quarter of the pixels for its two
+    // full-screen blended sprites.
+    m_renderTexture = g3d.createNewTexture(CLOUD_FRAME_WIDTH, CLOUD_FRAME_WIDTH);
     ASSERT_MSG(m_renderTexture, " m_renderTexture ");
-    // Only level 0 receives the frame; it is drawn at about its own size.
+    // Only level 0 receives the frame; it is magnified, smoothly.
     m_renderTexture->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
     m_renderTarget = VORNA3D_NEW render::RenderTarget(m_renderTexture.get());
     // The texture is square; only the frame's rows hold the clouds.
     m_renderSprite = VORNA3D_NEW render::Sprite3D(m_renderTexture.get());
-    m_renderSprite->setCrop(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    m_renderSprite->setCrop(0, 0, CLOUD_FRAME_WIDTH, CLOUD_FRAME_HEIGHT);
 
     createPlasma(g3d);
     createHelix(g3d);

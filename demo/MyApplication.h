@@ -49,6 +49,9 @@ public:
     // The window the show is made for.
     static constexpr int SCREEN_WIDTH = 1024;
     static constexpr int SCREEN_HEIGHT = 768;
+    // The helix's clouds are drawn at half the picture's size.
+    static constexpr int CLOUD_FRAME_WIDTH = SCREEN_WIDTH / 2;
+    static constexpr int CLOUD_FRAME_HEIGHT = SCREEN_HEIGHT / 2;
     // The asset archive: in the working directory, else in the program's
     // folder (where the build puts it).
     static constexpr const char* ARCHIVE_NAME = "sulvanto.dat";

@@ -223,7 +223,7 @@ TEST_F(ShowFramesGLTest, BallsHelixAndTwinSprites)
     // differs from the screen's edge.
     expectSteadyFrames("balls");
 
-    // The helix: the clouds into the texture, the copied frame drawn
+    // The helix: the clouds into the texture, the cloud frame drawn
     // behind 20 bars (two cloud sprites in one batch, the frame in one, 20
     // meshes).
     frame = frameAt(117000, "helix");
@@ -234,7 +234,7 @@ TEST_F(ShowFramesGLTest, BallsHelixAndTwinSprites)
     EXPECT_GT(share(frame, [](const Rgb& c) { return c.r > 150 && c.g > 80 && c.b < 100; }), 0.002);
     EXPECT_GT(share(frame, [](const Rgb& c) { return c.b > 150 && c.r < 100; }), 0.002);
     EXPECT_GT(share(frame, [](const Rgb& c) { return c.r > 20 && c.r > 2 * c.g && !black(c); }), 0.2);
-    // No row of the texture outside the copied frame shows.
+    // No row of the texture outside the cloud frame shows.
     EXPECT_EQ(share(frame, [](const Rgb& c) { return c.r > 250 && c.g > 250 && c.b > 250; }), 0.0);
     expectSteadyFrames("helix");
 
