@@ -1,75 +1,49 @@
 #include "tests/demo/gl/ShowHarness.h"
 
-#include <png.h>
-
-#include <GL/gl.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
-#include <memory>
 #include <string>
 
+#include "core/Exception.h"
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
+#include "render/FrameReader.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
+#include "render/PNGWriter.h"
 
 namespace demo_test {
 
-namespace {
-
-// The OpenGL renderer, reading the frame back just before presenting it.
-class CapturingGraphics3D : public render::OGLES1_Graphics3D {
+// Keeps the next presented frame when asked to, turned top-down RGB.
+class FrameGrab : public render::FrameReader {
 public:
     bool capture = false;
     Frame frame;
 
-    void swapBuffers() override
+    void frameDrawn(const uint8_t* rgbaBottomUp, int width, int height) override
     {
-        if (capture) {
-            capture = false;
-            const int width = getDisplayWidth();
-            const int height = getDisplayHeight();
-            std::vector<uint8_t> bottomUp(size_t(width) * height * 3);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-            frame.width = width;
-            frame.height = height;
-            frame.rgb.resize(bottomUp.size());
-            const size_t row = size_t(width) * 3;
-            for (int y = 0; y < height; ++y)
-                std::copy_n(bottomUp.data() + size_t(height - 1 - y) * row, row, frame.rgb.data() + size_t(y) * row);
+        if (!capture)
+            return;
+        capture = false;
+        frame.width = width;
+        frame.height = height;
+        frame.rgb.resize(size_t(width) * height * 3);
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* from = rgbaBottomUp + size_t(height - 1 - y) * width * 4;
+            uint8_t* to = frame.rgb.data() + size_t(y) * width * 3;
+            for (int x = 0; x < width; ++x, from += 4, to += 3)
+                std::copy_n(from, 3, to);
         }
-        OGLES1_Graphics3D::swapBuffers();
     }
 };
 
-} // namespace
-
 bool writePng(const std::string& path, const Frame& frame)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
+    try {
+        render::PNGWriter::write(path.c_str(), frame.width, frame.height, frame.rgb.data(), render::PNGWriter::RGB);
+        return true;
+    } catch (const core::IOException&) {
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(frame.width), png_uint_32(frame.height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < frame.height; ++y)
-        png_write_row(png, frame.rgb.data() + size_t(y) * frame.width * 3);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
 }
 
 ShowHarness::ShowHarness()
@@ -98,7 +72,10 @@ ShowHarness::ShowHarness()
         throw;
     }
     try {
-        m_framework->setGraphics3D(VORNA3D_NEW CapturingGraphics3D());
+        m_grab = std::make_unique<FrameGrab>();
+        render::Graphics3D* g3d = VORNA3D_NEW render::OGLES1_Graphics3D();
+        g3d->setFrameReader(m_grab.get());
+        m_framework->setGraphics3D(g3d);
         m_app = VORNA3D_NEW MyApplication(music);
         music = nullptr;
         m_app->setArchiveFolder((bin + "/").c_str());
@@ -131,10 +108,9 @@ bool ShowHarness::runTo(uint32_t ms)
 
 Frame ShowHarness::renderFrame()
 {
-    auto* g3d = static_cast<CapturingGraphics3D*>(m_framework->getGraphics3D());
-    g3d->capture = true;
+    m_grab->capture = true;
     m_framework->render();
-    return g3d->frame;
+    return m_grab->frame;
 }
 
 void ShowHarness::renderOnly()

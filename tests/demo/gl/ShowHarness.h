@@ -5,6 +5,7 @@
 // frames back just before they are presented.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 class MyApplication;
 
 namespace demo_test {
+
+class FrameGrab;
 
 // Pixels read back, rows from the top.
 struct Frame {
@@ -53,6 +56,7 @@ public:
 private:
     framework::Vorna3DFramework* m_framework = nullptr;
     MyApplication* m_app = nullptr; // held by the framework
+    std::unique_ptr<FrameGrab> m_grab; // outlives the framework's renderer
 };
 
 } // namespace demo_test
