@@ -26,6 +26,7 @@
 #include "demo/FrameTiming.h"
 #include "demo/MyApplication.h"
 #include "demo/PngSequence.h"
+#include "demo/ShowConfig.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/FrameReader.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
@@ -102,21 +103,7 @@ void run(bool video, int frames)
         std::exit(1);
     }
     framework::FrameworkConfig config;
-    config.fixedTimeStep = 0.005f;
-    config.minFrameTime = 0.005f;
-    config.display.width = MyApplication::SCREEN_WIDTH;
-    config.display.height = MyApplication::SCREEN_HEIGHT;
-    config.display.pictureWidth = MyApplication::SCREEN_WIDTH;
-    config.display.pictureHeight = MyApplication::SCREEN_HEIGHT;
-    config.display.windowed = 1;
-    config.display.offscreen = 1;
-    config.display.title = "sulvanto capture benchmark";
-    config.createConsole = 0;
-    config.debugLevel = 0; // quiet: only the figures
-    config.memorySize = 40960000;
-    config.graphics.showStatistics = false;
-    config.graphics.printFps = false;
-    config.graphics.lighting = true;
+    applyShowConfig(config, ShowScreen::OFFSCREEN, ShowLog::SILENT); // quiet: only the figures
 
     TimedReader reader;
     reader.video = video;

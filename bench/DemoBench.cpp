@@ -36,6 +36,7 @@
 #include "core/Ref.h"
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
+#include "demo/ShowConfig.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 #include "tests/render/OGLES/RecordingOGLES.h"
@@ -70,18 +71,7 @@ DemoMusic* steppedMusic()
 framework::Vorna3DFramework* makeFramework(bool gl)
 {
     framework::FrameworkConfig config;
-    config.fixedTimeStep = 0.005f;
-    config.minFrameTime = 0.005f;
-    config.display.width = MyApplication::SCREEN_WIDTH;
-    config.display.height = MyApplication::SCREEN_HEIGHT;
-    config.display.windowed = 1;
-    config.display.title = "sulvanto benchmark";
-    config.createConsole = 0;
-    config.debugLevel = 1; // errors and warnings only
-    config.memorySize = 40960000;
-    config.graphics.showStatistics = false;
-    config.graphics.printFps = false;
-    config.graphics.lighting = true;
+    applyShowConfig(config, ShowScreen::WINDOW, ShowLog::QUIET);
     HAL::Display::setFactory(gl ? nullptr : &HAL::Display::createWindowless);
     auto* framework = new framework::Vorna3DFramework(&config);
     if (gl) {

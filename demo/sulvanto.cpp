@@ -11,6 +11,7 @@
 #include "demo/CaptureRenderer.h"
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
+#include "demo/ShowConfig.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 
 namespace {
@@ -28,39 +29,14 @@ bool isSet(const char* name)
     return value && *value;
 }
 
-void applyShowConfig(framework::FrameworkConfig& config, const ShowOptions& options)
-{
-    config.fixedTimeStep = 0.005f;
-    config.minFrameTime = 0.005f;
-    config.display.width = MyApplication::SCREEN_WIDTH;
-    config.display.height = MyApplication::SCREEN_HEIGHT;
-    // The show is a 1024 x 768 picture whatever the window becomes (a
-    // desktop-sized full screen, a resized window): scaled to fit, centred
-    // between black bars.
-    config.display.pictureWidth = MyApplication::SCREEN_WIDTH;
-    config.display.pictureHeight = MyApplication::SCREEN_HEIGHT;
-    config.createConsole = 0;
-    config.graphics.showStatistics = false;
-    config.display.windowed = options.windowed ? 1 : 0;
-    config.display.showCursor = options.windowed ? 1 : 0;
-    config.memorySize = 40960000;
-    config.graphics.lighting = true;
-    config.display.title = "sulvanto by norvalli productions";
-}
-
+// Nothing on any screen: the frames go to the capture at its size, the
+// 1024 x 768 picture fitted into them. Errors, warnings and engine lines
+// only: the state changes would run into the progress line.
 void applyCaptureConfig(framework::FrameworkConfig& config, const ShowOptions& options)
 {
-    // Nothing on any screen: the frames go to the capture at its size, the
-    // 1024 x 768 picture fitted into them.
-    config.display.offscreen = 1;
-    config.display.windowed = 1;
-    config.display.showCursor = 1;
+    applyShowConfig(config, ShowScreen::OFFSCREEN, ShowLog::QUIET);
     config.display.width = options.width;
     config.display.height = options.height;
-    config.graphics.printFps = false;
-    // Errors, warnings and engine lines only: the state changes would run
-    // into the progress line.
-    config.debugLevel = 1;
 }
 
 } // namespace
@@ -108,9 +84,10 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
         return nullptr;
     }
 
-    applyShowConfig(config, options);
     if (capturing)
         applyCaptureConfig(config, options);
+    else
+        applyShowConfig(config, options.windowed ? ShowScreen::WINDOW : ShowScreen::FULL_SCREEN, ShowLog::FULL);
 
     framework::Vorna3DFramework* framework = nullptr;
     try {

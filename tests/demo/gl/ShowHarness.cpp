@@ -7,6 +7,7 @@
 #include "core/Exception.h"
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
+#include "demo/ShowConfig.h"
 #include "render/FrameReader.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 #include "render/PNGWriter.h"
@@ -54,17 +55,7 @@ ShowHarness::ShowHarness()
         throw std::runtime_error("the soundtrack " + bin + "/override.mp3 does not play");
 
     framework::FrameworkConfig config;
-    config.fixedTimeStep = 0.005f;
-    config.minFrameTime = 0.005f;
-    config.display.width = MyApplication::SCREEN_WIDTH;
-    config.display.height = MyApplication::SCREEN_HEIGHT;
-    config.display.windowed = 1;
-    config.display.title = "sulvanto frame test";
-    config.createConsole = 0;
-    config.memorySize = 40960000;
-    config.graphics.showStatistics = false;
-    config.graphics.printFps = false;
-    config.graphics.lighting = true;
+    applyShowConfig(config, ShowScreen::WINDOW, ShowLog::NO_FPS);
     try {
         m_framework = new framework::Vorna3DFramework(&config);
     } catch (...) {
