@@ -13,28 +13,13 @@ set -u
 program=$(realpath "$1")
 shots=$(realpath -m "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${VORNA3D_INSIDE_XVFB:-}" ]; then
-    export VORNA3D_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-export LIBGL_ALWAYS_SOFTWARE=1
-export SDL_AUDIODRIVER=dummy
+. "$here/../support/e2e.sh"
+e2e_enter_xvfb 1024x768 "$@"
+. "$here/sulvanto_e2e_lib.sh"
 
-title="sulvanto by norvalli productions"
 bin=$(dirname "$program")
-log=$(mktemp)
-scratch=$(mktemp -d)
-trap 'rm -f "$log"; rm -rf "$scratch"' EXIT
 mkdir -p "$shots"
 rm -f "$shots"/sulvanto_*.png
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output (last 40 lines) ---"
-    tail -n 40 "$log"
-    [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
-    exit 1
-}
 
 # Mean brightness of a screenshot, 0..255.
 brightness() {
@@ -42,28 +27,13 @@ brightness() {
 }
 
 # --- the show --------------------------------------------------------------
-(cd "$scratch" && exec "$program") >"$log" 2>&1 &
-pid=$!
-wid=$(timeout 60 xdotool search --sync --name "^${title}\$" 2>/dev/null | head -n 1)
-[ -n "$wid" ] || fail "no window named '$title' appeared"
-geometry=$(xdotool getwindowgeometry "$wid")
-echo "$geometry" | grep -q "Geometry: 1024x768" || fail "window is not 1024 x 768: $geometry"
-for _ in $(seq 300); do
-    grep -q "Starting sound...OK" "$log" && break
-    kill -0 "$pid" 2>/dev/null || fail "sulvanto ended while loading"
-    sleep 0.1
-done
-grep -q "Starting sound...OK" "$log" || fail "the music did not start within 30 s"
-started=$(date +%s.%N)
+sulvanto_start
+e2e_expect_window_size "$wid" 1024x768
+sulvanto_wait_for_show
 
 shoot() {
     local at=$1 name=$2
-    local now
-    now=$(date +%s.%N)
-    local wait
-    wait=$(echo "$started + $at - $now" | bc)
-    if [ "$(echo "$wait > 0" | bc)" -eq 1 ]; then sleep "$wait"; fi
-    kill -0 "$pid" 2>/dev/null || fail "sulvanto ended before $at s"
+    sulvanto_sleep_until "$at"
     import -window root "$shots/sulvanto_$name.png" || fail "no screenshot at $at s"
     echo "screenshot at ${at} s: $shots/sulvanto_$name.png (brightness $(brightness "$shots/sulvanto_$name.png"))"
 }
@@ -80,15 +50,7 @@ lit=$(convert "$shots/sulvanto_title.png" -colorspace Gray -threshold 50% -forma
 [ "$(compare -metric AE "$shots/sulvanto_title.png" "$shots/sulvanto_logo.png" null: 2>&1)" != "0" ] ||
     fail "the title and logo screenshots are the same"
 
-xdotool windowfocus --sync "$wid" key Escape
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 10 seconds after Escape"
-wait "$pid"
-rc=$?
-[ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
+e2e_escape "$wid"
 grep -q "State change in:" "$log" || fail "the timeline never changed state"
 echo "Escape: exit 0"
 

@@ -6,56 +6,27 @@
 set -u
 
 program=$1
-if [ -z "${VORNA3D_INSIDE_XVFB:-}" ]; then
-    export VORNA3D_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-export LIBGL_ALWAYS_SOFTWARE=1
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../support/e2e.sh"
+e2e_enter_xvfb 1024x768 "$@"
 
 title="Vorna3D hello window"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output ---"
-    cat "$log"
-    [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
-    exit 1
-}
-
 # Starts the program and waits for its window; sets pid and wid.
 start() {
     "$program" "$@" >"$log" 2>&1 &
     pid=$!
-    wid=$(timeout 20 xdotool search --sync --name "^${title}\$" 2>/dev/null | head -n 1)
-    [ -n "$wid" ] || fail "no window named '$title' appeared"
-}
-
-# Waits up to 5 seconds for the program to end; sets rc.
-finish() {
-    for _ in $(seq 50); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            rc=$?
-            return
-        fi
-        sleep 0.1
-    done
-    fail "still running 5 seconds after $1"
+    e2e_wait_window "$title" 20
 }
 
 start
-geometry=$(xdotool getwindowgeometry "$wid")
-echo "$geometry" | grep -q "Geometry: 1024x768" || fail "window is not 1024 x 768: $geometry"
-xdotool windowfocus --sync "$wid" key Escape
-finish "Escape"
-[ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
-grep -q "hello_window: Escape read, stopping" "$log" || fail "Escape did not come through the input handle"
-echo "Escape: exit 0"
+e2e_expect_window_size "$wid" 1024x768
+e2e_escape_ends "$wid" hello_window 5
 
 start windowed
 kill -TERM "$pid"
-finish "SIGTERM"
+e2e_wait_end 5 "SIGTERM"
 [ "$rc" -eq 0 ] || fail "SIGTERM: exit code $rc"
 echo "SIGTERM: exit 0"

@@ -22,15 +22,9 @@ unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER
 rm -rf "$work"
 mkdir -p "$work"
 log="$work/output.log"
-
-fail() {
-    echo "FAIL ($mode): $*"
-    if [ -f "$log" ]; then
-        echo "--- program output (last 30 lines) ---"
-        tail -n 30 "$log" | tr '\r' '\n' | tail -n 30
-    fi
-    exit 1
-}
+E2E_CASE=$mode
+E2E_LOG_LINES=30
+. "$(cd "$(dirname "$0")" && pwd)/../../support/e2e.sh"
 
 # "sulvanto: captured N frames (S s) to PATH" -> "N S"
 captured() {
@@ -95,19 +89,9 @@ interrupt)
     (cd "$work" && exec "$program" --capture part.mp4 --fps 30 --size 320x240) >"$log" 2>&1 &
     pid=$!
     # Wait for some frames on the progress line.
-    for _ in $(seq 600); do
-        grep -q 'frame [0-9]*[1-9][0-9] ' "$log" 2>/dev/null && break
-        kill -0 "$pid" 2>/dev/null || fail "ended before any progress"
-        sleep 0.1
-    done
+    e2e_wait_log 'frame [0-9]*[1-9][0-9] ' 60 "ended before any progress" "no progress within 60 s"
     kill -INT "$pid"
-    for _ in $(seq 300); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && { kill -KILL "$pid"; fail "still running 30 s after SIGINT"; }
-    wait "$pid"
-    rc=$?
+    e2e_wait_end 30 "SIGINT"
     [ "$rc" -eq 130 ] || fail "exit code $rc after SIGINT, expected 130"
     read -r frames seconds <<<"$(captured)"
     [ -n "${frames:-}" ] || fail "no 'captured N frames' line after SIGINT"

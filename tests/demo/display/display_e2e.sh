@@ -19,66 +19,12 @@ set -u
 program=$(realpath "$1")
 case_name=$2
 shots=$(realpath -m "$3")
-if [ -z "${VORNA3D_INSIDE_XVFB:-}" ]; then
-    export VORNA3D_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-export LIBGL_ALWAYS_SOFTWARE=1
-export SDL_AUDIODRIVER=dummy
-
-title="sulvanto by norvalli productions"
-log=$(mktemp)
-scratch=$(mktemp -d)
-trap 'rm -f "$log"; rm -rf "$scratch"' EXIT
+E2E_CASE=$case_name
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../support/e2e.sh"
+e2e_enter_xvfb 1280x1024 "$@"
+. "$here/../sulvanto_e2e_lib.sh"
 mkdir -p "$shots"
-
-fail() {
-    echo "FAIL ($case_name): $*"
-    echo "--- program output (last 40 lines) ---"
-    tail -n 40 "$log"
-    [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
-    exit 1
-}
-
-# Starts sulvanto from a scratch directory (it finds its soundtrack and
-# archive beside itself) and waits for its window; sets pid and wid.
-start() {
-    (cd "$scratch" && exec "$program" "$@") >"$log" 2>&1 &
-    pid=$!
-    wid=$(timeout 60 xdotool search --sync --name "^${title}\$" 2>/dev/null | head -n 1)
-    [ -n "$wid" ] || fail "no window named '$title' appeared"
-}
-
-# Waits until the music (and with it the show) has started; sets started.
-wait_for_show() {
-    for _ in $(seq 300); do
-        grep -q "Starting sound...OK" "$log" && break
-        kill -0 "$pid" 2>/dev/null || fail "sulvanto ended while loading"
-        sleep 0.1
-    done
-    grep -q "Starting sound...OK" "$log" || fail "the music did not start within 30 s"
-    started=$(date +%s.%N)
-}
-
-# Sleeps until `at` seconds after the show started.
-sleep_until() {
-    local wait
-    wait=$(echo "$started + $1 - $(date +%s.%N)" | bc)
-    if [ "$(echo "$wait > 0" | bc)" -eq 1 ]; then sleep "$wait"; fi
-}
-
-# Waits up to 10 seconds for sulvanto to end; sets rc.
-finish() {
-    for _ in $(seq 100); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            rc=$?
-            return
-        fi
-        sleep 0.1
-    done
-    fail "still running 10 seconds after $1"
-}
 
 expect_screen_size() {
     local dimensions
@@ -96,25 +42,20 @@ region_mean() {
 
 case "$case_name" in
 window)
-    start --window
-    geometry=$(xdotool getwindowgeometry "$wid")
-    echo "$geometry" | grep -q "Geometry: 1024x768" || fail "the window is not 1024 x 768: $geometry"
+    sulvanto_start --window
+    e2e_expect_window_size "$wid" 1024x768
     sleep 4
     kill -0 "$pid" 2>/dev/null || fail "sulvanto is not running 4 s after its window appeared"
-    xdotool windowfocus --sync "$wid" key Escape
-    finish "Escape"
-    [ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
+    e2e_escape "$wid"
     echo "window: 1024 x 768, Escape: exit 0"
     ;;
 fullscreen)
-    start
-    wait_for_show
+    sulvanto_start
+    sulvanto_wait_for_show
     shot="$shots/display_fullscreen_logo.png"
     rm -f "$shot"
-    sleep_until 16
-    kill -0 "$pid" 2>/dev/null || fail "sulvanto ended before 16 s"
-    geometry=$(xdotool getwindowgeometry "$wid")
-    echo "$geometry" | grep -q "Geometry: 1280x1024" || fail "the window does not cover the screen: $geometry"
+    sulvanto_sleep_until 16
+    e2e_expect_window_size "$wid" 1280x1024 "the window does not cover the screen"
     import -window root "$shot" || fail "no screenshot"
     size=$(identify -format "%wx%h" "$shot")
     [ "$size" = "1280x1024" ] || fail "the screenshot is $size"
@@ -131,28 +72,26 @@ fullscreen)
     [ "$picture" -ge 20 ] || fail "the picture (rows 32-991) is (nearly) black: mean $picture"
     scaled=$(grep -c "the picture is scaled into 1280 x 1024" "$log")
     [ "$scaled" -eq 1 ] || fail "expected one warning that the picture is scaled into 1280 x 1024, got $scaled"
-    xdotool windowfocus --sync "$wid" key Escape
-    finish "Escape"
-    [ "$rc" -eq 0 ] || fail "Escape: exit code $rc"
+    e2e_escape "$wid"
     expect_screen_size "after Escape"
     echo "full screen: picture scaled into 1280 x 960 between 32-row bars, Escape: exit 0, screen 1280 x 1024"
     ;;
 signals)
-    start
-    wait_for_show
-    sleep_until 3
+    sulvanto_start
+    sulvanto_wait_for_show
+    sulvanto_sleep_until 3
     kill -TERM "$pid"
-    finish "SIGTERM"
+    e2e_wait_end 10 "SIGTERM"
     [ "$rc" -eq 0 ] || fail "SIGTERM: exit code $rc"
     expect_screen_size "after SIGTERM"
     echo "SIGTERM: exit 0, screen 1280 x 1024"
 
-    start
-    wait_for_show
-    sleep_until 3
+    sulvanto_start
+    sulvanto_wait_for_show
+    sulvanto_sleep_until 3
     kill -HUP "$pid"
     kill -HUP "$pid" 2>/dev/null
-    finish "SIGHUP"
+    e2e_wait_end 10 "SIGHUP"
     [ "$rc" -eq 0 ] || fail "SIGHUP: exit code $rc"
     expect_screen_size "after SIGHUP"
     echo "SIGHUP twice: exit 0, screen 1280 x 1024"

@@ -11,7 +11,7 @@ program=$1
 screenshot=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../support/e2e.sh"
-e2e_enter_xvfb "$@"
+e2e_enter_xvfb 1024x768 "$@"
 
 title="Vorna3D viewer"
 log=$(mktemp)
@@ -20,25 +20,16 @@ rm -f "$screenshot"
 
 "$program" "screenshot=$screenshot" frame=30 >"$log" 2>&1 &
 pid=$!
-wid=$(timeout 30 xdotool search --sync --name "^${title}\$" 2>/dev/null | head -n 1)
-[ -n "$wid" ] || fail "no window named '$title' appeared"
-geometry=$(xdotool getwindowgeometry "$wid")
-echo "$geometry" | grep -q "Geometry: 1024x768" || fail "window is not 1024 x 768: $geometry"
+e2e_wait_window "$title" 30
+e2e_expect_window_size "$wid" 1024x768
 
-for _ in $(seq 600); do
-    grep -q "viewer: screenshot written to" "$log" && break
-    kill -0 "$pid" 2>/dev/null || fail "the viewer ended before its screenshot"
-    sleep 0.1
-done
-grep -q "viewer: screenshot written to" "$log" || fail "no screenshot within 60 seconds"
+e2e_wait_log "viewer: screenshot written to" 60 "the viewer ended before its screenshot" \
+    "no screenshot within 60 seconds"
 echo "screenshot: $screenshot"
 
 xdotool windowfocus --sync "$wid" key F1
-for _ in $(seq 100); do
-    grep -q "viewer: statistics overlay on" "$log" && break
-    sleep 0.1
-done
-grep -q "viewer: statistics overlay on" "$log" || fail "F1 did not switch the statistics overlay on"
+e2e_wait_log "viewer: statistics overlay on" 10 "the viewer ended after F1" \
+    "F1 did not switch the statistics overlay on"
 echo "F1: overlay on"
 
 e2e_escape_ends "$wid" viewer

@@ -16,7 +16,7 @@ if [ ! -f "$scene" ]; then
     exit 0
 fi
 . "$here/../../support/e2e.sh"
-e2e_enter_xvfb "$@"
+e2e_enter_xvfb 1024x768 "$@"
 
 mkdir -p "$out"
 first="$out/play_300ms.png"
@@ -28,16 +28,11 @@ rm -f "$first" "$second"
 
 "$program" play "$scene" "--shot=300:$first" "--shot=1500:$second" >"$log" 2>&1 &
 pid=$!
-wid=$(timeout 30 xdotool search --sync --name "^vorna3d play\$" 2>/dev/null | head -n 1)
-[ -n "$wid" ] || fail "no window named 'vorna3d play' appeared"
+e2e_wait_window "vorna3d play" 30
 
-for _ in $(seq 600); do
-    grep -q "written to $second" "$log" && break
-    kill -0 "$pid" 2>/dev/null || fail "vorna3d play ended before its second frame"
-    sleep 0.1
-done
+e2e_wait_log "written to $second" 60 "vorna3d play ended before its second frame" \
+    "no frame at 1500 ms within 60 seconds"
 grep -q "written to $first" "$log" || fail "no frame at 300 ms"
-grep -q "written to $second" "$log" || fail "no frame at 1500 ms within 60 seconds"
 
 e2e_escape_ends "$wid" play
 
