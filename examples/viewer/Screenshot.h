@@ -1,12 +1,18 @@
 #pragma once
-// Writing the frame being drawn to a PNG file.
+// Writing a presented frame to a PNG file.
+
+namespace render {
+class Graphics3D;
+}
 
 namespace viewer {
 
-// Reads the lower-left width x height pixels of the frame being drawn (the
-// back buffer) and writes them to `path` as an RGB PNG, top row first.
-// Returns false, leaving no file, when the frame cannot be read or the file
-// cannot be written.
-bool writeScreenshot(const char* path, int width, int height);
+// Ends the frame being drawn on the display (g3d.releaseTarget, which
+// presents it) and writes the frame as presented to `path` as an RGB PNG,
+// top row first. Returns false, leaving no file, when no frame reached the
+// screen (a minimised window) or the file cannot be written; the frame is
+// presented either way. Requires a path and a frame bound to the display.
+// What releaseTarget throws passes through.
+bool releaseWithScreenshot(render::Graphics3D& g3d, const char* path);
 
 } // namespace viewer

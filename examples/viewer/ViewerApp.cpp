@@ -63,20 +63,18 @@ void ViewerApp::render(render::Graphics3D& g3d)
     g3d.bindTarget(nullptr);
     m_scene->draw(g3d);
     m_decorations->draw(g3d);
-    // The sprites and text are batched: drawn now, so that a screenshot
-    // shows them (the overlay is drawn when the frame is released).
-    g3d.flushDynamicBuffers();
     ++m_frames;
-    // Read back before releaseTarget presents the frame.
-    if (m_options.screenshotPath && m_frames == m_options.screenshotFrame) {
-        if (writeScreenshot(m_options.screenshotPath, g3d.getDisplayWidth(), g3d.getDisplayHeight()))
-            core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "viewer: screenshot written to %s\n",
-                                m_options.screenshotPath);
-        else
-            core::Debug::printf(core::DEBUG_LEVEL_ERROR, "viewer: can not write screenshot %s\n",
-                                m_options.screenshotPath);
+    if (!m_options.screenshotPath || m_frames != m_options.screenshotFrame) {
+        g3d.releaseTarget();
+        return;
     }
-    g3d.releaseTarget();
+    // The screenshot is the frame as presented: batches and overlay drawn.
+    if (releaseWithScreenshot(g3d, m_options.screenshotPath))
+        core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "viewer: screenshot written to %s\n",
+                            m_options.screenshotPath);
+    else
+        core::Debug::printf(core::DEBUG_LEVEL_ERROR, "viewer: can not write screenshot %s\n",
+                            m_options.screenshotPath);
 }
 
 } // namespace viewer

@@ -1,14 +1,12 @@
 #include "PlayApp.h"
 
-#include <vector>
-
 #include "Command.h"
-#include "HAL/GL.h"
 #include "HAL/Input.h"
 #include "SceneFile.h"
 #include "core/Debug.h"
 #include "core/Exception.h"
 #include "render/Camera.h"
+#include "render/FrameReader.h"
 #include "render/Graphics3D.h"
 #include "render/PNGWriter.h"
 #include "render/World.h"
@@ -40,25 +38,39 @@ render::Camera* findCamera(render::Group* group)
     return nullptr;
 }
 
-// Writes the back buffer (width x height, read before it is presented) to
-// an RGB PNG file; false on any failure.
-bool writeFrame(const std::string& path, int width, int height)
-{
-    const size_t row = size_t(width) * 3;
-    std::vector<unsigned char> pixels(row * size_t(height));
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    if (glGetError() != GL_NO_ERROR)
-        return false;
-    try {
-        // GL's rows start at the bottom.
-        render::PNGWriter::write(path.c_str(), width, height, pixels.data(), render::PNGWriter::RGB, true);
-    } catch (const core::IOException&) {
-        return false;
+// Writes the frame it is handed to the shots [first, last) as RGB PNGs and
+// logs each; a file that cannot be written is logged, not thrown, so that
+// the frame is still presented.
+class ShotWriter final : public render::FrameReader {
+public:
+    ShotWriter(const PlayOptions::Shot* first, const PlayOptions::Shot* last, int worldTime)
+        : m_first(first), m_last(last), m_worldTime(worldTime)
+    {
     }
-    return true;
-}
+
+    bool delivered() const { return m_delivered; }
+
+    void frameDrawn(const uint8_t* rgbaBottomUp, int width, int height) override
+    {
+        m_delivered = true;
+        for (const PlayOptions::Shot* shot = m_first; shot != m_last; ++shot) {
+            try {
+                render::PNGWriter::write(shot->path.c_str(), width, height, rgbaBottomUp, render::PNGWriter::RGBX,
+                                         true);
+                core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: frame at %d ms written to %s\n",
+                                    m_worldTime, shot->path.c_str());
+            } catch (const core::IOException&) {
+                core::Debug::printf(core::DEBUG_LEVEL_ERROR, "play: can not write %s\n", shot->path.c_str());
+            }
+        }
+    }
+
+private:
+    const PlayOptions::Shot* m_first;
+    const PlayOptions::Shot* m_last;
+    int m_worldTime;
+    bool m_delivered = false;
+};
 
 } // namespace
 
@@ -121,16 +133,31 @@ void PlayApp::render(render::Graphics3D& g3d)
     g3d.bindTarget(nullptr);
     g3d.render(render::Graphics3D::RENDER_ALL, m_world, render::Transform());
     ++m_frames;
-    // Read back before releaseTarget presents the frame.
-    while (m_nextShot < m_options.shots.size() && worldTime >= m_options.shots[m_nextShot].worldTime) {
-        const PlayOptions::Shot& shot = m_options.shots[m_nextShot++];
-        if (writeFrame(shot.path, g3d.getDisplayWidth(), g3d.getDisplayHeight()))
-            core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: frame at %d ms written to %s\n", worldTime,
-                                shot.path.c_str());
-        else
-            core::Debug::printf(core::DEBUG_LEVEL_ERROR, "play: can not write %s\n", shot.path.c_str());
+    // The shots due by now are written from this frame as presented.
+    const size_t firstShot = m_nextShot;
+    while (m_nextShot < m_options.shots.size() && worldTime >= m_options.shots[m_nextShot].worldTime)
+        ++m_nextShot;
+    if (firstShot == m_nextShot) {
+        g3d.releaseTarget();
+        return;
     }
-    g3d.releaseTarget();
+    const PlayOptions::Shot* shots = m_options.shots.data();
+    ShotWriter writer(shots + firstShot, shots + m_nextShot, worldTime);
+    // Installed for this frame only: a reader makes the renderer read every
+    // frame back.
+    render::FrameReader* previous = g3d.getFrameReader();
+    g3d.setFrameReader(&writer);
+    try {
+        g3d.releaseTarget();
+    } catch (...) {
+        g3d.setFrameReader(previous);
+        throw;
+    }
+    g3d.setFrameReader(previous);
+    if (!writer.delivered())
+        for (size_t i = firstShot; i < m_nextShot; ++i)
+            core::Debug::printf(core::DEBUG_LEVEL_ERROR, "play: can not write %s (no frame on the screen)\n",
+                                m_options.shots[i].path.c_str());
 }
 
 } // namespace vorna3d_tool
