@@ -313,6 +313,19 @@ void Graphics3D::releaseTarget()
     ASSERT_MSG(checkError("releaseTarget"), "OpenGLES error after releaseTarget");
 }
 
+void Graphics3D::releaseTarget(FrameReader& reader)
+{
+    FrameReader* const installed = m_frameReader;
+    m_frameReader = &reader;
+    try {
+        releaseTarget();
+    } catch (...) {
+        m_frameReader = installed;
+        throw;
+    }
+    m_frameReader = installed;
+}
+
 int Graphics3D::percentOf(int64_t value, int64_t total)
 {
     if (total == 0)

@@ -199,6 +199,11 @@ public:
     // releaseTarget" when the graphics API reports an error. What the frame
     // reader throws passes through, the frame unpresented and unbound.
     void releaseTarget();
+    // As releaseTarget, with `reader` taking this one frame in place of the
+    // installed reader (which is back afterwards, also when this throws): a
+    // screenshot without reading every frame back. A render target's frame
+    // is not presented and does not reach it.
+    void releaseTarget(FrameReader& reader);
     // Installs `reader` (null: none), which receives every frame released to
     // the display just before it is presented: the screen viewport's pixels
     // only (no bars), RGBA, bottom row first; nothing while the window has

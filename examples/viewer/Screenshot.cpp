@@ -36,18 +36,9 @@ private:
 
 bool releaseWithScreenshot(render::Graphics3D& g3d, const char* path)
 {
-    // Installed for this frame only: a reader makes the renderer read every
-    // frame back.
+    // For this frame only: a reader makes the renderer read frames back.
     ScreenshotReader reader(path);
-    render::FrameReader* previous = g3d.getFrameReader();
-    g3d.setFrameReader(&reader);
-    try {
-        g3d.releaseTarget();
-    } catch (...) {
-        g3d.setFrameReader(previous);
-        throw;
-    }
-    g3d.setFrameReader(previous);
+    g3d.releaseTarget(reader);
     return reader.written();
 }
 

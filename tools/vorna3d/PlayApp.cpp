@@ -143,17 +143,8 @@ void PlayApp::render(render::Graphics3D& g3d)
     }
     const PlayOptions::Shot* shots = m_options.shots.data();
     ShotWriter writer(shots + firstShot, shots + m_nextShot, worldTime);
-    // Installed for this frame only: a reader makes the renderer read every
-    // frame back.
-    render::FrameReader* previous = g3d.getFrameReader();
-    g3d.setFrameReader(&writer);
-    try {
-        g3d.releaseTarget();
-    } catch (...) {
-        g3d.setFrameReader(previous);
-        throw;
-    }
-    g3d.setFrameReader(previous);
+    // For this frame only: a reader makes the renderer read frames back.
+    g3d.releaseTarget(writer);
     if (!writer.delivered())
         for (size_t i = firstShot; i < m_nextShot; ++i)
             core::Debug::printf(core::DEBUG_LEVEL_ERROR, "play: can not write %s (no frame on the screen)\n",

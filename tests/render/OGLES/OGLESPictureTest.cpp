@@ -295,6 +295,24 @@ TEST_F(OGLESPictureTest, FrameReaderReceivesThePictureBeforeThePresent)
     g3d->ops.clear();
     frame();
     EXPECT_EQ(g3d->count("readScreenPixels"), 0);
+
+    // A reader for one frame (a screenshot): it alone gets that frame, and
+    // the installed reader (none, then `reader`) is back afterwards, also
+    // when the one-frame reader throws.
+    KeepingReader shot;
+    g3d->bindTarget(nullptr);
+    g3d->releaseTarget(shot);
+    EXPECT_EQ(shot.frames, 1);
+    EXPECT_EQ(g3d->getFrameReader(), nullptr);
+    g3d->setFrameReader(&reader);
+    const int before = reader.frames;
+    shot.fail = true;
+    g3d->bindTarget(nullptr);
+    EXPECT_THROW(g3d->releaseTarget(shot), std::runtime_error);
+    EXPECT_EQ(shot.frames, 2);
+    EXPECT_EQ(reader.frames, before);
+    EXPECT_EQ(g3d->getFrameReader(), &reader);
+    g3d->setFrameReader(nullptr);
 }
 
 } // namespace
