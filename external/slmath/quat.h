@@ -39,7 +39,7 @@ struct quat {
 // True when every component is finite.
 inline bool check(const quat& q)
 {
-    return check(q.x) & check(q.y) & check(q.z) & check(q.w);
+    return check(q.x) && check(q.y) && check(q.z) && check(q.w);
 }
 
 inline quat::quat(float x_, float y_, float z_, float w_)

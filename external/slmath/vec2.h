@@ -37,7 +37,7 @@ struct vec2 {
 // True when both components are finite.
 inline bool check(const vec2& v)
 {
-    return check(v.x) & check(v.y);
+    return check(v.x) && check(v.y);
 }
 
 inline vec2::vec2(float x_, float y_)

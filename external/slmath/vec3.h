@@ -44,7 +44,7 @@ struct vec3 {
 // True when every component is finite.
 inline bool check(const vec3& v)
 {
-    return check(v.x) & check(v.y) & check(v.z);
+    return check(v.x) && check(v.y) && check(v.z);
 }
 
 inline vec3::vec3(float x_, float y_, float z_)

@@ -56,7 +56,7 @@ struct vec4 {
 // True when every component is finite.
 inline bool check(const vec4& v)
 {
-    return check(v.x) & check(v.y) & check(v.z) & check(v.w);
+    return check(v.x) && check(v.y) && check(v.z) && check(v.w);
 }
 
 inline vec4::vec4(float x_, float y_, float z_, float w_)
