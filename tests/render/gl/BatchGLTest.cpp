@@ -211,7 +211,7 @@ TEST_F(BatchGLTest, TwoHundredSpritesInOneDrawCallInTheirColours)
             Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(texture.get());
             sprite->setCrop(0, 0, 2, 2);
             const Rgba c = spriteColor(i, j);
-            sprite->setColor(uint32_t(c.r) << 24 | uint32_t(c.g) << 16 | uint32_t(c.b) << 8 | uint32_t(c.a));
+            sprite->setColor(render_gl_test::packed(c));
             Transform placed;
             placed.postTranslate(float(3 * i + 1), float(4 * j + 2), 0.f);
             g3d->render(Graphics3D::RENDER_ALL, sprite.get(), placed);

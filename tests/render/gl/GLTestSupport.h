@@ -26,6 +26,20 @@ struct Rgba {
     int r = 0, g = 0, b = 0, a = 255;
 };
 
+// The tests' opaque colours.
+inline constexpr Rgba BLACK{0, 0, 0, 255};
+inline constexpr Rgba WHITE{255, 255, 255, 255};
+inline constexpr Rgba RED{255, 0, 0, 255};
+inline constexpr Rgba GREEN{0, 255, 0, 255};
+inline constexpr Rgba BLUE{0, 0, 255, 255};
+inline constexpr Rgba YELLOW{255, 255, 0, 255};
+
+// `c` as 0xRRGGBBAA, the form Sprite3D::setColor and Image2D::setPixel take.
+constexpr uint32_t packed(const Rgba& c)
+{
+    return uint32_t(c.r) << 24 | uint32_t(c.g) << 16 | uint32_t(c.b) << 8 | uint32_t(c.a);
+}
+
 // Pixels read from the frame or a texture, rows from the top.
 struct Frame {
     int width = 0;

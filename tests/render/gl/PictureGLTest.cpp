@@ -33,18 +33,9 @@ using render_gl_test::Rgba;
 
 namespace {
 
-const Rgba BLACK{0, 0, 0, 255};
-const Rgba WHITE{255, 255, 255, 255};
-const Rgba RED{255, 0, 0, 255};
-const Rgba GREEN{0, 255, 0, 255};
-const Rgba BLUE{0, 0, 255, 255};
-const Rgba YELLOW{255, 255, 0, 255};
-const Rgba SLATE{0x33, 0x66, 0x99, 255};
+using namespace render_gl_test; // the colours and packed()
 
-uint32_t packed(const Rgba& c)
-{
-    return uint32_t(c.r) << 24 | uint32_t(c.g) << 16 | uint32_t(c.b) << 8 | uint32_t(c.a);
-}
+const Rgba SLATE{0x33, 0x66, 0x99, 255};
 
 // Keeps a copy of the last frame it is handed, rows from the top.
 class CopyingReader : public render::FrameReader {

@@ -34,17 +34,9 @@ using render_gl_test::Rgba;
 
 namespace {
 
-const Rgba RED{255, 0, 0, 255};
-const Rgba GREEN{0, 255, 0, 255};
-const Rgba BLUE{0, 0, 255, 255};
-const Rgba WHITE{255, 255, 255, 255};
-const Rgba YELLOW{255, 255, 0, 255};
-const Rgba GREY{64, 64, 64, 255};
+using namespace render_gl_test; // the colours and packed()
 
-uint32_t rgba(const Rgba& c)
-{
-    return uint32_t(c.r) << 24 | uint32_t(c.g) << 16 | uint32_t(c.b) << 8 | uint32_t(c.a);
-}
+const Rgba GREY{64, 64, 64, 255};
 
 // An RGBA image of size x size in four blocks: topLeft, topRight on the
 // upper rows (row 0 is the top), bottomLeft, bottomRight below.
@@ -55,7 +47,7 @@ Ref<Image2D> quadrants(int size, const Rgba& topLeft, const Rgba& topRight, cons
     const int half = size / 2;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
-            image->setPixel(x, y, rgba(y < half ? (x < half ? topLeft : topRight) : (x < half ? bottomLeft : bottomRight)));
+            image->setPixel(x, y, packed(y < half ? (x < half ? topLeft : topRight) : (x < half ? bottomLeft : bottomRight)));
     return image;
 }
 
@@ -138,7 +130,7 @@ TEST_F(QuadsGLTest, NonPowerOfTwoTextureIsShownWhole)
     Ref<Image2D> image = VORNA3D_NEW Image2D(Image2D::RGBA, 3, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x)
-            image->setPixel(x, y, rgba(Rgba{100 * x + 20, 100 * y + 20, 60 + 40 * (x + y), 255}));
+            image->setPixel(x, y, packed(Rgba{100 * x + 20, 100 * y + 20, 60 + 40 * (x + y), 255}));
     Ref<Texture2D> texture = crisp(image.get());
     Frame pixels =
         frame(nullptr, [&] { g3d->rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), texture.get()); });
