@@ -23,8 +23,7 @@
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "core/MemoryStream.h"
-#include "framework/App_helpers.h"
-#include "framework/FrameworkConfig.h"
+#include "fuzz/FuzzSupport.h"
 #include "render/IndexBuffer.h"
 #include "render/Loader.h"
 #include "render/M3GWriter.h"
@@ -38,11 +37,6 @@ class FuzzGraphics3D : public testing_support::NullGraphics3D {
 public:
     using render::Graphics3D::registerInstance;
 };
-
-int allocatedBlocks()
-{
-    return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocatedBlocks;
-}
 
 void check(const core::Vector<core::Ref<render::Object3D>>& roots)
 {
@@ -97,11 +91,7 @@ void load(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 64 * 1024 * 1024;
-    config.createConsole = 0;
-    config.debugLevel = 0;
-    framework::initEngineClasses(&config);
+    fuzz::startEngine(64 * 1024 * 1024);
     // Held for the whole run (the process ends without shutting the engine down).
     FuzzGraphics3D* renderer = VORNA3D_NEW FuzzGraphics3D();
     renderer->registerInstance();
@@ -115,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<unsigned char> bytes(data, data + size);
     if (size > 0 && (data[size - 1] & 1) == 0)
         repairChecksums(bytes);
-    const int before = allocatedBlocks();
+    const fuzz::PoolLeakCheck leaks("m3g_fuzzer");
     try {
         load(bytes.data(), bytes.size());
     } catch (const core::IOException&) {
@@ -123,9 +113,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const core::MemoryManagerException&) {
         // A well-formed scene larger than the pool.
     }
-    if (allocatedBlocks() != before) {
-        std::fprintf(stderr, "m3g_fuzzer: %d pool blocks leaked\n", allocatedBlocks() - before);
-        std::abort();
-    }
+    leaks.check();
     return 0;
 }

@@ -13,17 +13,11 @@
 #include "core/Exception.h"
 #include "core/MemoryManager.h"
 #include "core/MemoryStream.h"
-#include "framework/App_helpers.h"
-#include "framework/FrameworkConfig.h"
+#include "fuzz/FuzzSupport.h"
 #include "render/Image2D.h"
 #include "render/Loader.h"
 
 namespace {
-
-int allocatedBlocks()
-{
-    return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocatedBlocks;
-}
 
 void load(const uint8_t* data, size_t size)
 {
@@ -47,11 +41,7 @@ void load(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 64 * 1024 * 1024; // images up to 16 Mpixel RGBA; larger ones are refused by the pool
-    config.createConsole = 0;
-    config.debugLevel = 0;
-    framework::initEngineClasses(&config);
+    fuzz::startEngine(64 * 1024 * 1024); // images up to 16 Mpixel RGBA; larger ones are refused by the pool
     return 0;
 }
 
@@ -59,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1 || size > (1u << 24))
         return 0;
-    const int before = allocatedBlocks();
+    const fuzz::PoolLeakCheck leaks("png_fuzzer");
     try {
         load(data, size);
     } catch (const core::IOException&) {
@@ -67,9 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const core::MemoryManagerException&) {
         // A well-formed header declaring an image larger than the pool.
     }
-    if (allocatedBlocks() != before) {
-        std::fprintf(stderr, "png_fuzzer: %d pool blocks leaked\n", allocatedBlocks() - before);
-        std::abort();
-    }
+    leaks.check();
     return 0;
 }

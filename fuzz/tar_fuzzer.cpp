@@ -16,15 +16,9 @@
 #include "core/MemoryManager.h"
 #include "core/MemoryStream.h"
 #include "core/TARArchive.h"
-#include "framework/App_helpers.h"
-#include "framework/FrameworkConfig.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
-
-int allocatedBlocks()
-{
-    return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocatedBlocks;
-}
 
 void mount(const uint8_t* data, size_t size)
 {
@@ -55,11 +49,7 @@ void mount(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 256 * 1024 * 1024; // a 64 KiB input inflates to at most about 64 MiB
-    config.createConsole = 0;
-    config.debugLevel = 0;
-    framework::initEngineClasses(&config);
+    fuzz::startEngine(256 * 1024 * 1024); // a 64 KiB input inflates to at most about 64 MiB
     return 0;
 }
 
@@ -67,15 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1 || size > (1u << 24))
         return 0;
-    const int before = allocatedBlocks();
+    const fuzz::PoolLeakCheck leaks("tar_fuzzer");
     try {
         mount(data, size);
     } catch (const core::IOException&) {
         // Malformed input, reported as it should be.
     }
-    if (allocatedBlocks() != before) {
-        std::fprintf(stderr, "tar_fuzzer: %d pool blocks leaked\n", allocatedBlocks() - before);
-        std::abort();
-    }
+    leaks.check();
     return 0;
 }
