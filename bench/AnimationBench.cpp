@@ -148,11 +148,7 @@ BENCHMARK(BM_WorldAnimateTracksOnly)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 32 * 1024 * 1024;
-    config.createConsole = 0;
-    config.debugLevel = 3;
-    framework::initEngineClasses(&config);
+    bench::startEngine(32 * 1024 * 1024, 3);
     {
         // Nodes need a registered renderer; this one draws nothing.
         core::Ref<render::NullGraphics3D> renderer = VORNA3D_NEW render::NullGraphics3D();

@@ -151,11 +151,7 @@ BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 192 * 1024 * 1024;
-    config.createConsole = 0;
-    config.debugLevel = 0; // one log line per entry would be measured too
-    framework::initEngineClasses(&config);
+    bench::startEngine(192 * 1024 * 1024, 0); // one log line per entry would be measured too
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);

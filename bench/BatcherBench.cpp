@@ -195,10 +195,7 @@ int main(int argc, char** argv)
     // Offscreen unless told otherwise; no window system needed.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
-    framework::FrameworkConfig config;
-    config.memorySize = 64 * 1024 * 1024;
-    config.createConsole = 0;
-    framework::initEngineClasses(&config);
+    bench::startEngine(64 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);

@@ -8,12 +8,27 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "framework/App_helpers.h"
+#include "framework/FrameworkConfig.h"
+
 namespace bench {
+
+// Starts the engine's classes with a `memorySize`-byte pool and no console;
+// `debugLevel` below the default keeps log lines out of the timed loops.
+inline void startEngine(size_t memorySize, int debugLevel = framework::FrameworkConfig{}.debugLevel)
+{
+    framework::FrameworkConfig config;
+    config.memorySize = memorySize;
+    config.createConsole = 0;
+    config.debugLevel = debugLevel;
+    framework::initEngineClasses(&config);
+}
 
 // One benchmark's figures per iteration, in the time unit it was declared with.
 struct Figures {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/Globals.h"
 #include "core/MemoryStream.h"
 #include "framework/App_helpers.h"
@@ -107,11 +108,7 @@ int main(int argc, char** argv)
     }
     files().original = Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 
-    framework::FrameworkConfig config;
-    config.memorySize = 64 * 1024 * 1024;
-    config.createConsole = 0;
-    config.debugLevel = 0; // a log line per object would be timed too
-    framework::initEngineClasses(&config);
+    bench::startEngine(64 * 1024 * 1024, 0); // a log line per object would be timed too
     // Nodes need a registered renderer; this one draws nothing.
     core::Ref<render::NullGraphics3D> renderer = VORNA3D_NEW render::NullGraphics3D();
     renderer->registerInstance();

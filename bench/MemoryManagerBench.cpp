@@ -110,10 +110,7 @@ BENCHMARK(BM_MallocReplace);
 
 int main(int argc, char** argv)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 64 * 1024 * 1024;
-    config.createConsole = 0;
-    framework::initEngineClasses(&config);
+    bench::startEngine(64 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);

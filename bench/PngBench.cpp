@@ -133,11 +133,7 @@ BENCHMARK(BM_LibpngSimplified)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 32 * 1024 * 1024;
-    config.createConsole = 0;
-    config.debugLevel = 0; // a log line per load would be timed too
-    framework::initEngineClasses(&config);
+    bench::startEngine(32 * 1024 * 1024, 0); // a log line per load would be timed too
 
     // Both decoders must agree with the pixels written, or the times mean nothing.
     const TestImage& image = testImage();

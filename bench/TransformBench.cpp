@@ -76,10 +76,7 @@ BENCHMARK(BM_CompositeUncached)->Unit(benchmark::kNanosecond);
 
 int main(int argc, char** argv)
 {
-    framework::FrameworkConfig config;
-    config.memorySize = 4 * 1024 * 1024;
-    config.createConsole = 0;
-    framework::initEngineClasses(&config);
+    bench::startEngine(4 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
