@@ -28,6 +28,8 @@ public:
     // The position the listener hears, in milliseconds; when the query fails
     // the last known position stays in use.
     uint32_t getPositionMs() override;
+    // The soundtrack's whole length in milliseconds.
+    uint32_t getLengthMs() const { return m_music.stream->getLength(); }
     // Stepped clock only: moves the playing channel on by `ms`. Returns the
     // music system's result code.
     int advanceClock(uint32_t ms);

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "HAL/Music.h"
 #include "core/Exception.h"
 #include "demo/CaptureException.h"
 #include "demo/CaptureProgress.h"
@@ -38,17 +37,6 @@ ShowCapture::ShowCapture(const ShowOptions& options, std::string soundtrack)
 }
 
 ShowCapture::~ShowCapture() = default;
-
-uint32_t ShowCapture::soundtrackLengthMs(const std::string& path)
-{
-    const HAL::MusicStart music = HAL::startMusicPaused(path.c_str(), 1, HAL::MUSIC_INIT_STEPPED_CLOCK);
-    if (music.failedStep != HAL::MusicStart::NONE)
-        return 0;
-    const uint32_t length = music.stream->getLength();
-    music.channel->stop();
-    music.system->release();
-    return length;
-}
 
 std::string ShowCapture::checkOutput() const
 {
@@ -104,12 +92,12 @@ int ShowCapture::run(framework::Vorna3DFramework& framework, MyApplication& app)
 {
     const StopSignals signals;
     const FrameTiming timing(m_options.fps);
-    const uint32_t soundtrackMs = soundtrackLengthMs(m_soundtrack);
+    DemoMusic& music = app.getMusic();
+    const uint32_t soundtrackMs = music.getLengthMs();
     const uint32_t frameLimit = m_options.captureSeconds > 0.0 ? timing.framesFor(m_options.captureSeconds) : 0;
     const uint32_t expected =
         frameLimit ? frameLimit : (soundtrackMs ? timing.framesFor(soundtrackMs / 1000.0) : 0);
     CaptureProgress progress(stderr, expected);
-    DemoMusic& music = app.getMusic();
 
     uint32_t frames = 0;
     uint32_t musicMs = 0; // where the clock stands

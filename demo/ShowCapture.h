@@ -52,9 +52,6 @@ public:
     // kept for run, and later frames are dropped.
     void frameDrawn(const uint8_t* rgbaBottomUp, int width, int height) override;
 
-    // The length of the MP3 at `path` in milliseconds; 0 when it cannot be read.
-    static uint32_t soundtrackLengthMs(const std::string& path);
-
 private:
     std::unique_ptr<FrameSink> makeSink(int width, int height) const;
 
