@@ -1,12 +1,12 @@
 #pragma once
-#include "core/Exception.h"
+#include "core/PlatformException.h"
 
 namespace HAL {
 
 // A failure of the platform layer (files, window, context, devices).
-class HALException : public Vorna3DException {
+class HALException : public core::PlatformException {
 public:
-    explicit HALException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) {}
+    explicit HALException(const char* message) : core::PlatformException(message) {}
 };
 
 } // namespace HAL

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "core/PlatformServices.h"
+
 namespace HAL {
 
 struct SystemInfo {
@@ -18,13 +20,14 @@ struct SystemInfo {
 class System {
 public:
     // The console takes texts shorter than this many characters.
-    static constexpr int MAX_PRINTF_DATA_SIZE = 1025;
+    static constexpr int MAX_PRINTF_DATA_SIZE = core::PlatformServices::MAX_CONSOLE_TEXT;
     // The pool size when the configuration asks for the default.
     static constexpr int32_t DEFAULT_MEMORY_SIZE = 10240000;
 
     // Creates the platform's system object on the general heap (the memory
     // manager does not exist yet). `createConsole` asks for a console window
-    // where the platform has such a thing.
+    // where the platform has such a thing. Installs the platform's services
+    // for core first (installCoreServices).
     static System* create(bool createConsole);
     virtual ~System() = default;
 

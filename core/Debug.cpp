@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "HAL/System.h"
+#include "core/PlatformServices.h"
 #include "core/Globals.h"
 #include "core/Stream.h"
 
@@ -101,13 +101,13 @@ void Debug::messagePrint(const char* text)
     ASSERT(text);
     const size_t length = std::strlen(text);
 
-    // The console takes at most MAX_PRINTF_DATA_SIZE - 1 characters a call,
+    // The console takes at most MAX_CONSOLE_TEXT - 1 characters a call,
     // the log up to 2040: long texts go out in pieces.
     for (size_t done = 0; done < length;) {
         size_t piece = length - done;
-        if (piece > HAL::System::MAX_PRINTF_DATA_SIZE - 1)
-            piece = HAL::System::MAX_PRINTF_DATA_SIZE - 1;
-        HAL::System::printf(static_cast<int>(piece), text + done);
+        if (piece > PlatformServices::MAX_CONSOLE_TEXT - 1)
+            piece = PlatformServices::MAX_CONSOLE_TEXT - 1;
+        PlatformServices::console(static_cast<int>(piece), text + done);
         done += piece;
     }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The engine's single log. Messages carry a class mask; a message is printed
 // when its class ANDed with the current debug level is non-zero. Errors and
-// warnings get a prefix and are counted. Text goes to the platform console
-// (HAL::System::printf) and, optionally, to a copy stream.
+// warnings get a prefix and are counted. Text goes to the platform's console
+// (PlatformServices::console) and, optionally, to a copy stream.
 
 #include <cstdint>
 

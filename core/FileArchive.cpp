@@ -1,6 +1,6 @@
 #include "core/FileArchive.h"
 
-#include "HAL/HALException.h"
+#include "core/PlatformException.h"
 #include "core/Exception.h"
 #include "core/FileStream.h"
 
@@ -63,7 +63,7 @@ bool FileArchive::exists(const String& fileName, int openFlags)
     try {
         Ref<FileStream> probe = VORNA3D_NEW FileStream(path, mode);
         return true;
-    } catch (const HAL::HALException&) {
+    } catch (const PlatformException&) {
         return false;
     }
 }

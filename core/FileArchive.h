@@ -15,7 +15,7 @@ public:
     // openFlags 0 opens the file for reading ("rb"), 1 for writing ("wb");
     // the stream is a FileStream named `fileName`. Other flags throw
     // IOException "FileArchive::openFile: Unsupported openFlags"; a missing
-    // file (or a directory) throws the platform's HAL::HALException.
+    // file (or a directory) throws the platform's PlatformException.
     void openFile(Ref<Stream>& out, const String& fileName, int openFlags) override;
     // openFlags 0: whether the file can be opened for reading (a directory
     // cannot). 1: false unless writing is enabled; then whether the file can

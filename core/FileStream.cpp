@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "HAL/File.h"
 #include "core/Exception.h"
+#include "core/PlatformFile.h"
+#include "core/PlatformServices.h"
 
 namespace core {
 
@@ -13,7 +14,7 @@ FileStream::FileStream(const String& name, const String& flags) : m_name(name)
     const int length = name.length();
     if (length == 0 || name.charAt(length - 1) == '/' || name.charAt(length - 1) == '\\')
         throw IOException("FileStream::FileStream: No file name", name);
-    m_file = HAL::File::createFileHandle(name, flags);
+    m_file = PlatformServices::newFile(name, flags);
 }
 
 FileStream::~FileStream() noexcept(false)

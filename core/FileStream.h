@@ -1,5 +1,5 @@
 #pragma once
-// A stream over a file on disk, through the platform's file (HAL::File).
+// A stream over a file on disk, through the platform's file (PlatformFile).
 // The file is opened at construction and stays open until close() or
 // destruction. Positions and lengths are 32-bit: files up to 2 GiB - 1.
 
@@ -7,16 +7,14 @@
 #include "core/Stream.h"
 #include "core/String.h"
 
-namespace HAL {
-class File;
-}
-
 namespace core {
+
+class PlatformFile;
 
 class FileStream : public Stream {
 public:
     // Opens `name` with the C library mode `flags` ("rb", "wb", ...).
-    // Throws HAL::HALException when the file cannot be opened (a directory
+    // Throws PlatformException when the file cannot be opened (a directory
     // cannot) and IOException for a name without a file part.
     FileStream(const String& name, const String& flags);
     // Closes the file when it is open (a failing close is not reported here).
@@ -45,7 +43,7 @@ private:
     bool isOpen() const;
 
     String m_name;
-    Ref<HAL::File> m_file;
+    Ref<PlatformFile> m_file;
     int m_pos = 0;
 };
 

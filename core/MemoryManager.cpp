@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "core/MemoryManagerImpl.h"
 #include "core/MutexLock.h"
+#include "core/PlatformServices.h"
 
 namespace core {
 
@@ -87,7 +88,7 @@ MemoryManager::MemoryManager(const Config& config, int32_t poolSize)
     if (Debug::exists())
         Debug::printf(DEBUG_LEVEL_ENGINE, "START: MemoryManager init\n");
     m_impl->config = config;
-    m_impl->mutex = HAL::Mutex::create();
+    m_impl->mutex = PlatformServices::newMutex();
 
     if (!m_impl->forwarding()) {
         m_impl->allocMemoryPool(poolSize);

@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-#include "HAL/Mutex.h"
 #include "core/Assert.h"
 
 namespace core {

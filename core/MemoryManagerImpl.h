@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "HAL/Mutex.h"
+#include "core/PlatformMutex.h"
 #include "core/Assert.h"
 #include "core/MemoryManager.h"
 
@@ -88,7 +88,7 @@ struct FreeTrace {
 
 struct MemoryManager::Impl {
     Config config;
-    std::unique_ptr<HAL::Mutex> mutex;
+    std::unique_ptr<PlatformMutex> mutex;
 
     void* rawPool = nullptr;     // what the pool allocator returned
     size_t rawSize = 0;          // and its size

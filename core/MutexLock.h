@@ -1,5 +1,5 @@
 #pragma once
-#include "HAL/Mutex.h"
+#include "core/PlatformMutex.h"
 #include "core/Assert.h"
 
 namespace core {
@@ -8,7 +8,7 @@ namespace core {
 class MutexLock {
 public:
     // Locks `mutex`. Requires a mutex; asserts "mutex != 0".
-    explicit MutexLock(HAL::Mutex* mutex) : m_mutex(mutex)
+    explicit MutexLock(PlatformMutex* mutex) : m_mutex(mutex)
     {
         ASSERT_MSG(m_mutex != nullptr, "mutex != 0");
         m_mutex->lock();
@@ -18,7 +18,7 @@ public:
     MutexLock& operator=(const MutexLock&) = delete;
 
 private:
-    HAL::Mutex* m_mutex;
+    PlatformMutex* m_mutex;
 };
 
 } // namespace core

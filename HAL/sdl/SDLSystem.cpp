@@ -11,6 +11,7 @@
 #include <ctime>
 #include <thread>
 
+#include "HAL/CoreServices.h"
 #include "HAL/sdl/QuitSignals.h"
 #include "HAL/sdl/SDLWindowProc.h"
 #include "core/Assert.h"
@@ -20,6 +21,7 @@ namespace HAL {
 
 System* System::create(bool createConsole)
 {
+    installCoreServices();
     return new SDLSystem(createConsole);
 }
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/Debug.h"
+#include "HAL/CoreServices.h"
 #include "HAL/System.h"
 #include "core/Globals.h"
+#include "core/PlatformServices.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/LogCapture.h"
 
@@ -129,6 +132,35 @@ TEST_F(DebugTest, ConsoleRejectsOverlongPieces)
         EXPECT_STREQ(e.getMessage(), " (len >= 0) && (len < MAX_PRINTF_DATA_SIZE) ");
     }
     EXPECT_THROW(HAL::System::printf(0, nullptr), AssertationFailedException);
+}
+
+namespace {
+std::string consoleText;
+std::vector<int> consolePieces;
+void recordConsole(int length, const char* text)
+{
+    consolePieces.push_back(length);
+    consoleText.append(text, static_cast<size_t>(length));
+}
+} // namespace
+
+TEST_F(DebugTest, LogWritesThroughTheInstalledConsoleInPieces)
+{
+    // Only the console is replaced: the mutex and files installed by the
+    // platform layer stay (the pool keeps working during the test).
+    core::PlatformServices console;
+    console.writeConsole = &recordConsole;
+    core::PlatformServices::install(console);
+    consoleText.clear();
+    consolePieces.clear();
+    const std::string line = std::string(1500, 'x') + "\n";
+    Debug::printf(core::DEBUG_LEVEL_ERROR, "%s", line.c_str());
+    HAL::installCoreServices(); // the real console back before any check can fail
+
+    // The prefix " ERROR  |" (9 characters) goes first; the 1501 characters
+    // of the message follow as a full console piece of 1024 and 477.
+    EXPECT_EQ(consoleText, " ERROR  |" + line);
+    EXPECT_EQ(consolePieces, (std::vector<int>{9, 1024, 477}));
 }
 
 TEST(DebugWithoutEngine, MissingRecordIsAnAssertion)
