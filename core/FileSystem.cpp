@@ -68,6 +68,11 @@ FileSystem* FileSystem::get()
     return globals->m_fileSystem;
 }
 
+FileSystem* FileSystem::getExisting()
+{
+    return Globals::get()->m_fileSystem;
+}
+
 void FileSystem::deInitClass()
 {
     if (!Globals::exists())

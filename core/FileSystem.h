@@ -31,6 +31,9 @@ public:
     // The engine's file system, created on first use and owned by the
     // globals record until engine shut-down. Requires a running engine.
     static FileSystem* get();
+    // The engine's file system if it has been created, else null; never
+    // creates it. For readers, which must leave the pool as they found it.
+    static FileSystem* getExisting();
     // Releases the engine's file system, if any (engine shut-down).
     static void deInitClass();
 

@@ -10,6 +10,12 @@
 // the writer can walk and whose meshes index only their vertices, and
 // everything loaded must be released again. Anything else (an assertion, a
 // sanitizer report, a pool block left allocated) is a finding.
+//
+// Scenes may refer to other files by name. The input's last byte also
+// chooses what the loader finds there: no file system at all, a file system
+// with nothing mounted, or an in-memory TAR archive holding "tex.png" (a
+// small PNG) and "broken.png" (the same cut short), so that every way an
+// external reference resolves or fails is fuzzed for leaks.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,9 +26,12 @@
 #include <zlib.h>
 
 #include "core/Exception.h"
+#include "core/FileSystem.h"
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "core/MemoryStream.h"
+#include "core/TARArchive.h"
+#include "core/TARWriter.h"
 #include "fuzz/FuzzSupport.h"
 #include "render/IndexBuffer.h"
 #include "render/Loader.h"
@@ -77,6 +86,48 @@ void repairChecksums(std::vector<unsigned char>& bytes)
     }
 }
 
+// A 2 x 2 RGBA PNG.
+const unsigned char TEXTURE_PNG[] = {
+    0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x06, 0x00, 0x00, 0x00, 0x72, 0xb6, 0x0d, 0x24, 0x00, 0x00, 0x00,
+    0x1a, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0x60, 0x64, 0x62, 0x66, 0x61, 0x65, 0x63, 0xe7, 0x60, 0xe0,
+    0xe4, 0xe2, 0xe6, 0xe1, 0xe5, 0xe3, 0x17, 0x00, 0x00, 0x03, 0x66, 0x00, 0x89, 0x6d, 0xf9, 0x2a, 0x51, 0x00,
+    0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+
+// The archive the referenced files come from, made once and held for the run.
+core::Archive* s_files = nullptr;
+
+core::Archive* makeFiles()
+{
+    core::Ref<core::MemoryStream> tar = VORNA3D_NEW core::MemoryStream();
+    core::Ref<core::TARWriter> writer = VORNA3D_NEW core::TARWriter(core::Ref<core::Stream>(tar.get()));
+    writer->addFile("tex.png", TEXTURE_PNG, sizeof TEXTURE_PNG);
+    writer->addFile("broken.png", TEXTURE_PNG, sizeof TEXTURE_PNG - 20);
+    writer->finish();
+    core::Ref<core::MemoryStream> bytes = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(tar->getData()), tar->getSize(), false);
+    core::Archive* archive = VORNA3D_NEW core::TARArchive(core::Ref<core::Stream>(bytes.get()));
+    archive->addRef();
+    return archive;
+}
+
+// What the loader finds for external references, chosen by `choice`:
+// 0 no file system, 1 one with nothing mounted, 2 the archive mounted.
+// Set up before the pool is counted, so it is no part of the input's balance.
+void serveFiles(int choice)
+{
+    core::FileSystem* fileSystem = core::FileSystem::getExisting();
+    const bool mounted = fileSystem && fileSystem->exists("tex.png", core::Archive::OPEN_READ);
+    if (choice == 0) {
+        core::FileSystem::deInitClass();
+        return;
+    }
+    fileSystem = core::FileSystem::get();
+    if (choice == 1 && mounted)
+        fileSystem->removeArchive("");
+    if (choice == 2 && !mounted)
+        fileSystem->addArchive("", core::Ref<core::Archive>(s_files));
+}
+
 void load(const uint8_t* data, size_t size)
 {
     core::Ref<core::MemoryStream> stream =
@@ -95,6 +146,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     // Held for the whole run (the process ends without shutting the engine down).
     FuzzGraphics3D* renderer = VORNA3D_NEW FuzzGraphics3D();
     renderer->registerInstance();
+    s_files = makeFiles();
     return 0;
 }
 
@@ -105,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<unsigned char> bytes(data, data + size);
     if (size > 0 && (data[size - 1] & 1) == 0)
         repairChecksums(bytes);
+    serveFiles((data[size - 1] >> 1) % 3);
     const fuzz::PoolLeakCheck leaks("m3g_fuzzer");
     try {
         load(bytes.data(), bytes.size());

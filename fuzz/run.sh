@@ -76,8 +76,8 @@ echo "png_fuzzer: $((n + 1)) PNG seeds, ${png_seconds} s"
 
 # Scene files through the loader front end: 60 s from the shared scene files
 # (when ../shared/testdata is there; the larger ones are cut to the maximum
-# input length) and the files the engine's writer makes of them, plain and
-# compressed (vorna3d convert).
+# input length), the files the engine's writer makes of them, plain and
+# compressed (vorna3d convert), and scenes with external references.
 cmake --build "$build" --target m3g_fuzzer vorna3d -j "$jobs"
 m3g_seconds=${VORNA3D_FUZZ_M3G_SECONDS:-60}
 mkdir -p "$work/m3g" "$work/corpus-m3g"
@@ -88,6 +88,39 @@ while IFS= read -r -d '' file; do
   "$build/bin/vorna3d" convert "$file" "$work/m3g/$n-written.m3g" 2>/dev/null || true
   "$build/bin/vorna3d" convert "$file" "$work/m3g/$n-compressed.m3g" --compress 2>/dev/null || true
 done < <(find "$root/../shared/testdata/m3g" -name '*.m3g' -print0 2>/dev/null)
+# Scenes that refer to other files: the PNG the fuzzer's archive serves, the
+# cut one it serves, one it never has and the input itself (a cycle), each
+# plain and compressed. A texture shows the referenced image; the group's user
+# ID varies the last byte, with which the fuzzer chooses what it serves, so
+# that each seed comes once for each choice.
+python3 - "$work/m3g" <<'PY'
+import struct, sys, zlib
+out = sys.argv[1]
+def section(data, compress):
+    stored = zlib.compress(data, 9) if compress else data
+    head = struct.pack('<BII', 1 if compress else 0, len(stored) + 13, len(data)) + stored
+    return head + struct.pack('<I', zlib.adler32(head) & 0xffffffff)
+def record(kind, data):
+    return struct.pack('<BI', kind, len(data)) + data
+def scene(uri, user_id, compress):
+    objects = record(17, struct.pack('<III??I3B5B', 0, 0, 0, False, False, 2, 0, 0, 0, 227, 241, 241, 208, 209))
+    objects += record(9, struct.pack('<III????BiBI', user_id, 0, 0, False, False, True, True, 255, -1, False, 0))
+    body = section(record(255, uri.encode() + b'\0'), compress) + section(objects, compress)
+    size = 12 + 13 + 5 + 11 + 2 + len(body)
+    header = section(record(0, struct.pack('<BB?II', 1, 0, True, size, size) + b't\0'), False)
+    return bytes([0xAB, 0x4A, 0x53, 0x52, 0x31, 0x38, 0x34, 0xBB, 0x0D, 0x0A, 0x1A, 0x0A]) + header + body
+for uri in ('tex.png', 'broken.png', 'missing.png', 'fuzz.m3g'):
+    for compress in (False, True):
+        # One seed for each of the fuzzer's three choices.
+        chosen = {}
+        for user_id in range(256):
+            data = scene(uri, user_id, compress)
+            chosen.setdefault((data[-1] >> 1) % 3, data)
+        for choice, data in chosen.items():
+            name = '%s/external-%s-%d%s.m3g' % (out, uri.replace('.', '-'), choice, '-z' if compress else '')
+            with open(name, 'wb') as f:
+                f.write(data)
+PY
 echo "m3g_fuzzer: $(ls "$work/m3g" | wc -l) scene seeds, ${m3g_seconds} s"
 "$build/bin/m3g_fuzzer" -max_len=65536 -max_total_time="$m3g_seconds" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$work/corpus-m3g" "$work/m3g"

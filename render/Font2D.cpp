@@ -32,8 +32,13 @@ core::Ref<Font2D> Font2D::createNewFont()
 core::Ref<Font2D> Font2D::createNewFont(const core::String& fontFileName)
 {
     ASSERT(fontFileName.length() > 0);
+    // A file system not created yet reads nothing; creating it here would
+    // leave a pool block behind a failed load.
+    core::FileSystem* fileSystem = core::FileSystem::getExisting();
+    if (!fileSystem)
+        throw core::IOException("FileSystem::openFile: File not found!", fontFileName);
     core::Ref<core::Stream> stream;
-    core::FileSystem::get()->openFile(stream, fontFileName, core::Archive::OPEN_READ);
+    fileSystem->openFile(stream, fontFileName, core::Archive::OPEN_READ);
     core::Ref<Font2DBitmap> font = VORNA3D_NEW Font2DBitmap();
     try {
         font->loadBitmap(stream.get());

@@ -56,6 +56,9 @@ public:
     int getHeight() const { return m_height; }
     int getFormat() const { return m_format; }
     bool isMutable() const { return m_mutable; }
+    // Makes the image immutable for good. For loaders that fill a new
+    // image's pixel block from a file and hand the image out as read.
+    void makeImmutable() { m_mutable = false; }
     bool isPalettised() const { return m_palette != nullptr; }
 
     // The pixel block (index bytes for a palettised image) and its size in bytes.

@@ -82,8 +82,11 @@ void throwParseError(const core::String& streamName, const char* message)
 void load(const core::String& fileName, core::Vector<core::Ref<Object3D>>& objects)
 {
     objects.clear();
-    core::FileSystem* fileSystem = core::FileSystem::get();
-    if (!fileSystem->exists(fileName, core::Archive::OPEN_READ)) {
+    // A file system not created yet has no archives and reads nothing.
+    // Creating it here would leave a block in the pool after the load, also
+    // after a failed one.
+    core::FileSystem* fileSystem = core::FileSystem::getExisting();
+    if (!fileSystem || !fileSystem->exists(fileName, core::Archive::OPEN_READ)) {
         core::String message;
         message.format("Loader can not load file, because file system does not have access to read file: \"%s\". "
                        "Check given file name or use FileSystem::addArchive to add new archives.\n",

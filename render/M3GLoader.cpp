@@ -126,8 +126,9 @@ void M3G_Loader::fail(const char* message) const
 
 core::String M3G_Loader::getExternalReference(int index) const
 {
-    const int i = m_externalIndices.indexOf(index);
-    return i >= 0 ? m_externalURIs[i] : core::String();
+    if (!m_table || index <= 0 || index >= m_table->size() || m_table->getType(index) != M3G_EXTERNAL_REFERENCE)
+        return core::String();
+    return m_table->get(index)->getExternalReference();
 }
 
 void M3G_Loader::load(core::Stream* stream, core::Vector<core::Ref<Object3D>>& objects)
@@ -135,8 +136,6 @@ void M3G_Loader::load(core::Stream* stream, core::Vector<core::Ref<Object3D>>& o
     ASSERT_MSG(stream, "NULL pointer");
     m_name = stream->getName();
     m_table = VORNA3D_NEW M3G_ObjectTable(m_name);
-    m_externalIndices.clear();
-    m_externalURIs.clear();
     const core::String activeName = normaliseM3GPath(m_name);
     ActiveLoadScope active(activeName);
 
@@ -309,8 +308,8 @@ void M3G_Loader::readExternalReferences()
             logEngine(" \"%s\"", uri.getASCII());
             logEngine(" Relative to path: \"%s\"", getM3GBasePath(m_name).getASCII());
             core::Ref<Object3D> root = loadExternal(uri);
-            m_externalIndices.add(m_table->size());
-            m_externalURIs.add(uri);
+            // Noted on the object, so that writing the scene keeps the reference.
+            root->setExternalReference(uri);
             m_table->add(root.get(), M3G_EXTERNAL_REFERENCE);
             core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "  Done!\n");
         } catch (...) {

@@ -84,8 +84,6 @@ private:
     core::String m_name;
     core::Ref<M3G_ObjectTable> m_table;
     core::Ref<core::Vector<unsigned char>> m_inflated;
-    core::Vector<int> m_externalIndices;
-    core::Vector<core::String> m_externalURIs;
 };
 
 // The folder part of a stream name: up to and including its last '/' or

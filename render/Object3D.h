@@ -91,6 +91,14 @@ public:
     AnimationTrack* getAnimationTrack(int index) const;
     int getAnimationTrackCount() const { return m_animationTracks.size(); }
 
+    // The URI through which a scene file referred to this object when it was
+    // loaded (an image file or another scene file, relative to the referring
+    // file's folder); empty for an object made any other way. The scene
+    // writer writes such an object back as the same reference, not as a copy.
+    // A duplicate does not inherit it.
+    const core::String& getExternalReference() const { return m_externalReference; }
+    void setExternalReference(const core::String& uri) { m_externalReference = uri; }
+
 protected:
     Object3D();
     // The part of duplication common to every class: shares the user
@@ -113,6 +121,7 @@ private:
     // The references animate walks, kept so that animating every frame
     // reuses the storage instead of allocating it again.
     core::Vector<Object3D*> m_animationReferences;
+    core::String m_externalReference;
     int32_t m_userID = 0;
 };
 

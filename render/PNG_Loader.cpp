@@ -218,6 +218,9 @@ void PNG_Loader::load(core::Stream* stream, core::Vector<core::Ref<Object3D>>& o
 
     if (!readRows(read, rows.data()))
         throwParseError(name, read.message);
+    // An image read from a file is immutable; code that changes pixels
+    // makes its own mutable copy (duplicate).
+    image->makeImmutable();
     objects.add(core::Ref<Object3D>(image));
 }
 

@@ -20,8 +20,8 @@ public:
     // The largest width and height accepted; larger images are parse errors.
     static constexpr uint32_t MAX_SIDE = 32768;
 
-    // Reads one PNG from the stream's position and appends one Image2D to
-    // `objects` (nothing on failure). Requires a stream ("NULL pointer") whose
+    // Reads one PNG from the stream's position and appends one immutable
+    // Image2D to `objects` (nothing on failure). Requires a stream ("NULL pointer") whose
     // next bytes are the PNG signature (else an assertion with an empty
     // text). Data errors throw IOException: "Too small file!", "Could not
     // read enought stream data", libpng's messages, "PNG image is too large".

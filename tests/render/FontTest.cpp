@@ -277,4 +277,14 @@ TEST_F(FontTest, FontFromAnArchive)
     core::FileSystem::deInitClass(); // the engine's file system is not a leak
 }
 
+TEST_F(FontTest, AFontFileBeforeAnyFileSystemFailsWithoutLeavingABlock)
+{
+    // Nothing is mounted yet, so nothing can be found; the failed load
+    // must not set up a file system and leave it in the pool.
+    const int before = testing_support::EngineTest::allocatedBlocks();
+    EXPECT_THROW(Font2D::createNewFont("font.txt"), core::IOException);
+    EXPECT_EQ(testing_support::EngineTest::allocatedBlocks(), before);
+    EXPECT_EQ(core::FileSystem::getExisting(), nullptr);
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,10 +16,14 @@
 #include "core/Debug.h"
 #include "core/FileArchive.h"
 #include "core/FileSystem.h"
+#include "core/MemoryStream.h"
 #include "render/Appearance.h"
+#include "render/Image2D.h"
 #include "render/M3GLoader.h"
+#include "render/M3GWriter.h"
 #include "render/Material.h"
 #include "render/Mesh.h"
+#include "render/PNGWriter.h"
 #include "render/Texture2D.h"
 #include "render/World.h"
 #include "tests/render/M3GTestSupport.h"
@@ -71,6 +76,15 @@ Bytes strip(std::initializer_list<unsigned> indices)
         w.u8(i);
     w.u32(1).u32(static_cast<uint32_t>(indices.size()));
     return record(11, w.bytes);
+}
+
+// A texture showing image `imageIndex`: modulate, repeat, base level, linear.
+Bytes texture(uint32_t imageIndex)
+{
+    Writer w;
+    w.transformable().u32(imageIndex).u8(0).u8(0).u8(0).u8(Texture2D::FUNC_MODULATE);
+    w.u8(Texture2D::WRAP_REPEAT).u8(Texture2D::WRAP_REPEAT).u8(Texture2D::FILTER_BASE_LEVEL).u8(Texture2D::FILTER_LINEAR);
+    return record(17, w.bytes);
 }
 
 Bytes mesh(uint32_t vb, uint32_t ib, uint32_t app)
@@ -425,4 +439,136 @@ TEST_F(M3GExternalReferenceTest, CyclesEmptyFilesAndBadSectionsFail)
     put("wrong.m3g", file({section(material()), section(material())}, true));
     EXPECT_EQ(loadNameError("wrong.m3g"),
               "Object type is not \"external reference\" in the object chunk of external references section.");
+}
+
+TEST_F(M3GLoaderTest, AMissingExternalFileLeavesThePoolAsItFoundIt)
+{
+    // No file system has been made yet: the load must not make one (a
+    // block the failed load would leave behind), it can only fail.
+    Writer uri;
+    uri.str("tex.png");
+    const Bytes scene = file({section(record(255, uri.bytes)), section(texture(2))}, true);
+    const int before = allocatedBlocks();
+    EXPECT_NE(loadError(scene, "scene.m3g").find("Loader can not load file"), std::string::npos);
+    EXPECT_EQ(allocatedBlocks(), before);
+    EXPECT_EQ(core::FileSystem::getExisting(), nullptr);
+}
+
+namespace {
+
+// A 2 x 2 RGBA picture: red, green / blue, half-transparent white.
+const uint8_t TEXTURE_PIXELS[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 128};
+
+// textured.m3g: external reference "tex.png" (index 2), a texture on it (3).
+class M3GExternalImageTest : public M3GExternalReferenceTest {
+protected:
+    void SetUp() override
+    {
+        M3GExternalReferenceTest::SetUp();
+        writePng("tex.png");
+        Writer uri;
+        uri.str("tex.png");
+        put("textured.m3g", file({section(record(255, uri.bytes)), section(texture(2))}, true));
+    }
+
+    void writePng(const std::string& name) const
+    {
+        PNGWriter::write((std::filesystem::path(m_dir) / name).c_str(), 2, 2, TEXTURE_PIXELS, PNGWriter::RGBA);
+    }
+
+    // The image of the one texture `name` holds.
+    static core::Ref<Image2D> textureImage(const char* name)
+    {
+        core::Vector<core::Ref<Object3D>> roots;
+        render::load(core::String(name), roots);
+        EXPECT_EQ(roots.size(), 1);
+        Texture2D* texture = roots.size() == 1 ? dynamic_cast<Texture2D*>(roots[0].get()) : nullptr;
+        return core::Ref<Image2D>(texture ? texture->getImage() : nullptr);
+    }
+
+    // Writes the scene in `from` to `to` beside it.
+    void convert(const char* from, const char* to, bool embedImages)
+    {
+        core::Vector<core::Ref<Object3D>> roots;
+        render::load(core::String(from), roots);
+        core::Ref<core::MemoryStream> out = VORNA3D_NEW core::MemoryStream();
+        out->setName(to);
+        M3G_Writer::Options options;
+        options.embedImages = embedImages;
+        M3G_Writer::save(out.get(), roots, options);
+        put(to, Bytes(out->getData(), out->getData() + out->getSize()));
+    }
+};
+
+} // namespace
+
+TEST_F(M3GExternalImageTest, AnImageFileBesideTheSceneLoadsImmutableAndRemembersItsURI)
+{
+    core::Ref<Image2D> image = textureImage("textured.m3g");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), Image2D::RGBA);
+    EXPECT_EQ(image->getWidth(), 2);
+    EXPECT_FALSE(image->isMutable());
+    EXPECT_STREQ(image->getExternalReference().getASCII(), "tex.png");
+    EXPECT_EQ(image->getPixel(1, 1), 0xFFFFFF80u);
+    // A duplicate is a new, mutable image made here, not the referenced file.
+    core::Ref<Object3D> copy(image->duplicate());
+    EXPECT_TRUE(static_cast<Image2D*>(copy.get())->isMutable());
+    EXPECT_EQ(copy->getExternalReference().length(), 0);
+}
+
+TEST_F(M3GExternalImageTest, FailedLoadsLeaveThePoolAsTheyFoundIt)
+{
+    // Each way a load with external references can fail, after one load
+    // that succeeded (so that what a first load sets up is in place).
+    textureImage("textured.m3g");
+    const int before = allocatedBlocks();
+    const auto failsClean = [&](const char* name, const std::string& part) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(loadNameError(name).find(part), std::string::npos) << loadNameError(name);
+        EXPECT_EQ(allocatedBlocks(), before);
+    };
+    std::filesystem::remove(std::filesystem::path(m_dir) / "tex.png");
+    failsClean("textured.m3g", "Loader can not load file");
+    put("tex.png", Bytes(TEXTURE_PIXELS, TEXTURE_PIXELS + 16));
+    failsClean("textured.m3g", "Unsupported file format");
+    writePng("whole.png");
+    const Bytes png = readFile(std::filesystem::path(m_dir) / "whole.png");
+    put("tex.png", Bytes(png.begin(), png.end() - 20));
+    failsClean("textured.m3g", "Could not read enought stream data");
+    put("self.m3g", withExternals({"self.m3g"}, {}));
+    failsClean("self.m3g", "cycle");
+    // The referenced image loads, then the referring file fails: a record
+    // refers to an object it does not have, or the file is cut short.
+    writePng("tex.png");
+    Writer uri;
+    uri.str("tex.png");
+    put("badref.m3g", file({section(record(255, uri.bytes)), section(texture(7))}, true));
+    failsClean("badref.m3g", "Reference to unloaded object detected.");
+    Bytes cut = readFile(std::filesystem::path(m_dir) / "textured.m3g");
+    cut.resize(cut.size() - 6);
+    put("cut.m3g", cut);
+    failsClean("cut.m3g", "TotalFileSize");
+}
+
+TEST_F(M3GExternalImageTest, TheWriterKeepsTheReferenceOrEmbedsTheImage)
+{
+    convert("textured.m3g", "kept.m3g", false);
+    convert("textured.m3g", "embedded.m3g", true);
+    // The kept reference is the same URI: the file holds it, and reading it
+    // reads tex.png again.
+    const Bytes kept = readFile(std::filesystem::path(m_dir) / "kept.m3g");
+    EXPECT_NE(std::search(kept.begin(), kept.end(), std::begin("tex.png"), std::end("tex.png")), kept.end());
+    core::Ref<Image2D> image = textureImage("kept.m3g");
+    ASSERT_TRUE(image);
+    EXPECT_STREQ(image->getExternalReference().getASCII(), "tex.png");
+    // Embedded, the pixels are in the file: it reads without tex.png.
+    std::filesystem::remove(std::filesystem::path(m_dir) / "tex.png");
+    image = textureImage("embedded.m3g");
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->isMutable());
+    EXPECT_EQ(image->getExternalReference().length(), 0);
+    ASSERT_EQ(image->getPixelBlockSize(), 16);
+    EXPECT_EQ(std::memcmp(image->getPixels(), TEXTURE_PIXELS, 16), 0);
+    EXPECT_NE(loadNameError("kept.m3g").find("Loader can not load file"), std::string::npos);
 }

@@ -80,7 +80,7 @@ TEST_F(PngLoaderTest, EveryBasicColourTypeAndDepthLoadsWithItsFormatSizeAndPixel
         EXPECT_EQ(image->getFormat(), want.format);
         EXPECT_EQ(image->getWidth(), 32);
         EXPECT_EQ(image->getHeight(), 32);
-        EXPECT_TRUE(image->isMutable());
+        EXPECT_FALSE(image->isMutable()); // read from a file: immutable
         EXPECT_EQ(image->getPixelBlockSize(), 32 * 32 * image->getBpp());
         EXPECT_EQ(hexPixel(*image, 0, 0), want.pixels[0]);
         EXPECT_EQ(hexPixel(*image, 31, 31), want.pixels[1]);

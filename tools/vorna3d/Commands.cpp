@@ -11,8 +11,10 @@ const Command COMMANDS[] = {
     {"info", "[--all] FILE | [ARCHIVE] FONT.txt",
      "describe an image, scene or font file (--all: every object of a scene file; a font in its folder or in ARCHIVE)",
      1, 2, infoPoolBytes, runInfo},
-    {"convert", "IN.m3g OUT.m3g [--compress]", "read a scene file and write it again (zlib sections with --compress)",
-     2, 3, convertPoolBytes, runConvert},
+    {"convert", "IN.m3g OUT.m3g [--compress] [--embed-images]",
+     "read a scene file and write it again (zlib sections with --compress; images of other files written into it "
+     "with --embed-images)",
+     2, 4, convertPoolBytes, runConvert},
     {"pixel", "FILE X Y [X Y]...", "the bytes of image pixels in hex (RRGGBB or RRGGBBAA), one line each", 3, -1,
      imagePoolBytes, runPixel},
     {"play", "FILE.m3g [--shot=MS:FILE.png]...",

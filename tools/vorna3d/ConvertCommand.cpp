@@ -1,6 +1,8 @@
-// vorna3d convert IN.m3g OUT.m3g [--compress]: reads a scene file and
-// writes its objects to a new one (zlib-compressed with --compress). OUT is
-// written under a temporary name and renamed when complete, so a failure
+// vorna3d convert IN.m3g OUT.m3g [--compress] [--embed-images]: reads a
+// scene file and writes its objects to a new one (zlib-compressed with
+// --compress). Objects IN refers to in other files stay references to the
+// same URIs; --embed-images writes referenced images into OUT instead. OUT
+// is written under a temporary name and renamed when complete, so a failure
 // leaves no partial OUT behind.
 
 #include <cstdio>
@@ -26,10 +28,13 @@ int runConvert(const Args& args)
     const std::string in = args[0];
     const std::string out = args[1];
     render::M3G_Writer::Options options;
-    if (args.size() == 3) {
-        if (args[2] != "--compress")
-            throw ToolError{"usage: vorna3d convert IN.m3g OUT.m3g [--compress]"};
-        options.compress = true;
+    for (size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--compress" && !options.compress)
+            options.compress = true;
+        else if (args[i] == "--embed-images" && !options.embedImages)
+            options.embedImages = true;
+        else
+            throw ToolError{"usage: vorna3d convert IN.m3g OUT.m3g [--compress] [--embed-images]"};
     }
     RendererScope renderer;
     core::Ref<render::M3G_Loader> loader = VORNA3D_NEW render::M3G_Loader();

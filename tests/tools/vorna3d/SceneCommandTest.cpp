@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -249,4 +250,61 @@ TEST_F(SceneCommandTest, FailuresAreOneLineOnStandardError)
     expectFailure(tool("info --every " + quote(cut.string())), "usage");
     expectFailure(tool("convert a.m3g b.m3g --fast"), "usage");
     expectFailure(tool("info " + quote((m_dir / "missing.m3g").string())), "missing.m3g");
+}
+
+TEST_F(SceneCommandTest, ConvertKeepsExternalImagesOrEmbedsThem)
+{
+    // A 2 x 2 RGBA PNG (the one fuzz/run.sh seeds with), referred to by the
+    // scene as "tex.png" (index 2) and shown by a texture (3); a group (4).
+    static const unsigned char png[] = {
+        0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+        0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x06, 0x00, 0x00, 0x00, 0x72, 0xb6, 0x0d, 0x24, 0x00, 0x00, 0x00,
+        0x1a, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0x60, 0x64, 0x62, 0x66, 0x61, 0x65, 0x63, 0xe7, 0x60, 0xe0,
+        0xe4, 0xe2, 0xe6, 0xe1, 0xe5, 0xe3, 0x17, 0x00, 0x00, 0x03, 0x66, 0x00, 0x89, 0x6d, 0xf9, 0x2a, 0x51, 0x00,
+        0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+    write("tex.png", Bytes(png, png + sizeof png));
+    Writer uri;
+    uri.str("tex.png");
+    Writer texture;
+    texture.raw(object3D(0, "")).u8(0).u8(0).u32(2).u8(0).u8(0).u8(0).u8(227).u8(241).u8(241).u8(208).u8(209);
+    Bytes objects = record(17, texture.bytes);
+    const Bytes root = group(0, "root", {});
+    objects.insert(objects.end(), root.begin(), root.end());
+    // The file as sceneFile makes it, with the references flag set and the
+    // references section between the header and the objects.
+    Bytes scene = sceneFile(objects);
+    const Bytes references = section(record(255, uri.bytes));
+    const uint32_t size = static_cast<uint32_t>(scene.size() + references.size());
+    const size_t objectsAt = 12 + 13 + 5 + 11 + 2;
+    scene.insert(scene.begin() + static_cast<long>(objectsAt), references.begin(), references.end());
+    Writer header;
+    header.u8(1).u8(0).u8(1).u32(size).u32(size).str("t");
+    const Bytes headerSection = section(record(0, header.bytes));
+    std::copy(headerSection.begin(), headerSection.end(), scene.begin() + 12);
+    const fs::path source = write("textured.m3g", scene);
+
+    const std::string tree = "Texture2D\nGroup name=\"root\"\n";
+    EXPECT_EQ(tool("info " + quote(source.string())).out, tree);
+    const std::string all = "1 Header\n2 Image2D RGBA 2x2 external=\"tex.png\"\n3 Texture2D refs=2\n"
+                            "4 Group name=\"root\"\n";
+    EXPECT_EQ(tool("info --all " + quote(source.string())).out, all);
+
+    for (const char* option : {"", " --compress", " --embed-images", " --embed-images --compress"}) {
+        SCOPED_TRACE(option);
+        const fs::path out = m_dir / "out.m3g";
+        const Result r = tool("convert " + quote(source.string()) + " " + quote(out.string()) + option);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(tool("info " + quote(out.string())).out, tree);
+        const bool embedded = std::strstr(option, "embed") != nullptr;
+        EXPECT_EQ(tool("info --all " + quote(out.string())).out,
+                  embedded ? "1 Header\n2 Image2D RGBA 2x2\n3 Texture2D refs=2\n4 Group name=\"root\"\n" : all);
+    }
+    expectFailure(tool("convert " + quote(source.string()) + " out.m3g --embed-images --embed-images"), "usage");
+    // Without the image, the source and a converted file that kept the
+    // reference fail to load, with the file name in the one line.
+    tool("convert " + quote(source.string()) + " " + quote((m_dir / "kept.m3g").string()));
+    fs::remove(m_dir / "tex.png");
+    expectFailure(tool("info " + quote(source.string())), "tex.png");
+    expectFailure(tool("info " + quote((m_dir / "kept.m3g").string())), "tex.png");
+    EXPECT_EQ(tool("info " + quote((m_dir / "out.m3g").string())).out, tree); // the last one embedded it
 }
