@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # sulvanto as a user runs it, on a 1024 x 768 Xvfb screen with SDL's dummy
-# audio driver (the music player falls back to its silent clock):
+# audio driver (a device that plays nowhere, paced by the wall clock):
 #  - full screen, still running after 8 s; screenshots of the screen at
 #    about 3, 8, 14 and 20 s (title, title fading, logo) are not black and
 #    differ; Escape typed into the window ends it with exit code 0;
