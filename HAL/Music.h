@@ -94,7 +94,9 @@ public:
     // sake; one stream sounds at a time. `flags`: MUSIC_INIT_*. Without a
     // device (and without MUSIC_INIT_REQUIRE_DEVICE) this succeeds with silent
     // output and logs one warning, at once when the engine log exists,
-    // otherwise at the first later call that finds it.
+    // otherwise at the first later call that finds it. What the audio
+    // libraries say about a failure goes to the log at DEBUG_LEVEL_PLATFORM,
+    // not to the terminal.
     virtual int init(int maxChannels, uint32_t flags) = 0;
     // Writes the kind of output init() chose (NONE before init).
     virtual int getOutput(MusicOutput* output) = 0;

@@ -47,6 +47,13 @@ void DemoMusic::play()
     m_music.channel->setPaused(false);
 }
 
+void DemoMusic::writeWarnings()
+{
+    // Every call into the music system writes its waiting warnings.
+    HAL::MusicOutput output = HAL::MusicOutput::NONE;
+    m_music.system->getOutput(&output);
+}
+
 uint32_t DemoMusic::getPositionMs()
 {
     m_music.channel->getPosition(&m_positionMs); // leaves the value alone on failure

@@ -25,6 +25,10 @@ public:
 
     // Starts playback.
     void play();
+    // Writes what the music system had to say before the engine log existed
+    // (the warning that it plays silently without an audio device) to that
+    // log, which must exist by now.
+    void writeWarnings();
     // The position the listener hears, in milliseconds; when the query fails
     // the last known position stays in use.
     uint32_t getPositionMs() override;

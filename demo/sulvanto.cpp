@@ -2,10 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "HAL/Music.h"
-#include "HAL/System.h"
 #include "core/Debug.h"
 #include "core/Exception.h"
 #include "demo/CaptureRenderer.h"
@@ -17,11 +15,6 @@
 namespace {
 
 constexpr const char* SOUNDTRACK = "override.mp3";
-
-void printLine(const char* text)
-{
-    HAL::System::printf(static_cast<int>(std::strlen(text)), text);
-}
 
 bool isSet(const char* name)
 {
@@ -72,15 +65,24 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
     }
 
     // The music first: without it there is no clock to run the show on. A
-    // capture moves the clock itself, frame by frame.
-    DemoMusic* music = DemoMusic::start(SOUNDTRACK, capturing ? HAL::MUSIC_INIT_STEPPED_CLOCK : HAL::MUSIC_INIT_NORMAL);
+    // capture moves the clock itself, frame by frame, and never opens an
+    // audio device (a video takes its sound from the file). Neither does a show
+    // without a display: the soundtrack is still checked, so that a missing
+    // one is reported as always, but no audio library gets a chance to print
+    // ahead of the one line that says why the show cannot run.
+    const bool noDisplay = !capturing && !displayServerAvailable();
+    const bool openDevice = !capturing && !noDisplay;
+    DemoMusic* music =
+        DemoMusic::start(SOUNDTRACK, openDevice ? HAL::MUSIC_INIT_NORMAL : HAL::MUSIC_INIT_STEPPED_CLOCK);
     if (!music)
         std::exit(-1);
 
-    if (!capturing && !displayServerAvailable()) {
+    if (noDisplay) {
         delete music;
-        printLine("sulvanto: no display found (no X11 or Wayland session to open the window in); "
-                  "--capture renders the show without one\n");
+        std::fputs("sulvanto: no display found (no X11 or Wayland session to open the window in); "
+                   "--capture renders the show without one\n",
+                   stderr);
+        std::fflush(stderr);
         return nullptr;
     }
 
@@ -97,6 +99,9 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
         throw;
     }
     try {
+        // The log exists now: a warning that the show runs on the silent
+        // clock comes first, not in the middle of the loading's lines.
+        music->writeWarnings();
         if (capturing)
             framework->setGraphics3D(createCaptureRenderer(*session.capture));
         else

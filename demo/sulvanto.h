@@ -39,19 +39,22 @@ bool displayServerAvailable();
 // command line prints as ShowOptions::report does, sets session.exitCode
 // and returns null before anything starts. Otherwise starts the soundtrack
 // paused (prints "MUSIC NOT FOUND!" and ends the process with -1 without
-// it), applies the demo's configuration (1024 x 768 full screen without
-// cursor, "--window" for a window with the cursor, a 1024 x 768 picture
-// fitted between black bars into whatever size the window takes, 5 ms fixed step and
-// minimum frame time, 40,960,000-byte pool, no console, no statistics
-// overlay, lighting on), creates the framework with the OpenGL renderer and
-// the demo, which loads its assets.
-// With --capture the soundtrack runs on its stepped clock and the display
-// is offscreen at the capture size with the 1024 x 768 picture fitted into
-// it; a capture that cannot write its output says so in one line and the
-// result is null (exit code 1) before the music starts.
-// Returns null (after one line on the console, the music released) when the
-// show has no display. Throws what the framework's constructor or the
-// loading throws, after releasing what it made.
+// it) on the default audio device, or silently on the system clock with one
+// warning when none opens; applies the demo's configuration (1024 x 768 full
+// screen without cursor, "--window" for a window with the cursor, a 1024 x
+// 768 picture fitted between black bars into whatever size the window takes,
+// 5 ms fixed step and minimum frame time, 40,960,000-byte pool, no console,
+// no statistics overlay, lighting on), creates the framework with the OpenGL
+// renderer and the demo, which loads its assets.
+// With --capture the soundtrack runs on its stepped clock, no audio device
+// is opened, and the display is offscreen at the capture size with the 1024
+// x 768 picture fitted into it; a capture that cannot write its output says
+// so in one line and the result is null (exit code 1) before the music
+// starts.
+// Returns null (after one line on standard error, like the capture's
+// problems, the music released) when the show has no display; the soundtrack is then checked on the stepped clock
+// too, so that line is the only one. Throws what the framework's constructor
+// or the loading throws, after releasing what it made.
 framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, SulvantoSession& session);
 
 // Runs the created framework: the frame loop for the show, the frame-exact

@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "HAL/sdl/AlsaMessages.h"
 #include "core/Debug.h"
 
 namespace HAL {
@@ -54,21 +55,44 @@ SDLMusicSystem::~SDLMusicSystem()
 
 void SDLMusicSystem::warn(std::string text)
 {
-    m_warnings.push_back(std::move(text));
+    m_warnings.push_back({core::DEBUG_LEVEL_WARNING, std::move(text)});
     flushWarnings();
 }
 
 void SDLMusicSystem::flushWarnings()
 {
+    if (AlsaMessages::pending())
+        takeAlsaMessages();
     if (m_warnings.empty() || !core::Debug::exists())
         return;
-    for (const std::string& text : m_warnings)
-        core::Debug::printf(core::DEBUG_LEVEL_WARNING, "%s", text.c_str());
+    for (const Warning& warning : m_warnings)
+        core::Debug::printf(warning.level, "%s", warning.text.c_str());
     m_warnings.clear();
+}
+
+void SDLMusicSystem::takeAlsaMessages()
+{
+    const bool logging = core::Debug::exists() && m_warnings.empty();
+    char line[AlsaMessages::MAX_LENGTH];
+    while (AlsaMessages::takeOne(line, sizeof line)) {
+        if (logging)
+            core::Debug::printf(core::DEBUG_LEVEL_PLATFORM, "Music: %s\n", line);
+        else
+            m_warnings.push_back({core::DEBUG_LEVEL_PLATFORM, std::string("Music: ") + line + "\n"});
+    }
+    if (const uint32_t dropped = AlsaMessages::takeDropped()) {
+        if (logging)
+            core::Debug::printf(core::DEBUG_LEVEL_PLATFORM, "Music: %u more ALSA messages left out\n", dropped);
+        else
+            m_warnings.push_back(
+                {core::DEBUG_LEVEL_PLATFORM, "Music: " + std::to_string(dropped) + " more ALSA messages left out\n"});
+    }
 }
 
 bool SDLMusicSystem::openDevice(std::string& why)
 {
+    // Before SDL loads ALSA: its failures go to the log, not the terminal.
+    AlsaMessages::install();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         why = SDL_GetError();
         return false;
@@ -129,6 +153,8 @@ int SDLMusicSystem::init(int maxChannels, uint32_t flags)
             if (flags & MUSIC_INIT_REQUIRE_DEVICE)
                 return MUSIC_ERR_NO_DEVICE;
             m_output = MusicOutput::SILENT;
+            // ALSA's account of the failure goes ahead of the one warning.
+            takeAlsaMessages();
             warn("Music: no audio device (" + why + "), playing silently on the system clock\n");
         }
         m_channel.configure(m_output, 0, OUTPUT_RATE, 0);

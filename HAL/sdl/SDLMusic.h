@@ -6,7 +6,8 @@
 //
 // Warnings (no device, a decoding failure) are queued and written to the
 // engine log by the caller's thread at the next call that finds the log; the
-// audio and decoder threads never log.
+// audio and decoder threads never log. So are ALSA's own error messages
+// (AlsaMessages), at DEBUG_LEVEL_PLATFORM instead of on standard error.
 
 #include <memory>
 #include <string>
@@ -33,7 +34,9 @@ public:
 
     // Queues a warning for the engine log (caller's thread only).
     void warn(std::string text);
-    // Writes queued warnings when the engine log exists.
+    // Writes queued warnings, and ALSA's messages kept since the last call,
+    // when the engine log exists; queues those messages otherwise. Allocates
+    // nothing once the log exists.
     void flushWarnings();
 
 private:
@@ -43,13 +46,20 @@ private:
     // nothing stays open.
     bool openDevice(std::string& why);
     void closeDevice();
+    // Moves ALSA's kept messages to the log at DEBUG_LEVEL_PLATFORM (into
+    // m_warnings, behind what waits there, while the log is missing).
+    void takeAlsaMessages();
 
     MusicOutput m_output = MusicOutput::NONE;
     bool m_audioStarted = false;
     uint32_t m_deviceId = 0;
     std::vector<std::unique_ptr<SDLMusicStream>> m_streams;
     SDLMusicChannel m_channel;
-    std::vector<std::string> m_warnings;
+    struct Warning {
+        uint32_t level;
+        std::string text;
+    };
+    std::vector<Warning> m_warnings;
 };
 
 } // namespace HAL

@@ -3,7 +3,7 @@
 # (e2e_enter_xvfb). The script sets `program`, the path of sulvanto.
 # Sourcing makes `log` and `scratch` (an empty folder to start sulvanto
 # from), removed when the script exits, and selects SDL's dummy audio
-# driver (the music player falls back to its silent clock).
+# driver (a device that plays nowhere, paced by the wall clock).
 
 sulvanto_title="sulvanto by norvalli productions"
 export SDL_AUDIODRIVER=dummy

@@ -1,20 +1,26 @@
 // The music player through its public interface: the stepped clock, files
 // that cannot play, the SDL "dummy" audio device, and the silent fallback
-// when no device opens. Expected lengths come from the encoded tone: LAME
+// when no device opens (also through SDL's ALSA back end without a sound
+// card, whose library would print its own errors on standard error). Expected lengths come from the encoded tone: LAME
 // records its delay and padding, so a gapless decode gives back exactly the
 // frames that went in (a 1 s tone at 44.1 kHz is 44100 frames, 1000 ms).
 
+#include <dlfcn.h>
+#include <glob.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "HAL/Music.h"
+#include "HAL/sdl/AlsaMessages.h"
+#include "core/Debug.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "tests/HAL/music/Mp3Files.h"
@@ -22,6 +28,8 @@
 #include "tests/support/LogCapture.h"
 
 using namespace HAL;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 using music_test::encodeTone;
 using music_test::ScratchDir;
 using music_test::writeFile;
@@ -97,6 +105,25 @@ void waitUntil(MusicChannel* channel, uint32_t positionMs)
     const Clock::time_point start = Clock::now();
     while (positionOf(channel) < positionMs && msSince(start) < 5000)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+// A playback device node of an ALSA card ("/dev/snd/pcmC0D0p"): with one,
+// ALSA's "default" may open, and the tests that need it to fail skip.
+bool hasSoundCard()
+{
+    glob_t found{};
+    const bool any = ::glob("/dev/snd/pcmC*D*p", 0, nullptr, &found) == 0 && found.gl_pathc > 0;
+    ::globfree(&found);
+    return any;
+}
+
+// Forgets what ALSA's handler kept before the test (the handler is process-wide).
+void forgetAlsaMessages()
+{
+    char line[AlsaMessages::MAX_LENGTH];
+    while (AlsaMessages::takeOne(line, sizeof line)) {
+    }
+    AlsaMessages::takeDropped();
 }
 
 class MusicTest : public testing_support::EngineTest {
@@ -409,4 +436,111 @@ TEST(MusicBeforeTheEngine, StartsPausedAndLogsTheFallbackWarningOnceTheLogExists
     EXPECT_EQ(occurrences(text, "WARNING |"), 1) << text;
     EXPECT_EQ(start.system->release(), MUSIC_OK);
     framework::deInitEngineClasses();
+}
+
+// ALSA's library itself, called the way SDL calls it (the same loaded
+// instance): an unknown PCM name is one error message from its
+// snd_pcm_open, which its default handler would print as "ALSA lib
+// pcm.c:2666:(snd_pcm_open_noupdate) Unknown PCM NAME" (ALSA 1.2.8).
+TEST(AlsaMessages, KeepsALSAsErrorsOffStandardErrorInItsOwnLayoutAndCountsTheOverflow)
+{
+    if (!AlsaMessages::install())
+        GTEST_SKIP() << "no libasound.so.2 on this machine";
+    EXPECT_TRUE(AlsaMessages::install()) << "a second call changes nothing";
+    forgetAlsaMessages();
+    void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr);
+    using PcmOpen = int (*)(void** pcm, const char* name, int stream, int mode);
+    const auto pcmOpen = reinterpret_cast<PcmOpen>(dlsym(library, "snd_pcm_open"));
+    ASSERT_NE(pcmOpen, nullptr);
+    const auto openUnknown = [pcmOpen](int n) {
+        void* pcm = nullptr;
+        EXPECT_LT(pcmOpen(&pcm, ("vorna3d_no_such_pcm_" + std::to_string(n)).c_str(), 0, 0), 0);
+    };
+
+    // The last from a thread of its own, as from SDL's audio thread.
+    CaptureStderr();
+    for (int n = 0; n < 39; ++n)
+        openUnknown(n);
+    std::thread(openUnknown, 39).join();
+    const std::string printed = GetCapturedStderr();
+    EXPECT_EQ(printed, "");
+
+    EXPECT_TRUE(AlsaMessages::pending());
+    std::vector<std::string> lines;
+    char line[AlsaMessages::MAX_LENGTH];
+    while (AlsaMessages::takeOne(line, sizeof line))
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), AlsaMessages::MAX_KEPT) << "the newest are kept";
+    const std::regex first(R"(^ALSA lib [a-z_]+\.c:[0-9]+:\([a-z_]+\) Unknown PCM vorna3d_no_such_pcm_8$)");
+    EXPECT_TRUE(std::regex_match(lines.front(), first)) << lines.front();
+    EXPECT_NE(lines.back().find("Unknown PCM vorna3d_no_such_pcm_39"), std::string::npos) << lines.back();
+    EXPECT_TRUE(AlsaMessages::pending()) << "the dropped count still waits";
+    EXPECT_EQ(AlsaMessages::takeDropped(), 8u);
+    EXPECT_FALSE(AlsaMessages::pending());
+    EXPECT_EQ(AlsaMessages::takeDropped(), 0u);
+
+    // A short buffer gets the message cut, not overrun.
+    openUnknown(40);
+    char shortLine[10] = "xxxxxxxxx";
+    ASSERT_TRUE(AlsaMessages::takeOne(shortLine, sizeof shortLine));
+    EXPECT_STREQ(shortLine, "ALSA lib ");
+    EXPECT_FALSE(AlsaMessages::takeOne(shortLine, sizeof shortLine));
+    dlclose(library);
+}
+
+// SDL's ALSA back end on a machine without a sound card, as in CI: ALSA
+// explains the failed open of "default" in eight messages; none reaches
+// standard error, the one warning says what happened, and ALSA's account
+// sits in the log at DEBUG_LEVEL_PLATFORM, ahead of the warning.
+TEST_F(MusicTest, SdlAlsaWithoutASoundCardPrintsNothingButTheOneWarning)
+{
+    if (hasSoundCard())
+        GTEST_SKIP() << "this machine has a sound card";
+    // Looked for without installing the handler: the music system must do that.
+    void* library = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (!library)
+        GTEST_SKIP() << "no libasound.so.2 on this machine";
+    dlclose(library);
+    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    forgetAlsaMessages();
+    const uint32_t level = core::Debug::getDebugLevel();
+
+    const auto initialise = [](Player& player, std::string& log, std::string& printed) {
+        CaptureStderr();
+        int result = -1;
+        {
+            LogCapture capture;
+            result = player->init(100, MUSIC_INIT_NORMAL);
+            log = capture.text();
+        }
+        printed = GetCapturedStderr();
+        EXPECT_EQ(result, MUSIC_OK);
+        MusicOutput output = MusicOutput::NONE;
+        player->getOutput(&output);
+        EXPECT_EQ(output, MusicOutput::SILENT);
+    };
+
+    core::Debug::setDebugLevel(core::DEBUG_LEVEL_APPLICATION); // as the show runs
+    std::string log, printed;
+    {
+        Player player;
+        initialise(player, log, printed);
+    }
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(occurrences(log, "WARNING |"), 1) << log;
+    EXPECT_EQ(occurrences(log, "WARNING |Music: no audio device (ALSA: "), 1) << log;
+    EXPECT_EQ(occurrences(log, "ALSA lib"), 0) << log;
+
+    core::Debug::setDebugLevel(core::DEBUG_LEVEL_APPLICATION | core::DEBUG_LEVEL_PLATFORM);
+    {
+        Player player;
+        initialise(player, log, printed);
+    }
+    core::Debug::setDebugLevel(level);
+    EXPECT_EQ(printed, "");
+    EXPECT_GE(occurrences(log, "Music: ALSA lib "), 1) << log;
+    EXPECT_GE(occurrences(log, "Unknown PCM default"), 1) << log;
+    EXPECT_LT(log.find("Music: ALSA lib "), log.find("WARNING |Music: no audio device")) << log;
+    EXPECT_EQ(occurrences(log, "WARNING |"), 1) << log;
 }

@@ -10,7 +10,9 @@
 #              hand, a playable file holding the frames it reported
 #   cli        --help (exit 0, the help alone, even with nothing beside the
 #              program), an unknown option (exit 2, one line naming it and
-#              the help), ffmpeg missing from PATH (exit != 0, one line)
+#              the help), ffmpeg missing from PATH (exit != 0, one line), a
+#              one-second PNG capture with SDL's ALSA back end and no sound
+#              card (exit 0, no line from or about the audio)
 #   capture_e2e.sh MODE PATH_TO_SULVANTO WORK_DIR
 set -u
 
@@ -131,6 +133,18 @@ cli)
     grep -q ffmpeg <<<"$out" || fail "without ffmpeg: $out"
     [ ! -e "$work/show.mp4" ] || fail "without ffmpeg: a file was written"
     echo "--help exit 0; --bogus exit 2; without ffmpeg exit $rc: $out"
+
+    # A capture never opens an audio device: with SDL's ALSA back end on a
+    # machine without a sound card (as in CI) ALSA would print its failures
+    # and the music system its warning about the silent clock.
+    (cd "$work" && SDL_AUDIODRIVER=alsa "$program" --capture frames/ --capture-seconds 1) >"$work/out" 2>"$work/err"
+    rc=$?
+    [ "$rc" -eq 0 ] || fail "--capture frames/ --capture-seconds 1: exit code $rc: $(cat "$work/err")"
+    [ -f "$work/frames/frame_00000.png" ] || fail "--capture frames/: no frame_00000.png"
+    if grep -qi "ALSA\|audio\|silently" "$work/out" "$work/err"; then
+        fail "the capture went near the audio: $(grep -hi "ALSA\|audio\|silently" "$work/out" "$work/err" | head -n 3)"
+    fi
+    echo "--capture frames/ --capture-seconds 1: exit 0, nothing from the audio libraries"
     ;;
 *)
     fail "unknown mode"

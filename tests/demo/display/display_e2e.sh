@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # sulvanto on a 1280 x 1024 Xvfb screen, which offers no 1024 x 768 mode
-# (Xvfb lists its screen size alone), with SDL's dummy audio driver (the
-# music player falls back to its silent clock). One case per run:
+# (Xvfb lists its screen size alone), with SDL's dummy audio driver (a
+# device that plays nowhere, paced by the wall clock). One case per run:
 #   window      --window opens a 1024 x 768 window that still runs after a
 #               few seconds and ends on Escape with exit code 0;
 #   fullscreen  full screen in the desktop's mode: a screenshot of the logo
