@@ -42,7 +42,7 @@ using render_gl_test::Rgba;
 
 namespace {
 
-const std::filesystem::path DATA_DIR = std::filesystem::path(__FILE__).parent_path() / "data";
+const std::filesystem::path DATA_DIR = VORNA3D_GL_DATA_DIR;
 
 // The OpenGL renderer, reading back every frame it presents.
 class PresentingOGLES : public OGLES1_Graphics3D {
