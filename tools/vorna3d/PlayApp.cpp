@@ -191,11 +191,13 @@ void PlayApp::readKeys()
     if (pressed(KEY_F)) {
         takeFreeCamera();
         m_scene->frameAll();
+        core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: scene framed\n");
     }
     if (pressed(KEY_R)) {
         takeFreeCamera();
         m_scene->getOrbit().reset();
         m_scene->updateFreeCamera();
+        core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: start view\n");
     }
     if (pressed(KEY_L)) {
         if (!m_scene->hasHeadlight()) {
