@@ -47,6 +47,18 @@ void OrbitCamera::reset()
     m_pitch = m_start.pitch;
 }
 
+void OrbitCamera::lookFrom(const slmath::vec3& eye, const slmath::vec3& forward, float distance)
+{
+    const float length = std::sqrt(forward.x * forward.x + forward.y * forward.y + forward.z * forward.z);
+    if (!(length > 0.f) || !std::isfinite(length) || !(distance > 0.f))
+        return;
+    const slmath::vec3 back = forward * (-1.f / length);
+    m_yaw = std::atan2(back.x, back.z) / DEGREES;
+    m_pitch = std::clamp(std::asin(std::clamp(back.y, -1.f, 1.f)) / DEGREES, -MAX_PITCH, MAX_PITCH);
+    m_distance = distance;
+    m_center = eye - back * distance;
+}
+
 void OrbitCamera::orbit(float dx, float dy)
 {
     m_yaw = std::fmod(m_yaw - dx * DEGREES_PER_WINDOW, 360.f);

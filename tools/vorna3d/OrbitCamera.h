@@ -38,6 +38,10 @@ public:
     void frame(const slmath::vec3& boxMin, const slmath::vec3& boxMax, float aspect);
     // Returns to the start view.
     void reset();
+    // Looks from `eye` along `forward` (any length but 0) at the point
+    // `distance` (> 0) ahead, which becomes the centre; roll is dropped and
+    // the pitch kept within MAX_PITCH. The start view stays.
+    void lookFrom(const slmath::vec3& eye, const slmath::vec3& forward, float distance);
 
     // Turns around the centre by a drag of (dx, dy) window widths and
     // heights: right turns the scene to the right, down looks from higher.

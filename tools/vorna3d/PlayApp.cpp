@@ -217,7 +217,7 @@ void PlayApp::readKeys()
 void PlayApp::takeFreeCamera()
 {
     if (!m_scene->usesFreeCamera()) {
-        m_scene->useFreeCamera(true);
+        m_scene->takeOverView();
         core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: free camera\n");
     }
 }

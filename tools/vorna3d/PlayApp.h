@@ -52,7 +52,8 @@ private:
     bool pressed(int code);
     void readKeys();
     void readMouse();
-    // Makes the free camera active when it is not (the mouse moves it).
+    // Makes the free camera active when it is not, from the view of the
+    // file's camera (the mouse, F and R move it).
     void takeFreeCamera();
     void pickAt(float x, float y);
     // The next unused NAME-N.png beside the scene file.

@@ -107,6 +107,29 @@ bool PlayScene::useFreeCamera(bool free)
     return usesFreeCamera();
 }
 
+void PlayScene::takeOverView()
+{
+    if (usesFreeCamera())
+        return;
+    render::Transform camera;
+    m_fileCamera->getCompositeTransform(&camera);
+    const slmath::vec3 eye = camera.transform(slmath::vec4(0.f, 0.f, 0.f, 1.f)).xyz();
+    const slmath::vec3 forward = camera.transform(slmath::vec4(0.f, 0.f, -1.f, 0.f)).xyz();
+    render::SceneBounds bounds;
+    computeBounds(bounds);
+    // The scene's centre along the view; a scene behind or around the eye
+    // turns about a point the framed distance ahead.
+    float depth = 0.f;
+    const float length = slmath::length(forward);
+    if (!bounds.empty() && length > 0.f)
+        depth = slmath::dot(bounds.getCenter() - eye, forward) / length;
+    if (!(depth > bounds.getRadius() * 0.1f))
+        depth = m_orbit.getDistance();
+    m_orbit.lookFrom(eye, forward, depth);
+    useFreeCamera(true);
+    updateFreeCamera();
+}
+
 void PlayScene::updateFreeCamera()
 {
     m_orbit.apply(*m_freeCamera, m_aspect);

@@ -51,6 +51,11 @@ public:
     // active camera. Returns whether the free camera is active afterwards.
     bool useFreeCamera(bool free);
 
+    // Makes the free camera active, starting from the file camera's view
+    // when that was active: at its eye, looking the same way, at the depth
+    // of the scene's centre (the start view stays the framed one).
+    void takeOverView();
+
     // The free camera's controls; call updateFreeCamera after changing it.
     OrbitCamera& getOrbit() { return m_orbit; }
     void updateFreeCamera();

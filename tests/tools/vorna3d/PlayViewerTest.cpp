@@ -13,6 +13,7 @@
 #include <string>
 
 #include "AnimationClock.h"
+#include "Command.h"
 #include "OrbitCamera.h"
 #include "PlayScene.h"
 #include "PlayTestScene.h"
@@ -285,6 +286,7 @@ TEST_F(PlayViewerTest, TheFilesWorldCameraAndLightsAreKept)
     Ref<render::Group> group = VORNA3D_NEW render::Group();
     Ref<Camera> camera = VORNA3D_NEW Camera();
     camera->setPerspective(60.f, 1.f, 0.1f, 100.f);
+    camera->setTranslation(10.f, 0.f, 20.f); // looking down -z at the box's centre
     group->addChild(camera.get());
     world->addChild(group.get());
     Ref<render::Light> light = VORNA3D_NEW render::Light();
@@ -312,6 +314,18 @@ TEST_F(PlayViewerTest, TheFilesWorldCameraAndLightsAreKept)
     EXPECT_EQ(world->getActiveCamera(), &scene->getFreeCamera());
     EXPECT_FALSE(scene->useFreeCamera(false));
     EXPECT_EQ(world->getActiveCamera(), camera.get());
+
+    // Moving the view takes over from where the file's camera looks.
+    scene->takeOverView();
+    EXPECT_TRUE(scene->usesFreeCamera());
+    const OrbitCamera& orbit = scene->getOrbit();
+    EXPECT_LT(distance(orbit.getEye(), vec3(10.f, 0.f, 20.f)), 1e-4f);
+    EXPECT_LT(distance(orbit.getCenter(), vec3(10.f, 0.f, 0.f)), 1e-4f);
+    EXPECT_NEAR(orbit.getYaw(), 0.f, 1e-4f);
+    EXPECT_NEAR(orbit.getPitch(), 0.f, 1e-4f);
+
+    Ref<render::Material> notANode = VORNA3D_NEW render::Material();
+    EXPECT_THROW(PlayScene(rootsOf({notANode.get()}), 1.f), vorna3d_tool::ToolError);
 }
 
 TEST_F(PlayViewerTest, AClickPicksTheNodeUnderThePointerThroughTheActiveCamera)
