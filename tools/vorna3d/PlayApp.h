@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AnimationClock.h"
+#include "HAL/InputState.h"
 #include "core/Ref.h"
 #include "core/String.h"
 #include "framework/App.h"
@@ -68,7 +69,7 @@ private:
     core::Ref<PlayScene> m_scene;
     AnimationClock m_clock;
     int m_frames = 0;
-    bool m_keysDown[512] = {};
+    bool m_keysDown[HAL::InputState::KEY_STATE_TABLE_SIZE] = {}; // as last read
 
     // The mouse: buttons as last read, the position of the last read and
     // how far the pointer went since the left button went down.
