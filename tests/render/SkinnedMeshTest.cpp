@@ -1,7 +1,7 @@
 // SkinnedMesh: a two-bone bar posed against positions computed by hand,
 // vertices without weight, the written scale, bounds, bone listings,
-// duplication with its own skeleton, rendering and picking of the
-// skeleton, and the checks.
+// duplication with its own skeleton, rendering, picking and scene bounds
+// of the skeleton, and the checks.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "render/Group.h"
 #include "render/KeyframeSequence.h"
 #include "render/RayIntersection.h"
+#include "render/SceneBounds.h"
 #include "render/SkinnedMesh.h"
 #include "render/VertexArray.h"
 #include "render/VertexBuffer.h"
@@ -249,6 +250,24 @@ TEST_F(SkinnedMeshTest, RendersAndPicksTheSkeletonToo)
     // Missing both: no hit.
     distance = FLT_MAX;
     EXPECT_FALSE(bar.mesh->handlePick(-1, 50.f, 50.f, 5.f, 0.f, 0.f, -10.f, ri.get(), &placed, 0, &distance));
+}
+
+TEST_F(SkinnedMeshTest, SceneBoundsHoldTheSkinnedShapeAndTheSkeletonsMeshes)
+{
+    Bar bar;
+    Ref<Mesh> quad = render_test::unitQuad();
+    bar.boneB->addChild(quad.get());
+    bar.skeleton->setTranslation(0.f, 10.f, 0.f);
+    bar.mesh->setTranslation(100.f, 0.f, 0.f);
+    bar.mesh->recalcVertices();
+    // The bar as skinned: v0..v2 follow the skeleton up to y = 10, v3 (no
+    // bone) stays at (0, 0, 1) and v4 (weight 0) at (0, 1, 0); all moved
+    // 100 along x by the mesh. The quad on bone B spans (101..102,
+    // 10..11, 0): mesh, skeleton and B's translations.
+    SceneBounds bounds;
+    bounds.add(bar.mesh.get());
+    EXPECT_TRUE(near(bounds.getMin(), 100.f, 0.f, 0.f));
+    EXPECT_TRUE(near(bounds.getMax(), 102.f, 11.f, 1.f));
 }
 
 TEST_F(SkinnedMeshTest, Checks)

@@ -25,6 +25,8 @@ struct Command {
     // The command starts and stops the engine itself (play: through the
     // framework's frame loop); main then neither starts it nor sizes its pool.
     bool ownsEngine = false;
+    // More lines for `vorna3d help NAME` (null: none).
+    const char* details = nullptr;
 };
 
 // The commands, in --help order; ends with an entry whose name is null.
@@ -47,6 +49,8 @@ int runConvert(const Args& args);
 int runPixel(const Args& args);
 int64_t playPoolBytes(const Args& args);
 int runPlay(const Args& args);
+// What play shows and the keys and mouse actions of its window.
+extern const char PLAY_HELP[];
 
 // A failure the tool itself detects (bad arguments, output errors).
 struct ToolError {

@@ -17,10 +17,10 @@ const Command COMMANDS[] = {
      2, 4, convertPoolBytes, runConvert},
     {"pixel", "FILE X Y [X Y]...", "the bytes of image pixels in hex (RRGGBB or RRGGBBAA), one line each", 3, -1,
      imagePoolBytes, runPixel},
-    {"play", "FILE.m3g [--shot=MS:FILE.png]...",
-     "show a scene file's world animated in real time in a window; Escape or Q quits (--shot: write the frame at MS "
-     "ms)",
-     1, -1, playPoolBytes, runPlay, true},
+    {"play", "FILE.m3g [--fit] [--shot=MS:FILE.png]...",
+     "show a scene file animated in a window with a free camera (--fit: framed on it; --shot: write the frame at MS "
+     "ms of world time; keys: vorna3d help play)",
+     1, -1, playPoolBytes, runPlay, true, PLAY_HELP},
     {nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr},
 };
 

@@ -1,7 +1,8 @@
-// vorna3d play FILE.m3g [--shot=MS:FILE.png]...: opens a 1024 x 768 window
-// and shows the file's world through its active camera, animated in real
-// time (PlayApp), until Escape or Q. Each --shot writes the first frame at
-// or after MS milliseconds of world time to a PNG file. The command runs
+// vorna3d play FILE.m3g [--fit] [--shot=MS:FILE.png]...: opens a 1024 x 768
+// window and shows the file's scene, animated in real time, through its own
+// camera or the free orbit camera (PlayApp), until Escape or Q. --fit starts
+// on the free camera framing the scene. Each --shot writes the first frame
+// at or after MS milliseconds of world time to a PNG file. The command runs
 // the engine itself, through the framework's frame loop.
 
 #include <cstdlib>
@@ -53,6 +54,8 @@ std::string currentError()
     }
 }
 
+constexpr const char* PLAY_USAGE = "usage: vorna3d play FILE.m3g [--fit] [--shot=MS:FILE.png]...";
+
 } // namespace
 
 int64_t playPoolBytes(const Args& args)
@@ -62,17 +65,26 @@ int64_t playPoolBytes(const Args& args)
 
 int runPlay(const Args& args)
 {
-    const std::string path = args[0];
+    // Options may come before or after the file.
+    std::string path;
     PlayOptions options;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i].rfind("--shot=", 0) == 0)
-            options.shots.push_back(parseShot(args[i].substr(7)));
+    for (const std::string& arg : args) {
+        if (arg.rfind("--shot=", 0) == 0)
+            options.shots.push_back(parseShot(arg.substr(7)));
+        else if (arg == "--fit")
+            options.fit = true;
+        else if (arg.rfind("--", 0) == 0)
+            throw ToolError{"unknown option '" + arg + "' (" + PLAY_USAGE + ")"};
+        else if (!path.empty())
+            throw ToolError{"one scene file at a time (" + std::string(PLAY_USAGE) + ")"};
         else
-            throw ToolError{"unknown option '" + args[i] + "' (usage: vorna3d play FILE.m3g [--shot=MS:FILE.png]...)"};
+            path = arg;
     }
+    if (path.empty())
+        throw ToolError{PLAY_USAGE};
     if (!isSceneFile(path))
         throw ToolError{path + " is not a scene file"};
-    const int64_t pool = playPoolBytes(args);
+    const int64_t pool = playPoolBytes(Args{path});
     if (pool > MAX_PLAY_POOL)
         throw ToolError{"not enough memory for " + path};
 

@@ -5,7 +5,8 @@
 //   vorna3d info [--all] FILE
 //   vorna3d pixel FILE X Y [X Y]...
 //   vorna3d convert IN.m3g OUT.m3g [--compress] [--embed-images]
-//   vorna3d play FILE.m3g [--shot=MS:FILE.png]...
+//   vorna3d play FILE.m3g [--fit] [--shot=MS:FILE.png]...
+//   vorna3d help COMMAND, vorna3d COMMAND --help: the command's usage
 // Each command runs inside a started engine with a silent log (play runs
 // the framework, which starts the engine with its log on); a failure
 // prints one line "vorna3d: TEXT" on standard error and exits with 1.
@@ -42,6 +43,15 @@ void printHelp()
     for (const Command* command = COMMANDS; command->name; ++command)
         std::printf("  %-7s %-27s %s\n", command->name, command->usage, command->summary);
     std::printf("\n  --help                              this text\n");
+    std::printf("  help COMMAND, COMMAND --help        the command's usage in full\n");
+}
+
+// One command's usage line, summary and further lines.
+void printCommandHelp(const Command& command)
+{
+    std::printf("usage: vorna3d %s %s\n\n%s\n", command.name, command.usage, command.summary);
+    if (command.details)
+        std::printf("\n%s", command.details);
 }
 
 // The text of whatever a command threw.
@@ -98,14 +108,20 @@ int main(int argc, char** argv)
     const Args all(argv + 1, argv + argc);
     if (all.empty())
         return fail("no command given (see vorna3d --help)");
-    if (all[0] == "--help" || all[0] == "-h" || all[0] == "help") {
+    const bool help = all[0] == "--help" || all[0] == "-h" || all[0] == "help";
+    if (help && all.size() == 1) {
         printHelp();
         return 0;
     }
-    const Command* command = findCommand(all[0]);
+    const std::string& name = help ? all[1] : all[0];
+    const Command* command = findCommand(name);
     if (!command)
-        return fail("unknown command '" + all[0] + "' (see vorna3d --help)");
+        return fail("unknown command '" + name + "' (see vorna3d --help)");
     const Args args(all.begin() + 1, all.end());
+    if (help || (args.size() == 1 && (args[0] == "--help" || args[0] == "-h"))) {
+        printCommandHelp(*command);
+        return 0;
+    }
     const int count = static_cast<int>(args.size());
     if (count < command->minArgs || (command->maxArgs >= 0 && count > command->maxArgs))
         return fail(std::string("usage: vorna3d ") + command->name + " " + command->usage);

@@ -108,7 +108,7 @@ TEST_F(AnimationCommandTest, ConvertKeepsTheAnimatedScene)
     }
 }
 
-TEST_F(AnimationCommandTest, PlayRefusesWhatItCannotShowBeforeOpeningAWindow)
+TEST_F(AnimationCommandTest, PlayRefusesWhatItCannotShowBeforeOpeningAWindowAndExplainsItself)
 {
     const fs::path text = m_dir / "notes.txt";
     std::ofstream(text) << "hi\n";
@@ -118,4 +118,19 @@ TEST_F(AnimationCommandTest, PlayRefusesWhatItCannotShowBeforeOpeningAWindow)
     expectFailure(tool("play scene.m3g --shot=abc"), "--shot needs MS:FILE.png");
     expectFailure(tool("play scene.m3g --shot=100:"), "--shot needs MS:FILE.png");
     expectFailure(tool("play"), "usage: vorna3d play");
+    expectFailure(tool("play a.m3g b.m3g"), "one scene file at a time");
+    expectFailure(tool("play --fit"), "usage: vorna3d play");
+
+    // Both help forms print play's usage and its keys, and open no window.
+    for (const char* help : {"play --help", "help play", "play -h"}) {
+        SCOPED_TRACE(help);
+        const Result r = tool(help);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind("usage: vorna3d play FILE.m3g [--fit] [--shot=MS:FILE.png]...\n", 0), 0u) << r.out;
+        for (const char* key : {"left drag", "wheel", "Space", "Left/Right", "Home", "+ / -", "F1", "F12", "Escape,"})
+            EXPECT_NE(r.out.find(std::string("\n  ") + key + " "), std::string::npos) << key;
+    }
+    EXPECT_NE(tool("help ls").out.find("usage: vorna3d ls ARCHIVE"), std::string::npos);
+    expectFailure(tool("help frobnicate"), "unknown command 'frobnicate'");
 }
