@@ -1,7 +1,7 @@
 #pragma once
 // The effects' motion that does not touch the renderer: the twin sprites'
 // flight, the lattice's flash timer, the helix segments and the engine
-// logo's turn. MyApplication applies them to its transforms and sprites.
+// logo's turn. The effects apply them to their transforms and sprites.
 
 #include <cstdint>
 

@@ -1,15 +1,32 @@
-// The closing picture (states 21 to 23).
+#include "demo/EffectClosing.h"
 
-#include "demo/MyApplication.h"
+#include "demo/DemoAssets.h"
+#include "demo/DemoStage.h"
 #include "render/Graphics3D.h"
 #include "render/Sprite3D.h"
 
-void MyApplication::renderClosing(render::Graphics3D& g3d)
+namespace {
+
+// The picture on the 2D graphics sheet (x, y, width, height).
+constexpr int CLOSING_CROP[4] = {1, 513, 510, 510};
+
+} // namespace
+
+EffectClosing::EffectClosing(DemoStage& stage) : Effect(stage) {}
+
+EffectClosing::~EffectClosing() noexcept(false) = default;
+
+void EffectClosing::createSprite(render::Texture2D* sheet)
 {
-    beginFrame(g3d);
+    m_picture = demo_assets::makeSprite(sheet, CLOSING_CROP);
+}
+
+void EffectClosing::render(render::Graphics3D& g3d)
+{
+    m_stage.beginFrame(g3d);
     render::Transform where;
     where.postTranslate(0.f, 10.f, 0.f);
-    draw(g3d, m_closingSprite.get(), where);
-    drawFadeOverlay(g3d);
-    endFrame(g3d);
+    DemoStage::draw(g3d, m_picture.get(), where);
+    m_stage.drawFadeOverlay(g3d);
+    m_stage.endFrame(g3d);
 }

@@ -1,10 +1,11 @@
-// The lattice flight (states 2 to 4): the camera tumbles through a fogged
-// cube of yellow lines, with a white flash every 1.35 s.
+#include "demo/EffectLattice.h"
 
 #include <cmath>
 
 #include "demo/DemoMeshes.h"
-#include "demo/MyApplication.h"
+#include "demo/DemoMotion.h"
+#include "demo/DemoStage.h"
+#include "demo/Timeline.h"
 #include "render/Appearance.h"
 #include "render/Background.h"
 #include "render/Batcher.h"
@@ -38,25 +39,36 @@ core::Ref<render::Batcher> createLattice()
     return lattice;
 }
 
-void MyApplication::updateLattice(float seconds)
+EffectLattice::EffectLattice(DemoStage& stage) : Effect(stage) {}
+
+EffectLattice::~EffectLattice() noexcept(false) = default;
+
+void EffectLattice::create()
 {
-    // The effect time is the flash timer here.
-    m_timeline.setStateTime(m_timeline.getStateTime() + seconds);
-    const float t = m_timeline.getMusicTime();
-    m_cameraTransform.setIdentity();
-    m_cameraTransform.postRotate(19.965f * t, -1.f, 0.f, 0.f);
-    m_cameraTransform.postRotate(19.965f * t, 0.f, -1.f, 0.f);
-    m_cameraTransform.postTranslate(0.f, 0.f, 300.f * std::sin(0.965f * t) + 500.f);
+    m_lattice = createLattice();
 }
 
-void MyApplication::renderLattice(render::Graphics3D& g3d)
+void EffectLattice::update(float seconds)
 {
-    float timer = m_timeline.getStateTime();
+    Timeline& timeline = m_stage.timeline();
+    timeline.setStateTime(timeline.getStateTime() + seconds);
+    const float t = timeline.getMusicTime();
+    render::Transform& cameraPlace = m_stage.cameraPlace();
+    cameraPlace.setIdentity();
+    cameraPlace.postRotate(19.965f * t, -1.f, 0.f, 0.f);
+    cameraPlace.postRotate(19.965f * t, 0.f, -1.f, 0.f);
+    cameraPlace.postTranslate(0.f, 0.f, 300.f * std::sin(0.965f * t) + 500.f);
+}
+
+void EffectLattice::render(render::Graphics3D& g3d)
+{
+    Timeline& timeline = m_stage.timeline();
+    float timer = timeline.getStateTime();
     if (latticeFlashFrame(timer))
-        m_background->setColor(FLASH_COLOR);
-    m_timeline.setStateTime(timer);
-    beginFrame(g3d);
-    draw(g3d, m_lattice.get(), render::Transform());
-    endFrame(g3d);
-    m_background->setColor(0);
+        m_stage.background()->setColor(FLASH_COLOR);
+    timeline.setStateTime(timer);
+    m_stage.beginFrame(g3d);
+    DemoStage::draw(g3d, m_lattice.get(), render::Transform());
+    m_stage.endFrame(g3d);
+    m_stage.background()->setColor(0);
 }

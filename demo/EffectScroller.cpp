@@ -1,16 +1,24 @@
-// The underwater scroller (states 17 and 18): the water picture full
-// screen, fish, rising bubbles and the text line riding a wave.
+#include "demo/EffectScroller.h"
 
 #include <cmath>
 
-#include "demo/MyApplication.h"
-#include "render/Camera.h"
+#include "demo/DemoAssets.h"
+#include "demo/DemoStage.h"
+#include "demo/Timeline.h"
+#include "render/Font2D.h"
 #include "render/Graphics3D.h"
-#include "render/RenderTarget.h"
+#include "render/Image2D.h"
 #include "render/Sprite3D.h"
 #include "render/Text3D.h"
+#include "render/Texture2D.h"
 
 namespace {
+
+// Crops (x, y, width, height) on the 2D graphics sheet.
+constexpr int BUBBLE_CROP[4] = {257, 2, 126, 124};
+// Fish frame f: (32 (f mod 4), 1 + 32 (f div 4)), 32 x 31.
+constexpr int FISH_WIDTH = 32;
+constexpr int FISH_HEIGHT = 31;
 
 // Whether `text` shows exactly the characters of `string`.
 bool sameText(const render::Text3D& text, const core::String& string)
@@ -27,21 +35,78 @@ bool sameText(const render::Text3D& text, const core::String& string)
 
 } // namespace
 
-void MyApplication::updateScroller(float seconds)
+EffectScroller::EffectScroller(DemoStage& stage) : Effect(stage) {}
+
+EffectScroller::~EffectScroller() noexcept(false) = default;
+
+void EffectScroller::loadFont()
 {
-    m_timeline.setStateTime(m_timeline.getMusicTime());
+    m_font = render::Font2D::createNewFont("font.txt");
+    ASSERT_MSG(m_font, " m_font ");
+    m_text = VORNA3D_NEW render::Text3D(m_font.get());
+}
+
+void EffectScroller::createSprites(render::Texture2D* sheet, render::Texture2D* fishSheet)
+{
+    m_bubbleSprite = demo_assets::makeSprite(sheet, BUBBLE_CROP);
+    m_fishSprites.reserve(Scroller::FISH_FRAMES);
+    for (int frame = 0; frame < Scroller::FISH_FRAMES; ++frame) {
+        const int crop[4] = {FISH_WIDTH * (frame % 4), 1 + 32 * (frame / 4), FISH_WIDTH, FISH_HEIGHT};
+        m_fishSprites.add(demo_assets::makeSprite(fishSheet, crop));
+    }
+    m_scroller.createFirstFish();
+}
+
+void EffectScroller::loadWater(render::Graphics3D& g3d)
+{
+    core::Ref<render::Image2D> water = demo_assets::loadImage("wtr.png");
+    m_water = demo_assets::makeTexture(g3d, water.get());
+    ASSERT_MSG(m_water, " m_uws ");
+    // Drawn at about its own size over the whole screen: the base level
+    // alone samples it faster than a mipmap blend.
+    m_water->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
+}
+
+void EffectScroller::createText()
+{
+    m_scroller.createText();
+}
+
+void EffectScroller::createBubbles()
+{
+    m_scroller.createBubbles();
+}
+
+void EffectScroller::reserveBatches(render::Graphics3D& g3d)
+{
+    // A frame's batches take the renderer's buffers in the order they are
+    // first drawn: the fish, the bubbles, then the text (the water is a
+    // screen quad of its own). Each buffer keeps what it reserves, so the
+    // first frame with every fish, every bubble and the most characters
+    // finds room. The text holds one character, as every frame leaves it;
+    // it starts with the first, so the first frame need not change it.
+    m_text->setText(m_scroller.elements()[0].text);
+    g3d.reserveDynamicBuffer(0, m_fishSprites[0].get(), Scroller::MAX_FISH);
+    g3d.reserveDynamicBuffer(1, m_bubbleSprite.get(), Scroller::BUBBLE_COUNT);
+    g3d.reserveDynamicBuffer(2, m_text.get(), Scroller::MAX_VISIBLE_CHARACTERS);
+}
+
+void EffectScroller::update(float seconds)
+{
+    Timeline& timeline = m_stage.timeline();
+    timeline.setStateTime(timeline.getMusicTime());
     m_scroller.update(seconds);
 }
 
-void MyApplication::renderScroller(render::Graphics3D& g3d)
+void EffectScroller::render(render::Graphics3D& g3d)
 {
     // The water picture is opaque and fills the screen: the sea's blue
     // behind it never shows, so only the depth is cleared.
-    beginCoveredFrame(g3d);
-    g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_uws.get());
+    m_stage.beginCoveredFrame(g3d);
+    g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_water.get());
 
     // The fish breathe: their size pulses with the effect time.
-    const float pulse = 4.9825f * m_timeline.getStateTime();
+    const float pulse = 4.9825f * m_stage.timeline().getStateTime();
     const float scaleX = std::fabs(0.5f * std::sin(pulse)) + 1.f;
     const float scaleY = std::fabs(0.25f * std::cos(pulse)) + 1.f;
     for (const Scroller::SpriteFish& fish : m_scroller.fishes()) {
@@ -50,14 +115,14 @@ void MyApplication::renderScroller(render::Graphics3D& g3d)
         render::Transform where;
         where.postTranslate(fish.x, fish.y, 0.f);
         where.postScale(scaleX, scaleY, 1.f);
-        draw(g3d, m_fishSprites[fish.frame].get(), where);
+        DemoStage::draw(g3d, m_fishSprites[fish.frame].get(), where);
     }
 
     for (const phys::PhysicsObject& bubble : m_scroller.bubbles()) {
-        m_ballRotation.setIdentity();
-        m_ballRotation.postTranslate(bubble.position.x, bubble.position.y, bubble.position.z);
-        m_ballRotation.postScale(bubble.scale, bubble.scale, bubble.scale);
-        draw(g3d, m_bubbleSprite.get(), m_ballRotation);
+        render::Transform where;
+        where.postTranslate(bubble.position.x, bubble.position.y, bubble.position.z);
+        where.postScale(bubble.scale, bubble.scale, bubble.scale);
+        DemoStage::draw(g3d, m_bubbleSprite.get(), where);
     }
 
     for (const Scroller::ScrollerElement& element : m_scroller.elements()) {
@@ -67,35 +132,9 @@ void MyApplication::renderScroller(render::Graphics3D& g3d)
             m_text->setText(element.text);
         render::Transform where;
         where.postTranslate(element.x, element.y, 0.f);
-        draw(g3d, m_text.get(), where);
+        DemoStage::draw(g3d, m_text.get(), where);
     }
 
-    drawFadeOverlay(g3d);
-    endFrame(g3d);
-}
-
-void MyApplication::prepareScrollerBatches(render::Graphics3D& g3d)
-{
-    // The renderer's batches keep the items and arrays they have once held.
-    // A frame of the scroller at its fullest (the water, every fish, every
-    // bubble, the most characters), drawn into the helix's texture, which the helix
-    // redraws before it shows it, brings them to that size now; otherwise
-    // the first frame with 37 characters on screen would allocate. The
-    // objects go in the scroller's order, so each lands in the batch it
-    // lands in then.
-    render::Transform cameraPlace;
-    cameraPlace.postTranslate(0.f, 0.f, 600.f);
-    g3d.bindTarget(m_renderTarget.get());
-    g3d.setCamera(m_camera.get(), cameraPlace);
-    g3d.clear(m_background.get());
-    g3d.rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), m_uws.get()); // the renderer's screen quad
-    const render::Transform centre;
-    for (int i = 0; i < Scroller::MAX_FISH; ++i)
-        draw(g3d, m_fishSprites[i % Scroller::FISH_FRAMES].get(), centre);
-    for (int i = 0; i < Scroller::BUBBLE_COUNT; ++i)
-        draw(g3d, m_bubbleSprite.get(), centre);
-    m_text->setText(m_scroller.elements()[0].text);
-    for (int i = 0; i < Scroller::MAX_VISIBLE_CHARACTERS; ++i)
-        draw(g3d, m_text.get(), centre);
-    g3d.releaseTarget();
+    m_stage.drawFadeOverlay(g3d);
+    m_stage.endFrame(g3d);
 }

@@ -1,12 +1,11 @@
-// The wire torus (states 5 to 7): a coloured wire frame that the camera
-// circles while it tumbles.
+#include "demo/EffectTorus.h"
 
 #include <cmath>
 #include <cstdlib>
 
 #include "core/Vector.h"
 #include "demo/DemoMeshes.h"
-#include "demo/MyApplication.h"
+#include "demo/DemoStage.h"
 #include "render/Background.h"
 #include "render/Graphics3D.h"
 #include "render/LineListArray.h"
@@ -71,23 +70,33 @@ core::Ref<render::Mesh> createTorus()
     return mesh;
 }
 
-void MyApplication::updateTorus(float seconds)
+EffectTorus::EffectTorus(DemoStage& stage) : Effect(stage) {}
+
+EffectTorus::~EffectTorus() noexcept(false) = default;
+
+void EffectTorus::create()
 {
-    m_torusAngle += seconds * 99.965f;
-    m_cameraTransform.setIdentity();
-    m_cameraTransform.postRotate(m_torusAngle, 0.f, 1.f, 0.f);
-    m_cameraTransform.postRotate(0.5f * m_torusAngle, 1.f, 0.f, 0.f);
-    m_cameraTransform.postTranslate(0.f, 0.f, 300.f);
+    m_torus = createTorus();
 }
 
-void MyApplication::renderTorus(render::Graphics3D& g3d)
+void EffectTorus::update(float seconds)
+{
+    m_angle += seconds * 99.965f;
+    render::Transform& cameraPlace = m_stage.cameraPlace();
+    cameraPlace.setIdentity();
+    cameraPlace.postRotate(m_angle, 0.f, 1.f, 0.f);
+    cameraPlace.postRotate(0.5f * m_angle, 1.f, 0.f, 0.f);
+    cameraPlace.postTranslate(0.f, 0.f, 300.f);
+}
+
+void EffectTorus::render(render::Graphics3D& g3d)
 {
     g3d.bindTarget(nullptr);
-    m_background->setColor(0);
-    g3d.clear(m_background.get());
+    m_stage.background()->setColor(0);
+    g3d.clear(m_stage.background());
     // Vertex colours only: the wire frame is not lit.
     g3d.setLightingEnabled(false);
-    g3d.setCamera(m_camera.get(), m_cameraTransform);
-    draw(g3d, m_torus.get(), render::Transform());
-    endFrame(g3d);
+    m_stage.applyCamera(g3d);
+    DemoStage::draw(g3d, m_torus.get(), render::Transform());
+    m_stage.endFrame(g3d);
 }

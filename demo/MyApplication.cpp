@@ -1,43 +1,49 @@
 #include "demo/MyApplication.h"
 
+#include <cstdlib>
+
 #include "HAL/Input.h"
+#include "HAL/Music.h"
 #include "core/Debug.h"
+#include "core/FileArchive.h"
 #include "core/FileSystem.h"
 #include "core/Globals.h"
-#include "demo/DemoMeshes.h"
+#include "core/TARArchive.h"
+#include "demo/CloudNoise.h"
+#include "demo/DemoAssets.h"
 #include "demo/DemoMusic.h"
-#include "render/Appearance.h"
-#include "render/Background.h"
-#include "render/Batcher.h"
-#include "render/Camera.h"
-#include "render/Font2D.h"
 #include "render/Graphics3D.h"
 #include "render/Image2D.h"
-#include "render/Mesh.h"
-#include "render/RenderTarget.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
 #include "render/Texture2D.h"
-#include "render/World.h"
 
 namespace {
 
-constexpr float FIELD_OF_VIEW = 60.f;
-constexpr float ASPECT = 1.3333334f;
-constexpr float NEAR_PLANE = 0.1f;
-constexpr float FAR_PLANE = 2050.f;
-constexpr float CAMERA_DISTANCE = 600.f;
+// The mount path of the folder the archive is read from, while it is read.
+const char* const TEMP_MOUNT = "temp";
 
 } // namespace
 
 MyApplication::MyApplication(DemoMusic* music)
-    : m_music(music), m_timeline(*music, *this, nullptr)
+    : m_music(music), m_timeline(*music, *this, nullptr), m_stage(m_timeline), m_title(m_stage), m_logo(m_stage),
+      m_lattice(m_stage), m_torus(m_stage), m_balls(m_stage), m_twinSprites(m_stage),
+      m_helix(m_stage, m_twinSprites), m_scroller(m_stage), m_engineLogo(m_stage), m_closing(m_stage)
 {
     ASSERT_MSG(music, " music ");
     m_input = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_KEYBOARD);
     m_mouse = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_MOUSE);
     m_timeline.setKeyboard(m_input.get());
-    m_fishSprites.reserve(Scroller::FISH_FRAMES);
+
+    const auto place = [this](DemoEffect effect, Effect& shown) { m_effects[static_cast<size_t>(effect)] = &shown; };
+    place(DemoEffect::TITLE, m_title);
+    place(DemoEffect::LOGO, m_logo);
+    place(DemoEffect::LATTICE, m_lattice);
+    place(DemoEffect::TORUS, m_torus);
+    place(DemoEffect::BALLS, m_balls);
+    place(DemoEffect::HELIX, m_helix);
+    place(DemoEffect::TWIN_SPRITES, m_twinSprites);
+    place(DemoEffect::SCROLLER, m_scroller);
+    place(DemoEffect::ENGINE_LOGO, m_engineLogo);
+    place(DemoEffect::CLOSING, m_closing);
 }
 
 MyApplication::~MyApplication() noexcept(false)
@@ -55,57 +61,94 @@ void MyApplication::setArchiveFolder(const char* folder)
 
 void MyApplication::createDevice(render::Graphics3D& g3d)
 {
+    // The steps keep their order: the random sequence (the seed, the first
+    // fish, the torus, the bubbles) and the log follow it.
     m_timeline.restart();
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Loading and initializing...\n");
-
-    m_camera = VORNA3D_NEW render::Camera();
-    m_camera->setPerspective(FIELD_OF_VIEW, ASPECT, NEAR_PLANE, FAR_PLANE);
-    m_camera->setTranslation(0.f, 0.f, CAMERA_DISTANCE);
-    m_cameraTransform.setIdentity();
-    m_cameraTransform.postTranslate(0.f, 0.f, CAMERA_DISTANCE);
-
-    m_background = VORNA3D_NEW render::Background();
-    ASSERT_MSG(m_background, " m_background ");
-    m_background->setColor(0);
-    m_depthOnlyBackground = VORNA3D_NEW render::Background();
-    m_depthOnlyBackground->setColor(0);
-    m_depthOnlyBackground->setColorClearEnable(false);
+    m_stage.create();
 
     mountArchive();
-    loadFont();
-    loadBalls();
+    m_scroller.loadFont();
+    core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Loading font...OK\n");
+    m_balls.load();
     createSprites(g3d);
-    loadPictures(g3d);
-    loadMeshes(g3d);
+    m_logo.load(g3d);
+    m_scroller.loadWater(g3d);
+    core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Loading m3g meshes...");
+    m_helix.loadBar();
+    m_engineLogo.load(g3d);
 
     m_scroller.createText();
 
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Calculating meshes...\n");
-    m_torus = createTorus();
-    m_lattice = createLattice();
+    m_torus.create();
+    m_lattice.create();
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "OK\n");
 
-    // The helix draws its clouds into this texture first, at half the
-    // picture's size: the soft noise looks the same magnified twice, and a
-    // software rasteriser fills a quarter of the pixels for its two
-    // full-screen blended sprites.
-    m_renderTexture = g3d.createNewTexture(CLOUD_FRAME_WIDTH, CLOUD_FRAME_WIDTH);
-    ASSERT_MSG(m_renderTexture, " m_renderTexture ");
-    // Only level 0 receives the frame; it is magnified, smoothly.
-    m_renderTexture->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
-    m_renderTarget = VORNA3D_NEW render::RenderTarget(m_renderTexture.get());
-    // The texture is square; only the frame's rows hold the clouds.
-    m_renderSprite = VORNA3D_NEW render::Sprite3D(m_renderTexture.get());
-    m_renderSprite->setCrop(0, 0, CLOUD_FRAME_WIDTH, CLOUD_FRAME_HEIGHT);
-
-    createPlasma(g3d);
-    createHelix(g3d);
+    m_helix.createCloudTarget(g3d);
+    core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Calculating dynamics...");
+    m_balls.createPlasma(g3d);
+    m_helix.createClouds(g3d);
 
     m_scroller.createBubbles();
-    prepareScrollerBatches(g3d);
+    m_scroller.reserveBatches(g3d);
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "OK\n");
 
     startMusic();
+}
+
+void MyApplication::mountArchive()
+{
+    core::FileSystem* fs = core::FileSystem::get();
+    ASSERT_MSG(fs, " fs ");
+    // The archive is read from the working directory, or from the program's
+    // folder (where the build puts it) when the working directory has none.
+    core::String folder = m_archiveFolder;
+    if (folder.length() == 0) {
+        core::Ref<core::Archive> workingDirectory = VORNA3D_NEW core::FileArchive("");
+        folder = workingDirectory->exists(ARCHIVE_NAME, core::Archive::OPEN_READ)
+                     ? core::String("")
+                     : core::String(HAL::pathBesideProgram("").c_str());
+    }
+    fs->addArchive(TEMP_MOUNT, VORNA3D_NEW core::FileArchive(folder));
+    try {
+        core::Ref<core::Stream> stream;
+        fs->openFile(stream, ARCHIVE_NAME, core::Archive::OPEN_READ);
+        core::Ref<core::Archive> archive = VORNA3D_NEW core::TARArchive(stream);
+        fs->addArchive("", archive);
+        m_archiveMounted = true;
+    } catch (...) {
+        fs->removeArchive(TEMP_MOUNT);
+        throw;
+    }
+    // From here on every file comes from the archive.
+    fs->removeArchive(TEMP_MOUNT);
+}
+
+void MyApplication::createSprites(render::Graphics3D& g3d)
+{
+    // The 2D graphics sheet: the fade square, the bubble and the closing
+    // picture.
+    core::Ref<render::Image2D> image = demo_assets::loadImage("2dgfx.png");
+    core::Ref<render::Texture2D> sheet = demo_assets::makeTexture(g3d, image.get());
+    ASSERT_MSG(sheet, " hugeTexture ");
+
+    core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Creating static textures...");
+    m_stage.createFadeSprite(sheet.get());
+
+    // N(1, 85) x 106 of the cloud noise: the one seed of the show.
+    std::srand(static_cast<unsigned>(static_cast<int>(cloud_noise::lattice(1, 85) * 106.0)));
+
+    // The fish have a texture of their own, so that they are batched apart.
+    // The twin sprites share it: both are only ever magnified (the bubbles,
+    // shrunk to a tenth, keep the mipmapped sheet), so its base level alone
+    // is sampled, the same picture at less cost.
+    core::Ref<render::Texture2D> baseLevelSheet = demo_assets::makeTexture(g3d, image.get());
+    ASSERT_MSG(baseLevelSheet, " m_fishy ");
+    baseLevelSheet->setFiltering(render::Texture2D::FILTER_BASE_LEVEL, render::Texture2D::FILTER_LINEAR);
+    m_scroller.createSprites(sheet.get(), baseLevelSheet.get());
+    m_closing.createSprite(sheet.get());
+    m_twinSprites.createSprites(baseLevelSheet.get());
 }
 
 void MyApplication::startMusic()
@@ -118,127 +161,24 @@ void MyApplication::startMusic()
 
 bool MyApplication::update(float seconds)
 {
-    m_cameraTransform.setIdentity();
-    m_cameraTransform.postTranslate(0.f, 0.f, CAMERA_DISTANCE);
+    m_stage.resetCameraPlace();
     return m_timeline.update(seconds);
 }
 
 void MyApplication::updateEffect(DemoEffect effect, float seconds)
 {
-    switch (effect) {
-    case DemoEffect::NONE:
-    case DemoEffect::TITLE:
-    case DemoEffect::CLOSING:
-        break; // the timeline keeps their time
-    case DemoEffect::LOGO:
-        updateLogo();
-        break;
-    case DemoEffect::LATTICE:
-        updateLattice(seconds);
-        break;
-    case DemoEffect::TORUS:
-        updateTorus(seconds);
-        break;
-    case DemoEffect::BALLS:
-        updateBalls(seconds);
-        break;
-    case DemoEffect::HELIX:
-        updateHelix(seconds);
-        break;
-    case DemoEffect::TWIN_SPRITES:
-        updateTwinSprites(seconds);
-        break;
-    case DemoEffect::SCROLLER:
-        updateScroller(seconds);
-        break;
-    case DemoEffect::ENGINE_LOGO:
-        updateEngineLogo(seconds);
-        break;
-    }
+    if (Effect* shown = effectFor(effect))
+        shown->update(seconds);
 }
 
 void MyApplication::render(render::Graphics3D& g3d)
 {
-    g3d.setCamera(m_camera.get(), m_cameraTransform);
-    switch (Timeline::effectOf(m_timeline.getState())) {
-    case DemoEffect::TITLE:
-        renderTitle(g3d);
-        break;
-    case DemoEffect::LOGO:
-        renderLogo(g3d);
-        break;
-    case DemoEffect::LATTICE:
-        renderLattice(g3d);
-        break;
-    case DemoEffect::TORUS:
-        renderTorus(g3d);
-        break;
-    case DemoEffect::BALLS:
-        renderBalls(g3d);
-        break;
-    case DemoEffect::HELIX:
-        renderHelix(g3d);
-        break;
-    case DemoEffect::TWIN_SPRITES:
-        renderTwinSprites(g3d);
-        break;
-    case DemoEffect::SCROLLER:
-        renderScroller(g3d);
-        break;
-    case DemoEffect::ENGINE_LOGO:
-        renderEngineLogo(g3d);
-        break;
-    case DemoEffect::CLOSING:
-        renderClosing(g3d);
-        break;
-    case DemoEffect::NONE:
-        beginFrame(g3d);
-        endFrame(g3d);
-        break;
-    }
-}
-
-void MyApplication::beginFrame(render::Graphics3D& g3d)
-{
-    g3d.bindTarget(nullptr);
-    g3d.clear(m_background.get());
-}
-
-void MyApplication::beginCoveredFrame(render::Graphics3D& g3d)
-{
-    g3d.bindTarget(nullptr);
-    g3d.clear(m_depthOnlyBackground.get());
-}
-
-void MyApplication::endFrame(render::Graphics3D& g3d)
-{
-    g3d.releaseTarget();
-}
-
-void MyApplication::draw(render::Graphics3D& g3d, render::Node* node, const render::Transform& transform)
-{
-    g3d.render(render::Graphics3D::RENDER_ALL, node, transform);
-}
-
-void MyApplication::drawFadeOverlay(render::Graphics3D& g3d)
-{
-    if (!Timeline::showsFadeOverlay(m_timeline.getState()))
+    m_stage.applyCamera(g3d);
+    if (Effect* shown = effectFor(Timeline::effectOf(m_timeline.getState()))) {
+        shown->render(g3d);
         return;
-    // At level 0 the overlay is fully transparent: a full-screen blend
-    // that changes nothing.
-    if (m_timeline.getFadeLevel() == 0)
-        return;
-    render::Transform& where = m_timeline.fadeTransform();
-    if (Timeline::effectOf(m_timeline.getState()) == DemoEffect::ENGINE_LOGO) {
-        // The camera moves in this effect: the overlay goes just in front of it.
-        where.set(m_cameraTransform);
-        where.postTranslate(0.f, 0.f, -1.f);
     }
-    // Everything drawn so far goes first, so that the fade covers it all
-    // (the batches are otherwise drawn in buffer order, and a text batch
-    // could land after the overlay's).
-    g3d.flushDynamicBuffers();
-    // White with the level as alpha over the black fade square.
-    m_fadeSprite->setColor(0xFFFFFF00u | m_timeline.getFadeLevel());
-    draw(g3d, m_fadeSprite.get(), where);
+    // A state that shows nothing: a black frame.
+    m_stage.beginFrame(g3d);
+    m_stage.endFrame(g3d);
 }

@@ -300,6 +300,48 @@ void Batcher::clear()
     sizeArrays(0, 0, false);
 }
 
+void Batcher::reserve(Sprite3D* sprite, int count)
+{
+    ASSERT(sprite);
+    reserveItems(sprite->getAppearance(), count, Sprite3D::VERTEX_COUNT, Sprite3D::INDEX_COUNT);
+}
+
+void Batcher::reserve(Text3D* text, int count)
+{
+    ASSERT(text);
+    const int glyphs = text->getLength();
+    reserveItems(text->getAppearance(), count, glyphs * 4, glyphs * 6);
+}
+
+void Batcher::reserveItems(Appearance* appearance, int items, int vertices, int indices)
+{
+    ASSERT(items >= 0);
+    const int64_t allVertices = int64_t(items) * vertices;
+    const int64_t allIndices = int64_t(items) * indices;
+    ASSERT(allVertices <= MAX_VERTICES && allIndices <= MAX_INDICES);
+    m_objects.reserve(items);
+    while (m_objects.size() < items) {
+        m_objects.add(core::Ref<BatcherItem>(VORNA3D_NEW BatcherItem()));
+        ++m_emptyItemsInList;
+    }
+    for (int i = 0; i < items; ++i)
+        m_objects[i]->reserve(vertices, indices);
+    // renderMesh lends the batch's texture to the first unit of this
+    // appearance: the unit is made now, keeping what it holds.
+    Appearance* lentTo = appearance ? appearance : m_appearance.get();
+    lentTo->setTexture(0, lentTo->getTexture(0));
+
+    const int v = static_cast<int>(allVertices);
+    m_meshData.ib->getUnsignedShortDataArrayPtr()->reserve(static_cast<int>(allIndices));
+    m_meshData.positions->getShortDataArrayPtr()->reserve(v * 3);
+    if (m_meshData.texCoords)
+        m_meshData.texCoords->getShortDataArrayPtr()->reserve(v * 2);
+    if (m_meshData.colors)
+        m_meshData.colors->getCharDataArrayPtr()->reserve(v * 4);
+    if (m_meshData.normals)
+        m_meshData.normals->getShortDataArrayPtr()->reserve(v * 3);
+}
+
 void Batcher::refreshMeshData()
 {
     ASSERT_MSG(m_mesh, " m_mesh ");

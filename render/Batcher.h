@@ -95,6 +95,15 @@ public:
     // Frees every item (keeping it for reuse), forgets the batch's texture
     // and appearance and empties the mesh arrays (keeping their storage).
     void clear();
+    // Makes room for `count` objects like `sprite` (or like `text`, at its
+    // current length): the items and their vectors, the mesh arrays of a
+    // batch of all of them, and the texture unit of the appearance the
+    // batch's texture is lent to when drawn (the object's, else the
+    // batcher's own), so that a batch filled that far allocates nothing.
+    // The items are added free; what the batch holds stays. Requires
+    // count >= 0 and such a batch within MAX_VERTICES and MAX_INDICES.
+    void reserve(Sprite3D* sprite, int count);
+    void reserve(Text3D* text, int count);
 
     // Merges the items added since the last merge into the mesh (see the
     // class comment). Asserts "Batcher : too many items. Did you forget
@@ -154,6 +163,10 @@ private:
     // The shared part of both add()s.
     int addNode(Node* node, Appearance* appearance, Texture2D* texture, int vertices, int indices,
                 const Transform* transform, const char* refusedText);
+    // The shared part of both reserve()s: `items` items of `vertices`
+    // vertices and `indices` indices, drawn with `appearance` (null: the
+    // batcher's own).
+    void reserveItems(Appearance* appearance, int items, int vertices, int indices);
     // A free item (or a new one), marked in use and new; its index in *id.
     BatcherItem* getNewBatcherItem(int* id);
     // Puts item `id`, taken but not filled, back on the free list.

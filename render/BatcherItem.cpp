@@ -34,6 +34,17 @@ void BatcherItem::setSizes(int vertexCount, int indexCount, bool withNormals)
     indices.setSizeForNativeType(indexCount);
 }
 
+void BatcherItem::reserve(int vertexCount, int indexCount)
+{
+    ASSERT(vertexCount >= 0);
+    ASSERT(indexCount >= 0);
+    positionCoords.reserve(vertexCount * 3);
+    textureCoords.reserve(vertexCount * 2);
+    normals.reserve(vertexCount * 3);
+    colors.reserve(vertexCount * 4);
+    indices.reserve(indexCount);
+}
+
 void BatcherItem::setLineSizes(int vertexCount, int indexCount)
 {
     ASSERT(vertexCount >= 0);

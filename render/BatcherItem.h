@@ -32,6 +32,10 @@ public:
     // Sets the lengths of a line item: positions and colours, no texture
     // coordinates or normals.
     void setLineSizes(int vertexCount, int indexCount);
+    // Makes room for `vertexCount` vertices (normals included) and
+    // `indexCount` indices without changing the lengths, so that setSizes
+    // up to those counts allocates nothing. Requires both >= 0.
+    void reserve(int vertexCount, int indexCount);
 
     // `value` (a world coordinate) in the fixed point of the positions: x 32,
     // truncated. Asserts "Batcher : position out of range" for values whose

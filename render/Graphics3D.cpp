@@ -127,6 +127,13 @@ void Graphics3D::createInternalObjects()
         m_cameraLight->setMode(Light::DIRECTIONAL);
     }
     m_texture2DMesh = create2DPolygonWithDefaultAppearance(nullptr);
+    // The quad rect and background images draw with, and the texture unit
+    // rect lends its texture to, and room for the camera light, which joins
+    // the light list at the first draw: made here so that no frame has to.
+    m_backgroundMesh = create2DPolygonWithDefaultAppearance(nullptr);
+    m_backgroundMesh->getAppearance(0)->setTexture(0, nullptr);
+    m_lights.reserve(MAX_LIGHTS);
+    m_lightTransforms.reserve(MAX_LIGHTS);
     m_camera2DForBackground = VORNA3D_NEW Camera();
     m_camera2DForDebugText3D = VORNA3D_NEW Camera();
     resetGraphics3D();

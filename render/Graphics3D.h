@@ -309,6 +309,13 @@ public:
     // Draws every buffer in use, in index order, under its camera, then
     // restores the active camera. Allocates nothing.
     void flushDynamicBuffers();
+    // Makes room in buffer `index` for `count` objects like `sprite` or
+    // `text` (see Batcher::reserve), so that the first frames that fill it
+    // that far allocate nothing. In a frame the first batch drawn takes
+    // buffer 0, the next one 1, and so on. Requires configGraphics3D and
+    // 0 <= index < getDynamicBufferCount().
+    void reserveDynamicBuffer(int index, Sprite3D* sprite, int count);
+    void reserveDynamicBuffer(int index, Text3D* text, int count);
     // Draws one buffer under its camera and empties it. Asserts
     // "can not flush dynamic buffer because active camera is missing" for
     // a buffer that never received items.

@@ -111,4 +111,16 @@ void Graphics3D::flushDynamicBuffers()
     setCamera(savedCamera.get(), savedTransform);
 }
 
+void Graphics3D::reserveDynamicBuffer(int index, Sprite3D* sprite, int count)
+{
+    ASSERT(index >= 0 && index < m_dynamicBuffer.size());
+    m_dynamicBuffer[index]->getBatcher()->reserve(sprite, count);
+}
+
+void Graphics3D::reserveDynamicBuffer(int index, Text3D* text, int count)
+{
+    ASSERT(index >= 0 && index < m_dynamicBuffer.size());
+    m_dynamicBuffer[index]->getBatcher()->reserve(text, count);
+}
+
 } // namespace render

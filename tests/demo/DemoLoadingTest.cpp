@@ -214,7 +214,7 @@ TEST_F(DemoLoadingTest, ShortSceneFailsAtTheMemberItWasFor)
     MyApplication& app = makeApp(folder + "/");
     LogCapture quiet;
     EXPECT_TRUE(testing_support::failsWith([&] { app.createDevice(*m_g3d); }, " m_demopallo2 ",
-                                           "MyApplication::loadBalls"));
+                                           "EffectBalls::load"));
     std::filesystem::remove_all(folder);
 }
 

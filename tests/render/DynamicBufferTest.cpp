@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/Globals.h"
+#include "core/MemoryManager.h"
 #include "render/DynamicBuffer.h"
 #include "render/Font2D.h"
 #include "render/Graphics3D.h"
@@ -165,6 +166,55 @@ TEST_F(DynamicBufferTest, LinesTakeTheLastIdleBufferAndWhatNoBufferTakesFails)
     EXPECT_EQ(assertionText([&] { g3d->drawLine(slmath::vec3(), slmath::vec3()); }),
               "can not draw a line because active camera is missing");
     g3d->releaseTarget();
+}
+
+TEST_F(DynamicBufferTest, ReservedBufferTakesItsFirstFullFrameWithoutAllocating)
+{
+    const auto allocations = [] { return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocationCount; };
+    Ref<Sprite3D> s = sprite();
+    Ref<Font2D> font = Font2D::createNewFont();
+    Ref<Text3D> text = VORNA3D_NEW Text3D(font.get());
+    text->setText("AB");
+    g3d->reserveDynamicBuffer(0, s.get(), 50);
+    g3d->reserveDynamicBuffer(1, text.get(), 20);
+    Batcher* batcher = buffer(0)->getBatcher();
+    EXPECT_EQ(batcher->getItemCount(), 50);
+    EXPECT_TRUE(batcher->isEmpty());
+
+    // The first frame of 50 sprites and 20 texts fits what was reserved:
+    // two draws, no allocation for the items, their vectors, the mesh
+    // arrays or the texture unit each batch lends its texture to.
+    const int before = allocations();
+    g3d->bindTarget(nullptr);
+    for (int i = 0; i < 50; ++i)
+        draw(s.get());
+    for (int i = 0; i < 20; ++i)
+        draw(text.get());
+    EXPECT_EQ(batcher->getLiveItemCount(), 50);
+    EXPECT_EQ(buffer(1)->getBatcher()->getLiveItemCount(), 20);
+    g3d->releaseTarget();
+    EXPECT_EQ(draws(), 2);
+    EXPECT_EQ(allocations(), before);
+
+    // An unreserved buffer filled the same way allocates: buffer 2 takes
+    // the sprites of a second texture.
+    Ref<Texture2D> second = texture(8, 8);
+    Ref<Sprite3D> other = sprite(second.get());
+    const int unreserved = allocations();
+    g3d->bindTarget(nullptr);
+    draw(s.get());
+    draw(text.get());
+    for (int i = 0; i < 50; ++i)
+        draw(other.get());
+    EXPECT_EQ(buffer(2)->getBatcher()->getLiveItemCount(), 50);
+    EXPECT_GT(allocations(), unreserved);
+
+    // Reserving more keeps what a buffer holds.
+    g3d->reserveDynamicBuffer(0, s.get(), 60);
+    EXPECT_EQ(batcher->getItemCount(), 60);
+    EXPECT_EQ(batcher->getLiveItemCount(), 1);
+    g3d->releaseTarget();
+    EXPECT_EQ(draws(), 5);
 }
 
 TEST_F(DynamicBufferTest, TooFewBuffersAreAConfigurationError)
