@@ -32,12 +32,12 @@
 #include "core/Ref.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3DConfig.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
-#include "render/Sprite3D.h"
-#include "render/Texture2D.h"
+#include "render/scene/Sprite3D.h"
+#include "render/appearance/Texture2D.h"
 #include "tests/render/OGLES/RecordingOGLES.h"
 
 namespace {

@@ -21,8 +21,8 @@
 #include "core/MemoryStream.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
-#include "render/Loader.h"
-#include "render/M3GWriter.h"
+#include "render/loaders/Loader.h"
+#include "render/loaders/m3g/M3G_Writer.h"
 #include "render/NullGraphics3D.h"
 
 namespace {

@@ -20,8 +20,8 @@
 #include "core/MemoryStream.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
-#include "render/Image2D.h"
-#include "render/Loader.h"
+#include "render/appearance/Image2D.h"
+#include "render/loaders/Loader.h"
 
 namespace {
 

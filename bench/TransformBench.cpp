@@ -14,8 +14,8 @@
 #include "core/Ref.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
-#include "render/Transform.h"
-#include "render/Transformable.h"
+#include "render/scene/Transform.h"
+#include "render/scene/Transformable.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "core/Assert.h"
 #include "core/Vector.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 
 namespace cloud_noise {
 

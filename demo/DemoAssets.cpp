@@ -2,12 +2,12 @@
 
 #include "core/Vector.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Loader.h"
-#include "render/Mesh.h"
-#include "render/Sprite3D.h"
-#include "render/Texture2D.h"
-#include "render/World.h"
+#include "render/appearance/Image2D.h"
+#include "render/loaders/Loader.h"
+#include "render/scene/Mesh.h"
+#include "render/scene/Sprite3D.h"
+#include "render/appearance/Texture2D.h"
+#include "render/scene/World.h"
 
 namespace demo_assets {
 

@@ -3,7 +3,7 @@
 
 #include "core/Ref.h"
 #include "render/Batcher.h"
-#include "render/Mesh.h"
+#include "render/scene/Mesh.h"
 
 // The wire torus: a 60 x 60 grid around a ring of radius 80 with a tube of
 // radius 40 whose surface ripples by 10 %, 16-bit positions, one colour

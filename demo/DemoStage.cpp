@@ -1,11 +1,11 @@
 #include "demo/DemoStage.h"
 
 #include "demo/Timeline.h"
-#include "render/Background.h"
-#include "render/Camera.h"
+#include "render/scene/Background.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3D.h"
-#include "render/Sprite3D.h"
-#include "render/Texture2D.h"
+#include "render/scene/Sprite3D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // background).
 
 #include "core/Ref.h"
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 
 class Timeline;
 

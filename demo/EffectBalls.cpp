@@ -6,14 +6,14 @@
 #include "demo/DemoAssets.h"
 #include "demo/DemoStage.h"
 #include "demo/Timeline.h"
-#include "render/Appearance.h"
-#include "render/Camera.h"
-#include "render/CompositingMode.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Camera.h"
+#include "render/appearance/CompositingMode.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Mesh.h"
-#include "render/Texture2D.h"
-#include "render/World.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/Mesh.h"
+#include "render/appearance/Texture2D.h"
+#include "render/scene/World.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "core/Ref.h"
 #include "demo/Effect.h"
 #include "demo/Plasma.h"
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 
 namespace render {
 class Appearance;

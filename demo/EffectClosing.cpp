@@ -3,7 +3,7 @@
 #include "demo/DemoAssets.h"
 #include "demo/DemoStage.h"
 #include "render/Graphics3D.h"
-#include "render/Sprite3D.h"
+#include "render/scene/Sprite3D.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include "demo/DemoAssets.h"
 #include "demo/EffectTwinSprites.h"
 #include "demo/Timeline.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Mesh.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/Mesh.h"
 #include "render/RenderTarget.h"
-#include "render/Sprite3D.h"
-#include "render/Texture2D.h"
-#include "render/World.h"
+#include "render/scene/Sprite3D.h"
+#include "render/appearance/Texture2D.h"
+#include "render/scene/World.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "demo/DemoMotion.h"
 #include "demo/DemoStage.h"
 #include "demo/Timeline.h"
-#include "render/Appearance.h"
-#include "render/Background.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Background.h"
 #include "render/Batcher.h"
-#include "render/Fog.h"
+#include "render/appearance/Fog.h"
 #include "render/Graphics3D.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "demo/DemoAssets.h"
 #include "demo/DemoStage.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Image2D.h"
+#include "render/appearance/Texture2D.h"
 
 EffectLogo::EffectLogo(DemoStage& stage) : Effect(stage) {}
 

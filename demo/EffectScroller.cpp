@@ -5,12 +5,12 @@
 #include "demo/DemoAssets.h"
 #include "demo/DemoStage.h"
 #include "demo/Timeline.h"
-#include "render/Font2D.h"
+#include "render/text/Font2D.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/Sprite3D.h"
+#include "render/text/Text3D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include "core/Vector.h"
 #include "demo/DemoMeshes.h"
 #include "demo/DemoStage.h"
-#include "render/Background.h"
+#include "render/scene/Background.h"
 #include "render/Graphics3D.h"
-#include "render/LineListArray.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/geometry/LineListArray.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace {
 

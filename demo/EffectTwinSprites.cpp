@@ -2,9 +2,9 @@
 
 #include "demo/DemoAssets.h"
 #include "demo/DemoStage.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3D.h"
-#include "render/Sprite3D.h"
+#include "render/scene/Sprite3D.h"
 
 namespace {
 

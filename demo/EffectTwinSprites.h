@@ -7,7 +7,7 @@
 #include "core/Ref.h"
 #include "demo/DemoMotion.h"
 #include "demo/Effect.h"
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 
 namespace render {
 class Sprite3D;

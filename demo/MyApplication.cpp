@@ -13,8 +13,8 @@
 #include "demo/DemoAssets.h"
 #include "demo/DemoMusic.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Image2D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace {
 

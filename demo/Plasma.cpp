@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "demo/CaptureException.h"
-#include "render/PNGWriter.h"
+#include "render/loaders/png/PNGWriter.h"
 
 PngSequence::PngSequence(const std::string& folder) : m_folder(folder)
 {

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 
 namespace HAL {
 class Input;

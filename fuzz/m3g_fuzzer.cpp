@@ -33,11 +33,11 @@
 #include "core/TARArchive.h"
 #include "core/TARWriter.h"
 #include "fuzz/FuzzSupport.h"
-#include "render/IndexBuffer.h"
-#include "render/Loader.h"
-#include "render/M3GWriter.h"
-#include "render/Mesh.h"
-#include "render/VertexBuffer.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/loaders/Loader.h"
+#include "render/loaders/m3g/M3G_Writer.h"
+#include "render/scene/Mesh.h"
+#include "render/geometry/VertexBuffer.h"
 #include "tests/support/NullGraphics3D.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "core/MemoryManager.h"
 #include "core/MemoryStream.h"
 #include "fuzz/FuzzSupport.h"
-#include "render/Image2D.h"
-#include "render/Loader.h"
+#include "render/appearance/Image2D.h"
+#include "render/loaders/Loader.h"
 
 namespace {
 

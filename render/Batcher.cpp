@@ -2,19 +2,19 @@
 
 #include <cmath>
 
-#include "render/Appearance.h"
+#include "render/appearance/Appearance.h"
 #include "render/BatcherItem.h"
-#include "render/CompositingMode.h"
-#include "render/Font2DBitmap.h"
+#include "render/appearance/CompositingMode.h"
+#include "render/text/Font2DBitmap.h"
 #include "render/Graphics3D.h"
-#include "render/IndexBuffer.h"
-#include "render/Mesh.h"
-#include "render/PolygonMode.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
-#include "render/Texture2D.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/scene/Mesh.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/scene/Sprite3D.h"
+#include "render/text/Text3D.h"
+#include "render/appearance/Texture2D.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace render {
 

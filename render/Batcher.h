@@ -29,7 +29,7 @@
 
 #include "core/Ref.h"
 #include "core/Vector.h"
-#include "render/Node.h"
+#include "render/scene/Node.h"
 #include "slmath/slmath.h"
 
 namespace render {

@@ -1,7 +1,7 @@
 #include "render/DynamicBuffer.h"
 
 #include "render/Batcher.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 
 namespace render {
 

@@ -6,7 +6,7 @@
 
 #include "core/Object.h"
 #include "core/Ref.h"
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 
 namespace render {
 

@@ -44,8 +44,8 @@
 #include "core/Vector.h"
 #include "render/Graphics3DConfig.h"
 #include "render/Graphics3DProperties.h"
-#include "render/LightConfig.h"
-#include "render/Transform.h"
+#include "render/scene/LightConfig.h"
+#include "render/scene/Transform.h"
 #include "slmath/slmath.h"
 
 namespace HAL {

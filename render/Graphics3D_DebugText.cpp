@@ -10,8 +10,8 @@
 #include "core/Debug.h"
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
-#include "render/Camera.h"
-#include "render/Text3D.h"
+#include "render/scene/Camera.h"
+#include "render/text/Text3D.h"
 
 namespace render {
 

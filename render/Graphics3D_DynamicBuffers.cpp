@@ -10,10 +10,10 @@
 #include "render/Graphics3D.h"
 
 #include "render/Batcher.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 #include "render/DynamicBuffer.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
+#include "render/scene/Sprite3D.h"
+#include "render/text/Text3D.h"
 
 namespace render {
 

@@ -1,6 +1,6 @@
 #include "render/NullGraphics3D.h"
 
-#include "render/Texture2D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace render {
 

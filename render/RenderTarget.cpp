@@ -1,6 +1,6 @@
 #include "render/RenderTarget.h"
 
-#include "render/Texture2D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace render {
 

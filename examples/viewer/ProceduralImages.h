@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/Ref.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 
 namespace viewer {
 

@@ -3,7 +3,7 @@
 #include "core/Exception.h"
 #include "render/FrameReader.h"
 #include "render/Graphics3D.h"
-#include "render/PNGWriter.h"
+#include "render/loaders/png/PNGWriter.h"
 
 namespace viewer {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "core/Vector.h"
-#include "render/TriangleListArray.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/geometry/TriangleListArray.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace viewer {
 

@@ -2,7 +2,7 @@
 // A torus built in code: the viewer's mesh.
 
 #include "core/Ref.h"
-#include "render/Mesh.h"
+#include "render/scene/Mesh.h"
 
 namespace viewer {
 

@@ -2,16 +2,16 @@
 
 #include <cmath>
 
-#include "render/Appearance.h"
-#include "render/Camera.h"
-#include "render/CompositingMode.h"
-#include "render/Font2D.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Camera.h"
+#include "render/appearance/CompositingMode.h"
+#include "render/text/Font2D.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/PolygonMode.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Image2D.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/scene/Sprite3D.h"
+#include "render/text/Text3D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace viewer {
 

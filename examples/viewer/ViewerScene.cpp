@@ -4,15 +4,15 @@
 
 #include "examples/viewer/ProceduralImages.h"
 #include "examples/viewer/TorusMesh.h"
-#include "render/Appearance.h"
-#include "render/Background.h"
-#include "render/Camera.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Background.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Light.h"
-#include "render/Material.h"
-#include "render/Mesh.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/Light.h"
+#include "render/appearance/Material.h"
+#include "render/scene/Mesh.h"
+#include "render/appearance/Texture2D.h"
 
 namespace viewer {
 

@@ -6,7 +6,7 @@
 #include "HAL/GL.h"
 #include "HAL/OGL_1_X.h"
 #include "core/Debug.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 #include "render/OGLES/OGLES1_Framebuffer.h"
 #include "render/OGLES/OGLES1_Texture2D.h"
 #include "render/RenderTarget.h"

@@ -5,7 +5,7 @@
 #include "HAL/GL.h"
 #include "core/Debug.h"
 #include "core/FunctionName.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 
 namespace render {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "core/Ref.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Texture2D.h"
 #include "render/OGLES/TextureUploadBuffer.h"
 
 namespace render {

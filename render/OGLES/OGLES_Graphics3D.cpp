@@ -4,16 +4,16 @@
 
 #include "HAL/GL.h"
 #include "core/Debug.h"
-#include "render/Appearance.h"
-#include "render/Camera.h"
-#include "render/CompositingMode.h"
-#include "render/IndexBuffer.h"
-#include "render/PolygonMode.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Camera.h"
+#include "render/appearance/CompositingMode.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/appearance/PolygonMode.h"
 #include "render/RenderTarget.h"
-#include "render/Stencil.h"
-#include "render/Texture2D.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/appearance/Stencil.h"
+#include "render/appearance/Texture2D.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace render {
 

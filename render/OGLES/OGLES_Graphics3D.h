@@ -17,7 +17,7 @@
 #include "core/Vector.h"
 #include "render/Graphics3D.h"
 #include "render/OGLES/OGLES_StateMapping.h"
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 
 namespace render {
 

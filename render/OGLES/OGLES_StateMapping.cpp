@@ -2,13 +2,13 @@
 
 #include "HAL/GL.h"
 #include "core/Assert.h"
-#include "render/CompositingMode.h"
-#include "render/Fog.h"
-#include "render/Image2D.h"
-#include "render/IndexBuffer.h"
-#include "render/Material.h"
-#include "render/PolygonMode.h"
-#include "render/Texture2D.h"
+#include "render/appearance/CompositingMode.h"
+#include "render/appearance/Fog.h"
+#include "render/appearance/Image2D.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/appearance/Material.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/appearance/Texture2D.h"
 
 namespace render::ogles {
 

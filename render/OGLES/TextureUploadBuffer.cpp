@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/MemoryManager.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 
 namespace render {
 

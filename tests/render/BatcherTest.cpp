@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "render/Appearance.h"
-#include "render/Font2D.h"
-#include "render/Font2DBitmap.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
+#include "render/appearance/Appearance.h"
+#include "render/text/Font2D.h"
+#include "render/text/Font2DBitmap.h"
+#include "render/scene/Sprite3D.h"
+#include "render/text/Text3D.h"
 #include "tests/render/BatchTestSupport.h"
 
 using core::Ref;

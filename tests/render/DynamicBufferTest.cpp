@@ -11,10 +11,10 @@
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "render/DynamicBuffer.h"
-#include "render/Font2D.h"
+#include "render/text/Font2D.h"
 #include "render/Graphics3D.h"
-#include "render/Sprite3D.h"
-#include "render/Text3D.h"
+#include "render/scene/Sprite3D.h"
+#include "render/text/Text3D.h"
 #include "tests/render/BatchTestSupport.h"
 
 using core::Ref;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "render/Graphics3D.h"
-#include "render/LightConfig.h"
+#include "render/scene/LightConfig.h"
 #include "slmath/slmath.h"
 #include "tests/support/NullGraphics3D.h"
 

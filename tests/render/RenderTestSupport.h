@@ -12,7 +12,7 @@
 #include "core/Exception.h"
 #include "tests/support/FailsWith.h"
 #include "core/Vector.h"
-#include "render/Transform.h"
+#include "render/scene/Transform.h"
 #include "slmath/slmath.h"
 
 namespace render_test {

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/IndexBuffer.h"
-#include "render/Mesh.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/appearance/Image2D.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/scene/Mesh.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/render/SceneTestSupport.h"
 

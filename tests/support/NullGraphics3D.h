@@ -5,7 +5,7 @@
 // from it under this name and override what they watch.
 
 #include "render/NullGraphics3D.h"
-#include "render/Texture2D.h" // the stand-ins hand out and inspect textures
+#include "render/appearance/Texture2D.h" // the stand-ins hand out and inspect textures
 
 namespace testing_support {
 

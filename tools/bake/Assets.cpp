@@ -12,7 +12,7 @@
 #include "PngWriter.h"
 #include "Scenes.h"
 #include "core/MemoryStream.h"
-#include "render/M3GWriter.h"
+#include "render/loaders/m3g/M3G_Writer.h"
 
 namespace bake {
 

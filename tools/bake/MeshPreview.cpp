@@ -5,13 +5,13 @@
 #include <limits>
 
 #include "Paint.h"
-#include "render/Appearance.h"
-#include "render/IndexBuffer.h"
-#include "render/Material.h"
-#include "render/Mesh.h"
-#include "render/PolygonMode.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/appearance/Appearance.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/appearance/Material.h"
+#include "render/scene/Mesh.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace bake {
 

@@ -5,15 +5,15 @@
 
 #include "Meshes.h"
 #include "Paint.h"
-#include "render/Camera.h"
-#include "render/Image2D.h"
-#include "render/Light.h"
-#include "render/Material.h"
-#include "render/PolygonMode.h"
-#include "render/Texture2D.h"
-#include "render/TriangleStripArray.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/scene/Camera.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/Light.h"
+#include "render/appearance/Material.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/appearance/Texture2D.h"
+#include "render/geometry/TriangleStripArray.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace bake {
 

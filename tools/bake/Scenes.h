@@ -5,9 +5,9 @@
 #include "Canvas.h"
 #include "Geometry.h"
 #include "core/Ref.h"
-#include "render/Appearance.h"
-#include "render/Mesh.h"
-#include "render/World.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Mesh.h"
+#include "render/scene/World.h"
 
 namespace bake {
 

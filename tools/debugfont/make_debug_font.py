@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the renderer's built-in 8 x 8 debug font and writes it into
-render/DebugFont.cpp as a PNG in a byte array.
+render/text/DebugFont.cpp as a PNG in a byte array.
 
 The image is 128 x 32 pixels, RGBA, 16 cells of 8 x 8 per row, glyphs in the
 order of the table below: opaque white where a glyph is drawn, transparent
@@ -101,7 +101,7 @@ def main():
 // (tools/debugfont/make_debug_font.py draws it and writes this file; edit
 // the glyphs there and run it again).
 
-#include "render/DebugFont.h"
+#include "render/text/DebugFont.h"
 
 namespace render {{
 
@@ -115,7 +115,7 @@ const unsigned char DEBUG_FONT_PNG[] = {{
 
 }} // namespace render
 """
-    with open("render/DebugFont.cpp", "w") as out:
+    with open("render/text/DebugFont.cpp", "w") as out:
         out.write(source)
 
 

@@ -13,7 +13,7 @@
 #include "SceneFile.h"
 #include "core/FileStream.h"
 #include "core/MemoryStream.h"
-#include "render/M3GWriter.h"
+#include "render/loaders/m3g/M3G_Writer.h"
 
 namespace vorna3d_tool {
 

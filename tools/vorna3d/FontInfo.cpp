@@ -9,10 +9,10 @@
 #include "SceneFile.h"
 #include "core/FileSystem.h"
 #include "core/MemoryStream.h"
-#include "render/Font2D.h"
-#include "render/Font2DBitmap.h"
-#include "render/FontDescription.h"
-#include "render/Texture2D.h"
+#include "render/text/Font2D.h"
+#include "render/text/Font2DBitmap.h"
+#include "render/text/FontDescription.h"
+#include "render/appearance/Texture2D.h"
 
 namespace vorna3d_tool {
 

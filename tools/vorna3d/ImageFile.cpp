@@ -5,8 +5,8 @@
 
 #include "core/FileArchive.h"
 #include "core/FileSystem.h"
-#include "render/Loader.h"
-#include "render/PNG_Loader.h"
+#include "render/loaders/Loader.h"
+#include "render/loaders/png/PNG_Loader.h"
 
 namespace vorna3d_tool {
 

@@ -6,7 +6,7 @@
 
 #include "Command.h"
 #include "core/Ref.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 
 namespace vorna3d_tool {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "render/Camera.h"
-#include "render/Transform.h"
+#include "render/scene/Camera.h"
+#include "render/scene/Transform.h"
 
 namespace vorna3d_tool {
 

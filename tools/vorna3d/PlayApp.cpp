@@ -11,10 +11,10 @@
 #include "HAL/InputState.h"
 #include "core/Debug.h"
 #include "core/Exception.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 #include "render/FrameReader.h"
 #include "render/Graphics3D.h"
-#include "render/PNGWriter.h"
+#include "render/loaders/png/PNGWriter.h"
 
 namespace vorna3d_tool {
 

@@ -6,14 +6,14 @@
 #include "Command.h"
 #include "core/Debug.h"
 #include "core/Exception.h"
-#include "render/Camera.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3D.h"
-#include "render/Light.h"
-#include "render/M3GObjectTypes.h"
-#include "render/RayIntersection.h"
-#include "render/SceneBounds.h"
-#include "render/Transform.h"
-#include "render/World.h"
+#include "render/scene/Light.h"
+#include "render/loaders/m3g/M3G_ObjectTypes.h"
+#include "render/scene/RayIntersection.h"
+#include "render/scene/SceneBounds.h"
+#include "render/scene/Transform.h"
+#include "render/scene/World.h"
 
 namespace vorna3d_tool {
 

@@ -12,7 +12,7 @@
 #include "core/Object.h"
 #include "core/Ref.h"
 #include "core/Vector.h"
-#include "render/Object3D.h"
+#include "render/scene/Object3D.h"
 
 namespace render {
 class Camera;

@@ -9,7 +9,7 @@
 #include "core/FileArchive.h"
 #include "core/FileSystem.h"
 #include "core/Globals.h"
-#include "render/Loader.h"
+#include "render/loaders/Loader.h"
 
 namespace vorna3d_tool {
 

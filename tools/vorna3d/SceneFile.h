@@ -8,8 +8,8 @@
 #include "Command.h"
 #include "core/Ref.h"
 #include "core/Vector.h"
-#include "render/M3GLoader.h"
-#include "render/Object3D.h"
+#include "render/loaders/m3g/M3G_Loader.h"
+#include "render/scene/Object3D.h"
 
 namespace vorna3d_tool {
 

@@ -22,8 +22,8 @@
 #include "core/Vector.h"
 #include "demo/MyApplication.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
-#include "render/Loader.h"
+#include "render/appearance/Image2D.h"
+#include "render/loaders/Loader.h"
 #include "tests/demo/gl/ShowHarness.h"
 
 using demo_test::Frame;

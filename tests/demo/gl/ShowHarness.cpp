@@ -10,7 +10,7 @@
 #include "demo/ShowConfig.h"
 #include "render/FrameReader.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
-#include "render/PNGWriter.h"
+#include "render/loaders/png/PNGWriter.h"
 
 namespace demo_test {
 

@@ -3,12 +3,12 @@
 // settings with their defaults, material, fog, texture environments,
 // stencil faces, and the default state sent once per run of objects.
 
-#include "render/CompositingMode.h"
-#include "render/Fog.h"
-#include "render/Material.h"
-#include "render/PolygonMode.h"
-#include "render/Stencil.h"
-#include "render/Texture2D.h"
+#include "render/appearance/CompositingMode.h"
+#include "render/appearance/Fog.h"
+#include "render/appearance/Material.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/appearance/Stencil.h"
+#include "render/appearance/Texture2D.h"
 #include "tests/render/OGLES/OGLESTestSupport.h"
 
 using namespace render;

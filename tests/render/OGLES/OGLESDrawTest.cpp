@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "render/Texture2D.h"
+#include "render/appearance/Texture2D.h"
 #include "tests/render/OGLES/OGLESTestSupport.h"
 
 using namespace render;

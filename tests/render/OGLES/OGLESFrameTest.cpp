@@ -2,13 +2,13 @@
 // start-up, bindTarget / clear / render / releaseTarget on the display and
 // on a render target, the depth range, the camera light, the statistics.
 
-#include "render/CompositingMode.h"
-#include "render/Light.h"
-#include "render/Mesh.h"
-#include "render/PolygonMode.h"
+#include "render/appearance/CompositingMode.h"
+#include "render/scene/Light.h"
+#include "render/scene/Mesh.h"
+#include "render/appearance/PolygonMode.h"
 #include "render/RenderTarget.h"
-#include "render/TriangleStripArray.h"
-#include "render/LineListArray.h"
+#include "render/geometry/TriangleStripArray.h"
+#include "render/geometry/LineListArray.h"
 #include "tests/render/OGLES/OGLESTestSupport.h"
 
 using namespace render;

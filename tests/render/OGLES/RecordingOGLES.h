@@ -15,11 +15,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "render/Image2D.h"
-#include "render/LightConfig.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/LightConfig.h"
 #include "render/OGLES/OGLES_Graphics3D.h"
 #include "render/RenderTarget.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Texture2D.h"
 
 namespace render_test {
 

@@ -7,15 +7,15 @@
 #include <gtest/gtest.h>
 
 #include "core/Ref.h"
-#include "render/Background.h"
-#include "render/Camera.h"
-#include "render/Group.h"
-#include "render/MorphingMesh.h"
+#include "render/scene/Background.h"
+#include "render/scene/Camera.h"
+#include "render/scene/Group.h"
+#include "render/scene/MorphingMesh.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
-#include "render/SkinnedMesh.h"
-#include "render/TriangleListArray.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/scene/SkinnedMesh.h"
+#include "render/geometry/TriangleListArray.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 #include "tests/render/gl/GLTestSupport.h"
 
 using core::Ref;

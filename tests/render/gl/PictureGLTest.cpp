@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "core/Ref.h"
-#include "render/Background.h"
+#include "render/scene/Background.h"
 #include "render/FrameReader.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 #include "render/OGLES/OGLES1_Framebuffer.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 #include "render/RenderTarget.h"
-#include "render/Texture2D.h"
+#include "render/appearance/Texture2D.h"
 #include "tests/render/gl/GLTestSupport.h"
 
 using core::Ref;

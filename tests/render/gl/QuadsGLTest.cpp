@@ -13,15 +13,15 @@
 #include <cmath>
 
 #include "core/Ref.h"
-#include "render/Background.h"
-#include "render/Camera.h"
+#include "render/scene/Background.h"
+#include "render/scene/Camera.h"
 #include "render/Graphics3D.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 #include "render/OGLES/OGLES1_Framebuffer.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 #include "render/RenderTarget.h"
-#include "render/Texture2D.h"
-#include "render/Transform.h"
+#include "render/appearance/Texture2D.h"
+#include "render/scene/Transform.h"
 #include "tests/render/gl/GLTestSupport.h"
 
 using core::Ref;

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "core/Ref.h"
-#include "render/Image2D.h"
+#include "render/appearance/Image2D.h"
 #include "render/OGLES/OGLES1_Texture2D.h"
 #include "render/OGLES/TextureUploadBuffer.h"
 #include "tests/render/RenderTestSupport.h"

@@ -6,7 +6,7 @@
 #include "core/FileSystem.h"
 #include "core/TARArchive.h"
 #include "framework/FrameworkConfig.h"
-#include "render/Loader.h"
+#include "render/loaders/Loader.h"
 
 namespace bake_test {
 

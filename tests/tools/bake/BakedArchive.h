@@ -7,8 +7,8 @@
 
 #include "core/Ref.h"
 #include "core/Vector.h"
-#include "render/Image2D.h"
-#include "render/Object3D.h"
+#include "render/appearance/Image2D.h"
+#include "render/scene/Object3D.h"
 #include "tests/render/SceneTestSupport.h"
 
 namespace bake_test {

@@ -6,17 +6,17 @@
 
 #include "Assets.h"
 #include "BakedArchive.h"
-#include "render/Appearance.h"
-#include "render/Camera.h"
-#include "render/Image2D.h"
-#include "render/IndexBuffer.h"
-#include "render/Material.h"
-#include "render/Mesh.h"
-#include "render/PolygonMode.h"
-#include "render/Texture2D.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
-#include "render/World.h"
+#include "render/appearance/Appearance.h"
+#include "render/scene/Camera.h"
+#include "render/appearance/Image2D.h"
+#include "render/geometry/IndexBuffer.h"
+#include "render/appearance/Material.h"
+#include "render/scene/Mesh.h"
+#include "render/appearance/PolygonMode.h"
+#include "render/appearance/Texture2D.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
+#include "render/scene/World.h"
 
 namespace bake_test {
 

@@ -6,12 +6,12 @@
 
 #include "core/Ref.h"
 #include "core/String.h"
-#include "render/Appearance.h"
-#include "render/Material.h"
-#include "render/Mesh.h"
-#include "render/TriangleListArray.h"
-#include "render/VertexArray.h"
-#include "render/VertexBuffer.h"
+#include "render/appearance/Appearance.h"
+#include "render/appearance/Material.h"
+#include "render/scene/Mesh.h"
+#include "render/geometry/TriangleListArray.h"
+#include "render/geometry/VertexArray.h"
+#include "render/geometry/VertexBuffer.h"
 
 namespace play_test {
 

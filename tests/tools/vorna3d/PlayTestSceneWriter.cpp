@@ -13,7 +13,7 @@
 #include "core/Vector.h"
 #include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
-#include "render/M3GWriter.h"
+#include "render/loaders/m3g/M3G_Writer.h"
 
 int main(int argc, char** argv)
 {

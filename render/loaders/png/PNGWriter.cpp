@@ -1,0 +1,105 @@
+#include "render/loaders/png/PNGWriter.h"
+
+#include <png.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include "core/Assert.h"
+#include "core/Exception.h"
+
+namespace render {
+
+namespace {
+
+struct ErrorText {
+    char text[200] = {};
+};
+
+// libpng's errors end in a long jump back to encode (exceptions must not
+// cross libpng's C frames); the message is kept for the exception.
+void onError(png_structp png, png_const_charp message)
+{
+    auto* error = static_cast<ErrorText*>(png_get_error_ptr(png));
+    std::snprintf(error->text, sizeof error->text, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void ignoreWarning(png_structp, png_const_charp) {}
+
+// The libpng calls, in a frame that holds no C++ objects, so that a long
+// jump out of libpng skips no destructor. Returns false after an error.
+bool encode(png_structp png, png_infop info, FILE* file, int width, int height, const uint8_t* pixels,
+            PNGWriter::Layout layout, bool bottomUp, int level)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_init_io(png, file);
+    png_set_compression_level(png, level);
+    if (level <= PNGWriter::COMPRESSION_FAST)
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB); // one cheap filter, no per-row search
+    const bool alpha = layout == PNGWriter::RGBA;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    if (layout == PNGWriter::RGBX)
+        png_set_filler(png, 0, PNG_FILLER_AFTER); // the rows carry a fourth byte that is not written
+    const size_t stride = static_cast<size_t>(width) * (layout == PNGWriter::RGB ? 3u : 4u);
+    for (int y = 0; y < height; ++y) {
+        const int row = bottomUp ? height - 1 - y : y;
+        png_write_row(png, pixels + stride * static_cast<size_t>(row));
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
+} // namespace
+
+void PNGWriter::write(const char* path, int width, int height, const uint8_t* pixels, Layout layout, bool bottomUp,
+                      int compressionLevel)
+{
+    ASSERT(path);
+    ASSERT(width > 0 && height > 0);
+    ASSERT(pixels);
+    ASSERT(layout == RGB || layout == RGBA || layout == RGBX);
+    ASSERT(compressionLevel >= 0 && compressionLevel <= 9);
+
+    FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        char reason[256];
+        std::snprintf(reason, sizeof reason, "cannot create the file: %s", std::strerror(errno));
+        throw core::IOException(reason, path);
+    }
+
+    ErrorText error;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, onError, ignoreWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool written = info && encode(png, info, file, width, height, pixels, layout, bottomUp, compressionLevel);
+    if (!info)
+        std::snprintf(error.text, sizeof error.text, "out of memory");
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+
+    // A full disk shows up when the buffered bytes go out.
+    int writeErrno = 0;
+    if (std::fflush(file) != 0)
+        writeErrno = errno;
+    if (std::fclose(file) != 0 && writeErrno == 0)
+        writeErrno = errno ? errno : EIO;
+    if (written && writeErrno != 0) {
+        written = false;
+        std::snprintf(error.text, sizeof error.text, "write failed: %s", std::strerror(writeErrno));
+    }
+    if (!written) {
+        // Only a file of our own making goes, never a device like /dev/full.
+        struct stat info;
+        if (stat(path, &info) == 0 && S_ISREG(info.st_mode))
+            std::remove(path);
+        throw core::IOException(error.text, path);
+    }
+}
+
+} // namespace render
