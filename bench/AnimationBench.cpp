@@ -14,7 +14,6 @@
 #include "bench/BenchSupport.h"
 #include "core/Globals.h"
 #include "core/Ref.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/animation/AnimationController.h"
 #include "render/animation/AnimationTrack.h"
@@ -148,7 +147,7 @@ BENCHMARK(BM_WorldAnimateTracksOnly)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    bench::startEngine(32 * 1024 * 1024, 3);
+    const framework::EngineScope engineServices = bench::startEngine(32 * 1024 * 1024, 3);
     {
         // Nodes need a registered renderer; this one draws nothing.
         core::Ref<render::NullGraphics3D> renderer = VORNA3D_NEW render::NullGraphics3D();
@@ -167,6 +166,5 @@ int main(int argc, char** argv)
                 bench::printFigure(name, f->cpu, "us", 1, 26);
         core::Globals::get()->m_g3d.clear();
     }
-    framework::deInitEngineClasses();
     return 0;
 }

@@ -21,7 +21,6 @@
 #include "core/MemoryStream.h"
 #include "core/TARArchive.h"
 #include "core/TARWriter.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 
 namespace {
@@ -151,7 +150,8 @@ BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    bench::startEngine(192 * 1024 * 1024, 0); // one log line per entry would be measured too
+    // One log line per entry would be measured too.
+    const framework::EngineScope engineServices = bench::startEngine(192 * 1024 * 1024, 0);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
@@ -170,6 +170,5 @@ int main(int argc, char** argv)
         bench::printRatio("gzipped", gz->cpu, "zlib", zlib->cpu, "(CPU)");
         bench::printRatio("gzipped", gz->real, "zlib", zlib->real, "(wall)");
     }
-    framework::deInitEngineClasses();
     return 0;
 }

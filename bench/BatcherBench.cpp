@@ -30,7 +30,6 @@
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "core/Ref.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/scene/Camera.h"
 #include "render/Graphics3DConfig.h"
@@ -195,7 +194,7 @@ int main(int argc, char** argv)
     // Offscreen unless told otherwise; no window system needed.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
-    bench::startEngine(64 * 1024 * 1024);
+    const framework::EngineScope engineServices = bench::startEngine(64 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
@@ -204,6 +203,5 @@ int main(int argc, char** argv)
     for (const auto& [name, figures] : reporter.all())
         bench::printFrame(name, figures.real, 36, spritesOf(name), "sprites");
 
-    framework::deInitEngineClasses();
     return 0;
 }

@@ -14,20 +14,21 @@
 #include <string>
 #include <vector>
 
-#include "framework/App_helpers.h"
+#include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 
 namespace bench {
 
-// Starts the engine's classes with a `memorySize`-byte pool and no console;
-// `debugLevel` below the default keeps log lines out of the timed loops.
-inline void startEngine(size_t memorySize, int debugLevel = framework::FrameworkConfig{}.debugLevel)
+// Starts the engine's classes with a `memorySize`-byte pool and no console,
+// until the returned scope ends; `debugLevel` below the default keeps log
+// lines out of the timed loops.
+inline framework::EngineScope startEngine(size_t memorySize, int debugLevel = framework::FrameworkConfig{}.debugLevel)
 {
     framework::FrameworkConfig config;
     config.memorySize = memorySize;
     config.createConsole = 0;
     config.debugLevel = debugLevel;
-    framework::initEngineClasses(&config);
+    return framework::EngineScope(&config);
 }
 
 // One benchmark's figures per iteration, in the time unit it was declared with.

@@ -27,6 +27,7 @@
 #include "demo/MyApplication.h"
 #include "demo/PngSequence.h"
 #include "demo/ShowConfig.h"
+#include "framework/FrameworkScope.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/FrameReader.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
@@ -112,7 +113,7 @@ void run(bool video, int frames)
     std::filesystem::create_directories(out);
     reader.output = video ? (out / "bench.mp4").string() : (out / "frames/").string();
 
-    auto* fw = new framework::Vorna3DFramework(&config);
+    framework::FrameworkScope fw(config);
     auto* g3d = VORNA3D_NEW TimedGraphics3D();
     g3d->setFrameReader(&reader);
     fw->setGraphics3D(g3d);
@@ -157,7 +158,7 @@ void run(bool video, int frames)
     const double read = g3d->readSeconds - readBefore;
     const double render = renderCallSeconds - read - reader.encodeSeconds;
     const double childCpu = reader.encoder ? reader.encoder->getChildCpuSeconds() : 0.0;
-    delete fw;
+    fw.stop();
 
     const double perFrame = 1000.0 / frames;
     std::printf("%s, %d frames at 1024 x 768: %.1f frames per second (%.1f s)\n",

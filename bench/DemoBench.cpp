@@ -37,6 +37,7 @@
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
 #include "demo/ShowConfig.h"
+#include "framework/FrameworkScope.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 #include "tests/render/OGLES/RecordingOGLES.h"
@@ -73,7 +74,7 @@ framework::Vorna3DFramework* makeFramework(bool gl)
     framework::FrameworkConfig config;
     applyShowConfig(config, ShowScreen::WINDOW, ShowLog::QUIET);
     HAL::Display::setFactory(gl ? nullptr : &HAL::Display::createWindowless);
-    auto* framework = new framework::Vorna3DFramework(&config);
+    framework::FrameworkScope framework(config);
     if (gl) {
         framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
     } else {
@@ -82,7 +83,7 @@ framework::Vorna3DFramework* makeFramework(bool gl)
         recording->registerInstance();
         framework->setGraphics3D(recording);
     }
-    return framework;
+    return framework.release();
 }
 
 // Frames measured per effect: one second of the show, one run each, so
@@ -107,17 +108,15 @@ const Effect EFFECTS[] = {
 
 // The running show: the framework with the demo set, its music stepped.
 struct Show {
-    framework::Vorna3DFramework* framework = nullptr;
-    MyApplication* app = nullptr;
     bool gl = false;
+    framework::FrameworkScope framework;
+    MyApplication* app = nullptr;
 
-    explicit Show(bool withGL) : gl(withGL)
+    explicit Show(bool withGL) : gl(withGL), framework(makeFramework(gl))
     {
-        framework = makeFramework(gl);
         app = VORNA3D_NEW MyApplication(steppedMusic());
         framework->setApp(app); // loads
     }
-    ~Show() noexcept(false) { delete framework; }
 
     bool step()
     {
@@ -134,7 +133,7 @@ struct Show {
 
 void BM_CreateDevice(benchmark::State& state)
 {
-    framework::Vorna3DFramework* framework = makeFramework(true);
+    framework::FrameworkScope framework(makeFramework(true));
     render::Graphics3D& g3d = *framework->getGraphics3D();
     for (auto _ : state) {
         state.PauseTiming();
@@ -146,7 +145,6 @@ void BM_CreateDevice(benchmark::State& state)
         app = nullptr; // the textures and the archive go with it
         state.ResumeTiming();
     }
-    delete framework;
 }
 
 // One benchmark per effect on `show`, run in the show's order.

@@ -19,7 +19,6 @@
 #include "bench/BenchSupport.h"
 #include "core/Globals.h"
 #include "core/MemoryStream.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/loaders/Loader.h"
 #include "render/loaders/m3g/M3G_Writer.h"
@@ -108,7 +107,8 @@ int main(int argc, char** argv)
     }
     files().original = Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 
-    bench::startEngine(64 * 1024 * 1024, 0); // a log line per object would be timed too
+    // A log line per object would be timed too.
+    const framework::EngineScope engineServices = bench::startEngine(64 * 1024 * 1024, 0);
     // Nodes need a registered renderer; this one draws nothing.
     core::Ref<render::NullGraphics3D> renderer = VORNA3D_NEW render::NullGraphics3D();
     renderer->registerInstance();
@@ -126,6 +126,5 @@ int main(int argc, char** argv)
 
     core::Globals::get()->m_g3d.clear();
     renderer = nullptr;
-    framework::deInitEngineClasses();
     return 0;
 }

@@ -15,7 +15,6 @@
 
 #include "bench/BenchSupport.h"
 #include "core/MemoryManager.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 
 namespace {
@@ -110,7 +109,7 @@ BENCHMARK(BM_MallocReplace);
 
 int main(int argc, char** argv)
 {
-    bench::startEngine(64 * 1024 * 1024);
+    const framework::EngineScope engineServices = bench::startEngine(64 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
@@ -124,6 +123,5 @@ int main(int argc, char** argv)
         bench::printRatio("pool", pool->real, "malloc", heap->real);
     }
 
-    framework::deInitEngineClasses();
     return 0;
 }

@@ -18,7 +18,6 @@
 
 #include "bench/BenchSupport.h"
 #include "core/MemoryStream.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/appearance/Image2D.h"
 #include "render/loaders/Loader.h"
@@ -133,7 +132,8 @@ BENCHMARK(BM_LibpngSimplified)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    bench::startEngine(32 * 1024 * 1024, 0); // a log line per load would be timed too
+    // A log line per load would be timed too.
+    const framework::EngineScope engineServices = bench::startEngine(32 * 1024 * 1024, 0);
 
     // Both decoders must agree with the pixels written, or the times mean nothing.
     const TestImage& image = testImage();
@@ -146,7 +146,6 @@ int main(int argc, char** argv)
     }
     if (!same) {
         std::fprintf(stderr, "PngBench: the decoders disagree with the written pixels\n");
-        framework::deInitEngineClasses();
         return 1;
     }
 
@@ -160,6 +159,5 @@ int main(int argc, char** argv)
         bench::printFigure("libpng simplified", libpng->real, "ms", 2, 18);
         bench::printRatio("engine", engine->real, "libpng", libpng->real);
     }
-    framework::deInitEngineClasses();
     return 0;
 }

@@ -33,7 +33,6 @@
 #include "core/MemoryManager.h"
 #include "core/Ref.h"
 #include "examples/viewer/ViewerScene.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/Graphics3DConfig.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
@@ -142,7 +141,7 @@ int main(int argc, char** argv)
     // Offscreen unless told otherwise; no window system needed.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
-    bench::startEngine(32 * 1024 * 1024);
+    const framework::EngineScope engineServices = bench::startEngine(32 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
@@ -152,6 +151,5 @@ int main(int argc, char** argv)
     for (const auto& [name, figures] : reporter.all())
         bench::printFrame(name, figures.real, 40);
 
-    framework::deInitEngineClasses();
     return 0;
 }

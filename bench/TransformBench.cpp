@@ -12,7 +12,6 @@
 
 #include "bench/BenchSupport.h"
 #include "core/Ref.h"
-#include "framework/App_helpers.h"
 #include "framework/FrameworkConfig.h"
 #include "render/scene/Transform.h"
 #include "render/scene/Transformable.h"
@@ -76,7 +75,7 @@ BENCHMARK(BM_CompositeUncached)->Unit(benchmark::kNanosecond);
 
 int main(int argc, char** argv)
 {
-    bench::startEngine(4 * 1024 * 1024);
+    const framework::EngineScope engineServices = bench::startEngine(4 * 1024 * 1024);
 
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
@@ -87,6 +86,5 @@ int main(int argc, char** argv)
         if (const bench::Figures* t = reporter.find(name))
             bench::printTimes(name, *t, 1, 22);
 
-    framework::deInitEngineClasses();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "HAL/Music.h"
 #include "core/Debug.h"
@@ -10,6 +11,7 @@
 #include "demo/DemoMusic.h"
 #include "demo/MyApplication.h"
 #include "demo/ShowConfig.h"
+#include "framework/FrameworkScope.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 
 namespace {
@@ -72,13 +74,13 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
     // ahead of the one line that says why the show cannot run.
     const bool noDisplay = !capturing && !displayServerAvailable();
     const bool openDevice = !capturing && !noDisplay;
-    DemoMusic* music =
-        DemoMusic::start(SOUNDTRACK, openDevice ? HAL::MUSIC_INIT_NORMAL : HAL::MUSIC_INIT_STEPPED_CLOCK);
+    std::unique_ptr<DemoMusic> music(
+        DemoMusic::start(SOUNDTRACK, openDevice ? HAL::MUSIC_INIT_NORMAL : HAL::MUSIC_INIT_STEPPED_CLOCK));
     if (!music)
         std::exit(-1);
 
     if (noDisplay) {
-        delete music;
+        music.reset();
         std::fputs("sulvanto: no display found (no X11 or Wayland session to open the window in); "
                    "--capture renders the show without one\n",
                    stderr);
@@ -91,13 +93,7 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
     else
         applyShowConfig(config, options.windowed ? ShowScreen::WINDOW : ShowScreen::FULL_SCREEN, ShowLog::FULL);
 
-    framework::Vorna3DFramework* framework = nullptr;
-    try {
-        framework = new framework::Vorna3DFramework(&config);
-    } catch (...) {
-        delete music;
-        throw;
-    }
+    framework::FrameworkScope framework(config);
     try {
         // The log exists now: a warning that the show runs on the silent
         // clock comes first, not in the middle of the loading's lines.
@@ -106,21 +102,21 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
             framework->setGraphics3D(createCaptureRenderer(*session.capture));
         else
             framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
-        MyApplication* app = VORNA3D_NEW MyApplication(music);
-        music = nullptr; // the application owns it now
+        MyApplication* app = VORNA3D_NEW MyApplication(music.get());
+        music.release(); // the application owns it now
         framework->setApp(app); // loads everything and starts the music
     } catch (const Vorna3DException& e) {
+        // The music goes first, while the framework's log still takes its
+        // last warnings.
         core::Debug::printf(core::DEBUG_LEVEL_ERROR, "sulvanto: start-up failed: %s\n", e.what());
-        delete music;
-        delete framework;
+        music.reset();
         throw;
     } catch (...) {
-        delete music;
-        delete framework;
+        music.reset();
         throw;
     }
     session.frameworkCreated = true;
-    return framework;
+    return framework.release();
 }
 
 void runSulvanto(framework::Vorna3DFramework& framework, SulvantoSession& session)

@@ -7,6 +7,7 @@
 #include "core/Debug.h"
 #include "core/Exception.h"
 #include "framework/CommandLine.h"
+#include "framework/FrameworkScope.h"
 #include "framework/Vorna3DFramework.h"
 
 namespace framework {
@@ -52,6 +53,7 @@ int runProgram(int argc, const char* const* argv, const CreateFramework& createF
     if (!framework)
         return 1;
 
+    FrameworkScope scope(framework);
     int exitCode = 0;
     if (framework->getApp()) {
         try {
@@ -74,7 +76,7 @@ int runProgram(int argc, const char* const* argv, const CreateFramework& createF
     }
 
     try {
-        delete framework; // prints its own "FATAL UNKNOWN DEINIT ERROR"
+        scope.stop(); // prints its own "FATAL UNKNOWN DEINIT ERROR"
     } catch (...) {
         exitCode = 1;
     }

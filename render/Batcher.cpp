@@ -4,12 +4,10 @@
 
 #include "render/appearance/Appearance.h"
 #include "render/BatcherItem.h"
-#include "render/appearance/CompositingMode.h"
 #include "render/text/Font2DBitmap.h"
 #include "render/Graphics3D.h"
 #include "render/geometry/IndexBuffer.h"
 #include "render/scene/Mesh.h"
-#include "render/appearance/PolygonMode.h"
 #include "render/scene/Sprite3D.h"
 #include "render/text/Text3D.h"
 #include "render/appearance/Texture2D.h"
@@ -75,15 +73,7 @@ Batcher* Batcher::duplicate() const
 
 void Batcher::createAppearance(bool depthWrite, bool depthTest)
 {
-    core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
-    polygonMode->setCulling(PolygonMode::CULL_NONE);
-    core::Ref<CompositingMode> compositing = VORNA3D_NEW CompositingMode();
-    compositing->setBlending(CompositingMode::ALPHA);
-    compositing->setDepthWriteEnable(depthWrite);
-    compositing->setDepthTestEnable(depthTest);
-    m_appearance = VORNA3D_NEW Appearance();
-    m_appearance->setPolygonMode(polygonMode.get());
-    m_appearance->setCompositingMode(compositing.get());
+    m_appearance = Appearance::createOverlay(depthTest, depthWrite);
 }
 
 bool Batcher::isLineBatcher() const

@@ -8,7 +8,6 @@
 #include "render/scene/Background.h"
 #include "render/Batcher.h"
 #include "render/scene/Camera.h"
-#include "render/appearance/CompositingMode.h"
 #include "render/DynamicBuffer.h"
 #include "render/text/Font2D.h"
 #include "render/FrameReader.h"
@@ -16,7 +15,6 @@
 #include "render/scene/Light.h"
 #include "render/scene/Mesh.h"
 #include "render/scene/Node.h"
-#include "render/appearance/PolygonMode.h"
 #include "render/RenderTarget.h"
 #include "render/text/Text3D.h"
 #include "render/appearance/Texture2D.h"
@@ -155,15 +153,7 @@ void Graphics3D::createInternalObjects()
     m_debugTextTransform.setIdentity();
 
     ASSERT(m_defaultAppearance.get() == 0);
-    core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
-    polygonMode->setCulling(PolygonMode::CULL_NONE);
-    core::Ref<CompositingMode> compositing = VORNA3D_NEW CompositingMode();
-    compositing->setBlending(CompositingMode::ALPHA);
-    compositing->setDepthTestEnable(true);
-    compositing->setDepthWriteEnable(false);
-    m_defaultAppearance = VORNA3D_NEW Appearance();
-    m_defaultAppearance->setPolygonMode(polygonMode.get());
-    m_defaultAppearance->setCompositingMode(compositing.get());
+    m_defaultAppearance = Appearance::createOverlay(true, false);
 }
 
 void Graphics3D::releaseInternalObjects()

@@ -13,13 +13,11 @@
 #include "render/appearance/Appearance.h"
 #include "render/scene/Background.h"
 #include "render/scene/Camera.h"
-#include "render/appearance/CompositingMode.h"
 #include "render/appearance/Image2D.h"
 #include "render/geometry/IndexBuffer.h"
 #include "render/geometry/LineListArray.h"
 #include "render/appearance/Material.h"
 #include "render/scene/Mesh.h"
-#include "render/appearance/PolygonMode.h"
 #include "render/appearance/Texture2D.h"
 #include "render/geometry/TriangleListArray.h"
 #include "render/geometry/VertexArray.h"
@@ -161,18 +159,10 @@ Mesh* Graphics3D::createMesh(int indexBufferType, int flags)
 Mesh* Graphics3D::create2DPolygonWithDefaultAppearance(Object3D* textureOrImage)
 {
     ASSERT_MSG(m_display, " m_display != 0 ");
-    core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
-    polygonMode->setCulling(PolygonMode::CULL_NONE);
-    core::Ref<CompositingMode> compositing = VORNA3D_NEW CompositingMode();
-    compositing->setBlending(CompositingMode::ALPHA);
-    compositing->setDepthTestEnable(false);
-    compositing->setDepthWriteEnable(false);
+    core::Ref<Appearance> appearance = Appearance::createOverlay(false, false);
     core::Ref<Material> material = VORNA3D_NEW Material();
     material->setColor(Material::AMBIENT, 0xFFFFFFFFu);
     material->setColor(Material::DIFFUSE, 0xFFFFFFFFu);
-    core::Ref<Appearance> appearance = VORNA3D_NEW Appearance();
-    appearance->setPolygonMode(polygonMode.get());
-    appearance->setCompositingMode(compositing.get());
     appearance->setMaterial(material.get());
 
     if (textureOrImage) {

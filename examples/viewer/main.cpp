@@ -15,6 +15,7 @@
 #include "core/Debug.h"
 #include "core/Ref.h"
 #include "examples/viewer/ViewerApp.h"
+#include "framework/FrameworkScope.h"
 #include "framework/ProgramEntry.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
@@ -61,15 +62,10 @@ framework::Vorna3DFramework* createViewer(framework::FrameworkConfig& config)
     config.graphics.cameraLight = false;
     config.graphics.lighting = true;
 
-    auto* framework = new framework::Vorna3DFramework(&config);
-    try {
-        framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
-        framework->setApp(VORNA3D_NEW viewer::ViewerApp(g_options));
-    } catch (...) {
-        delete framework;
-        throw;
-    }
-    return framework;
+    framework::FrameworkScope framework(config);
+    framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
+    framework->setApp(VORNA3D_NEW viewer::ViewerApp(g_options));
+    return framework.release();
 }
 
 } // namespace

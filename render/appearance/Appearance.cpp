@@ -20,6 +20,20 @@ core::Ref<T> duplicateOf(const core::Ref<T>& component)
 
 } // namespace
 
+Appearance* Appearance::createOverlay(bool depthTest, bool depthWrite)
+{
+    core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
+    polygonMode->setCulling(PolygonMode::CULL_NONE);
+    core::Ref<CompositingMode> compositing = VORNA3D_NEW CompositingMode();
+    compositing->setBlending(CompositingMode::ALPHA);
+    compositing->setDepthTestEnable(depthTest);
+    compositing->setDepthWriteEnable(depthWrite);
+    Appearance* appearance = VORNA3D_NEW Appearance();
+    appearance->setPolygonMode(polygonMode.get());
+    appearance->setCompositingMode(compositing.get());
+    return appearance;
+}
+
 Appearance::Appearance() = default;
 
 Appearance::Appearance(const Appearance& other)

@@ -25,6 +25,11 @@ public:
     Appearance();
     ~Appearance() noexcept(false) override;
 
+    // A new appearance for what is drawn over the scene (text, sprite
+    // batches, screen quads): both faces drawn, alpha blending, and the depth
+    // test and depth writes as given; no material, fog or texture.
+    static Appearance* createOverlay(bool depthTest, bool depthWrite);
+
     // A copy of the layer with a duplicate of each component; each texture
     // with an image is duplicated, one without an image is shared.
     Appearance* duplicate() const override;

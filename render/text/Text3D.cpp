@@ -8,11 +8,9 @@
 #include "render/appearance/Appearance.h"
 #include "render/BatcherItem.h"
 #include "render/scene/Camera.h"
-#include "render/appearance/CompositingMode.h"
 #include "render/text/Font2DBitmap.h"
 #include "render/Graphics3D.h"
 #include "render/scene/PickGeometry.h"
-#include "render/appearance/PolygonMode.h"
 #include "render/scene/RayIntersection.h"
 
 namespace render {
@@ -51,15 +49,7 @@ Appearance* Text3D::createDefaultAppearance(bool shared)
         return static_cast<Appearance*>(g->m_g3dText3DAppearance.get());
     if (shared)
         ASSERT(!g->m_g3dText3DAppearance);
-    core::Ref<PolygonMode> polygonMode = VORNA3D_NEW PolygonMode();
-    polygonMode->setCulling(PolygonMode::CULL_NONE);
-    core::Ref<CompositingMode> compositing = VORNA3D_NEW CompositingMode();
-    compositing->setBlending(CompositingMode::ALPHA);
-    compositing->setDepthTestEnable(false);
-    compositing->setDepthWriteEnable(false);
-    Appearance* appearance = VORNA3D_NEW Appearance();
-    appearance->setPolygonMode(polygonMode.get());
-    appearance->setCompositingMode(compositing.get());
+    Appearance* appearance = Appearance::createOverlay(false, false);
     // Only Text3D stores here, and always an Appearance.
     if (shared)
         g->m_g3dText3DAppearance = core::Ref<core::Object>(appearance);

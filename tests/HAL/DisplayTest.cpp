@@ -12,8 +12,8 @@
 #include "core/Globals.h"
 #include "core/Ref.h"
 #include "core/Vector.h"
+#include "tests/support/AssertionText.h"
 #include "tests/support/EngineTest.h"
-#include "tests/support/LogCapture.h"
 
 using HAL::Display;
 using HAL::DisplayConfig;
@@ -43,18 +43,7 @@ DisplayConfig sized(int width, int height)
     return config;
 }
 
-// The assertion text of calling `action`, or "" when it does not assert.
-template <class F>
-std::string assertionOf(F action)
-{
-    testing_support::LogCapture quiet;
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        return e.getMessage();
-    }
-    return "";
-}
+using testing_support::assertionText;
 
 void expectEvent(Display& display, int type, int value1, int value2)
 {
@@ -93,10 +82,10 @@ TEST_F(DisplayTest, OutOfRangeSizesAndPositionsAssertAndChangeNothing)
     core::Ref<Display> display = Display::createWindowless(sized(640, 480));
     const std::string sizeText = " value1 >= 0 && value2 >= 0 && value1 < SHRT_MAX && value2 < SHRT_MAX ";
     const std::string moveText = " value1 > SHRT_MIN && value2 > SHRT_MIN && value1 < SHRT_MAX && value2 < SHRT_MAX ";
-    EXPECT_EQ(assertionOf([&] { display->handleEvent(HAL::OS_EVENT_SIZE_CHANGED, -1, 10); }), sizeText);
-    EXPECT_EQ(assertionOf([&] { display->handleEvent(HAL::OS_EVENT_SIZE_CHANGED, 10, SHRT_MAX); }), sizeText);
-    EXPECT_EQ(assertionOf([&] { display->handleEvent(HAL::OS_EVENT_MOVED, SHRT_MIN, 0); }), moveText);
-    EXPECT_EQ(assertionOf([&] { display->handleEvent(HAL::OS_EVENT_MOVED, 0, SHRT_MAX); }), moveText);
+    EXPECT_EQ(assertionText([&] { display->handleEvent(HAL::OS_EVENT_SIZE_CHANGED, -1, 10); }), sizeText);
+    EXPECT_EQ(assertionText([&] { display->handleEvent(HAL::OS_EVENT_SIZE_CHANGED, 10, SHRT_MAX); }), sizeText);
+    EXPECT_EQ(assertionText([&] { display->handleEvent(HAL::OS_EVENT_MOVED, SHRT_MIN, 0); }), moveText);
+    EXPECT_EQ(assertionText([&] { display->handleEvent(HAL::OS_EVENT_MOVED, 0, SHRT_MAX); }), moveText);
     EXPECT_EQ(display->getConfig().width, 640);
     EXPECT_EQ(display->getConfig().x, 0);
     EXPECT_EQ(display->getPendingEventCount(), 0);
@@ -108,7 +97,7 @@ TEST_F(DisplayTest, QueueHolds499EventsAndTheNextOneAsserts)
     for (int i = 0; i < Display::MAX_PENDING_EVENTS; ++i)
         display->handleEvent(HAL::OS_EVENT_MOVED, i, -i);
     EXPECT_EQ(display->getPendingEventCount(), 499);
-    EXPECT_EQ(assertionOf([&] { display->handleEvent(HAL::OS_EVENT_CLOSE, 0, 0); }),
+    EXPECT_EQ(assertionText([&] { display->handleEvent(HAL::OS_EVENT_CLOSE, 0, 0); }),
               "your application does not handle os events!");
     // Draining one makes room for one, and the order survives the wrap.
     expectEvent(*display, HAL::OS_EVENT_MOVED, 0, 0);
@@ -179,9 +168,10 @@ TEST_F(DisplayTest, ConfigurationChecksOfADisplayWithItsOwnWindow)
         EXPECT_STREQ(e.getMessage(), "Display constructor can not init a display because title length is 0");
     }
     config.title = nullptr;
-    EXPECT_EQ(assertionOf([&] { core::Ref<Display> d = Display::createWindowless(config); }), " m_config.title ");
+    EXPECT_EQ(assertionText([&] { core::Ref<Display> d = Display::createWindowless(config); }), " m_config.title ");
     config = sized(-1, 480);
-    EXPECT_EQ(assertionOf([&] { core::Ref<Display> d = Display::createWindowless(config); }), " m_config.width >= 0 ");
+    EXPECT_EQ(assertionText([&] { core::Ref<Display> d = Display::createWindowless(config); }),
+              " m_config.width >= 0 ");
     // A failed display leaves nothing in the list.
     EXPECT_EQ(core::Globals::get()->m_displays->size(), 0);
 }

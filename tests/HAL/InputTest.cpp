@@ -10,8 +10,8 @@
 #include "HAL/Input.h"
 #include "HAL/InputState.h"
 #include "core/Ref.h"
+#include "tests/support/AssertionText.h"
 #include "tests/support/EngineTest.h"
-#include "tests/support/LogCapture.h"
 
 using HAL::Input;
 
@@ -19,17 +19,7 @@ namespace {
 
 class InputTest : public testing_support::EngineTest {};
 
-template <class F>
-std::string assertionOf(F action)
-{
-    testing_support::LogCapture quiet;
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        return e.getMessage();
-    }
-    return "";
-}
+using testing_support::assertionText;
 
 template <class F>
 std::string halErrorOf(F action)
@@ -62,26 +52,26 @@ TEST_F(InputTest, AxisRangesOfEachDevice)
     const std::string range = " axis_id >= Input::FIRST_DEVICE_AXIS_ID && axis_id <=Input::LAST_DEVICE_AXIS_ID ";
     EXPECT_EQ(mouse->readInput(287), 0.0f);
     EXPECT_EQ(direction->readInput(255), 0.0f);
-    EXPECT_EQ(assertionOf([&] { mouse->readInput(288); }), range);
-    EXPECT_EQ(assertionOf([&] { mouse->readInput(254); }), range);
-    EXPECT_EQ(assertionOf([&] { direction->readInput(288); }), range);
+    EXPECT_EQ(assertionText([&] { mouse->readInput(288); }), range);
+    EXPECT_EQ(assertionText([&] { mouse->readInput(254); }), range);
+    EXPECT_EQ(assertionText([&] { direction->readInput(288); }), range);
 
     // Stored states go through the same checks.
     Input::platformUpdatesInput(Input::INPUT_DEVICE_MOUSE, 287, -1.0f);
     EXPECT_EQ(mouse->readInput(287), -1.0f);
     Input::platformUpdatesInput(Input::INPUT_DEVICE_KEYBOARD, 286, 1.0f);
     EXPECT_EQ(keyboard->readInput(286), 1.0f);
-    EXPECT_EQ(assertionOf([] { Input::platformUpdatesInput(Input::INPUT_DEVICE_KEYBOARD, 287, 1.0f); }),
+    EXPECT_EQ(assertionText([] { Input::platformUpdatesInput(Input::INPUT_DEVICE_KEYBOARD, 287, 1.0f); }),
               " axis_id < KEY_STATE_TABLE_SIZE ");
-    EXPECT_EQ(assertionOf([] { Input::platformUpdatesInput(Input::INPUT_DEVICE_MOUSE, 288, 0.0f); }), range);
-    EXPECT_EQ(assertionOf([] { Input::platformUpdatesInput(8, 255, 0.0f); }),
+    EXPECT_EQ(assertionText([] { Input::platformUpdatesInput(Input::INPUT_DEVICE_MOUSE, 288, 0.0f); }), range);
+    EXPECT_EQ(assertionText([] { Input::platformUpdatesInput(8, 255, 0.0f); }),
               " device_type >= Input::FIRST_INPUT_DEVICE && device_type <= Input::LAST_INPUT_DEVICE ");
 
     // Writing is for the mouse only.
-    EXPECT_EQ(assertionOf([&] { keyboard->writeInput(Input::AXIS_X, 0.0f); }),
+    EXPECT_EQ(assertionText([&] { keyboard->writeInput(Input::AXIS_X, 0.0f); }),
               "writeInput : m_inputDeviceType != INPUT_DEVICE_MOUSE");
     // 2 is not a device.
-    EXPECT_EQ(assertionOf([] { core::Ref<Input> none = Input::createInputHandle(2); }), " device_type != 2 ");
+    EXPECT_EQ(assertionText([] { core::Ref<Input> none = Input::createInputHandle(2); }), " device_type != 2 ");
 }
 
 TEST_F(InputTest, OneStatePerProcessWhileSomebodyHoldsIt)
@@ -131,7 +121,7 @@ TEST_F(InputTest, JoystickAxesAndButtonsFromAVirtualJoystick)
         SDL_JoystickSetVirtualAxis(stick, 0, -32768);
         EXPECT_EQ(pad->readInput(Input::AXIS_BUTTON_1), 0.0f); // polled on every read
         EXPECT_EQ(pad->readInput(Input::AXIS_X), -1.0f);
-        EXPECT_EQ(assertionOf([&] { pad->readInput(Input::AXIS_MOTION_X); }), " 0 ");
+        EXPECT_EQ(assertionText([&] { pad->readInput(Input::AXIS_MOTION_X); }), " 0 ");
 
         // A joystick that is not there fails when read, not when its handle is made.
         core::Ref<Input> absent = Input::createInputHandle(Input::INPUT_DEVICE_JOYSTICK_0 + SDL_NumJoysticks());

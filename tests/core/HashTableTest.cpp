@@ -69,13 +69,13 @@ TEST_F(HashTableTest, PrimeCapacitiesAndLoadFactorBounds)
     EXPECT_EQ(IntTable::createNextLargerCapacity(60), 67u);
     EXPECT_EQ(IntTable::createNextLargerCapacity(129402), 129403u);
     EXPECT_EQ(IntTable::createNextLargerCapacity(129403), 258806u) << "past the table: n + 129403";
-    EXPECT_ASSERT_TEXT(IntTable::createNextLargerCapacity(0xFFFFFFF0u), "hash table capacity too big");
+    EXPECT_EQ(assertionText([&] { IntTable::createNextLargerCapacity(0xFFFFFFF0u); }), "hash table capacity too big");
 
     const char* loadText = " (0.01f <= loadFactor) && (loadFactor < 0.991f ) ";
-    EXPECT_ASSERT_TEXT(IntTable(10, 0.991f), loadText);
-    EXPECT_ASSERT_TEXT(IntTable(10, 0.005f), loadText);
-    EXPECT_ASSERT_TEXT(IntTable(10, std::nanf("")), loadText);
-    EXPECT_ASSERT_TEXT(IntTable(-1, 0.5f), " initialCapacity >= 0 ");
+    EXPECT_EQ(assertionText([&] { IntTable(10, 0.991f); }), loadText);
+    EXPECT_EQ(assertionText([&] { IntTable(10, 0.005f); }), loadText);
+    EXPECT_EQ(assertionText([&] { IntTable(10, std::nanf("")); }), loadText);
+    EXPECT_EQ(assertionText([&] { IntTable(-1, 0.5f); }), " initialCapacity >= 0 ");
     IntTable lowest(10, 0.01f);
     IntTable highest(10, 0.99f);
     EXPECT_EQ(highest.getCapacity(), 13u);
@@ -189,8 +189,8 @@ TEST_F(HashTableTest, CollidingKeysChainAndRemoveFromAnyPosition)
     EXPECT_EQ(seen.size(), 6u);
     table.get(5, value, key);
     EXPECT_EQ(key, 2);
-    EXPECT_ASSERT_TEXT(table.get(6, value, key), "HashTable::get: index out of bounds");
-    EXPECT_ASSERT_TEXT(table.get(-1, value, key), "HashTable::get: index out of bounds");
+    EXPECT_EQ(assertionText([&] { table.get(6, value, key); }), "HashTable::get: index out of bounds");
+    EXPECT_EQ(assertionText([&] { table.get(-1, value, key); }), "HashTable::get: index out of bounds");
 
     // Removed nodes are reused without allocating.
     const int allocations = poolStats().allocationCount;

@@ -35,26 +35,27 @@ const char* const USER = "void Foo::bar(int)"; // what VORNA3D_ALLOC passes; tra
 TEST_F(MemoryManagerTest, ConstructionValidatesConfigurationAndPoolSize)
 {
     MemoryManager::Config config;
-    EXPECT_ASSERTION(MemoryManager(config, 0), "MemoryManager constructor: size <= 0");
-    EXPECT_ASSERTION(MemoryManager(config, 31), "allocMemoryPool : size < 32");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager(config, 0)); }), "MemoryManager constructor: size <= 0");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager(config, 31)); }), "allocMemoryPool : size < 32");
 
     MemoryManager::Config noName;
     noName.name = nullptr;
-    EXPECT_ASSERTION(MemoryManager(noName, 1024), "MemoryManager constructor: name == 0");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager(noName, 1024)); }), "MemoryManager constructor: name == 0");
 
     MemoryManager::Config halfForward;
     halfForward.myAlloc = &std::malloc;
-    EXPECT_ASSERTION(MemoryManager(halfForward, 1024), "MemoryManager constructor : myFree/myAlloc configuration error");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager(halfForward, 1024)); }),
+              "MemoryManager constructor : myFree/myAlloc configuration error");
 
     MemoryManager::Config halfPool;
     halfPool.myPoolFree = &std::free;
-    EXPECT_ASSERTION(MemoryManager(halfPool, 1024),
-                     "MemoryManager constructor : myPoolFree/myPoolAlloc configuration error");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager(halfPool, 1024)); }),
+              "MemoryManager constructor : myPoolFree/myPoolAlloc configuration error");
 
     MemoryManager::Config badMonitor;
     badMonitor.debug_monitor_table_size = -2;
-    EXPECT_ASSERTION(MemoryManager(badMonitor, 1024),
-                     "MemoryManager constructor: debug_monitor_table_size < 0 or -1 (disabled)");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager(badMonitor, 1024)); }),
+              "MemoryManager constructor: debug_monitor_table_size < 0 or -1 (disabled)");
 
     // The smallest pool holds exactly one block of 16 bytes; 47 rounds down to 32.
     MemoryManager tiny(config, 47);
@@ -254,7 +255,8 @@ TEST_F(MemoryManagerTest, ExhaustionThrowsAndThePoolRecovers)
     EXPECT_THROW(mm.hwMemAlloc(1009, USER, 8), MemoryManagerException); // needs 1040
     {
         LogCapture capture;
-        EXPECT_ASSERTION(mm.hwMemAlloc(1024, USER, 9), "hwMemAlloc : allocated block size is too big");
+        EXPECT_EQ(assertionText([&] { (void)(mm.hwMemAlloc(1024, USER, 9)); }, false),
+                  "hwMemAlloc : allocated block size is too big");
         EXPECT_NE(capture.text().find(" ERROR  |hwMemAlloc failed (too big block size) FUNC:Foo::bar LINE:9 "
                                       "(size = 1024)\n"),
                   std::string::npos);
@@ -273,8 +275,8 @@ TEST_F(MemoryManagerTest, CorruptedBlocksAndForeignPointersAreReported)
     const unsigned char saved = p[16];
     p[16] = 0;
     ptr = p;
-    EXPECT_ASSERTION(mm.hwMemFree(&ptr, USER, 3),
-                     "MemoryManager: hwMemFree : Next block is corrupted! This block overwrites it!");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&ptr, USER, 3)); }),
+              "MemoryManager: hwMemFree : Next block is corrupted! This block overwrites it!");
     EXPECT_EQ(ptr, p); // nothing changed
     p[16] = saved;
 
@@ -282,12 +284,12 @@ TEST_F(MemoryManagerTest, CorruptedBlocksAndForeignPointersAreReported)
     const unsigned char below = q[-1];
     q[-1] = 0x5A;
     ptr = q;
-    EXPECT_ASSERTION(mm.hwMemFree(&ptr, USER, 4),
-                     "MemoryManager: hwMemFree : this block is corrupted! Prev alloc overwrites this block!");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&ptr, USER, 4)); }),
+              "MemoryManager: hwMemFree : this block is corrupted! Prev alloc overwrites this block!");
     q[-1] = below;
     q[-16] ^= 0xFF; // the mark itself
-    EXPECT_ASSERTION(mm.hwMemFree(&ptr, USER, 5),
-                     "MemoryManager: hwMemFree : this block is corrupted! Prev alloc overwrites this block!");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&ptr, USER, 5)); }),
+              "MemoryManager: hwMemFree : this block is corrupted! Prev alloc overwrites this block!");
     q[-16] ^= 0xFF;
     checkInvariants(mm);
 
@@ -299,7 +301,7 @@ TEST_F(MemoryManagerTest, CorruptedBlocksAndForeignPointersAreReported)
     void* bad[] = {&onStack, const_cast<void*>(mm.getPoolBase()), p + 1, q + 16};
     for (int i = 0; i < 4; ++i) {
         ptr = bad[i];
-        EXPECT_ASSERTION(mm.hwMemFree(&ptr, USER, 6), foreign[i]);
+        EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&ptr, USER, 6)); }), foreign[i]);
     }
 
     // Overrunning the last block of the pool breaks the end mark.
@@ -307,8 +309,8 @@ TEST_F(MemoryManagerTest, CorruptedBlocksAndForeignPointersAreReported)
     EXPECT_EQ(layout(mm), "a32 a48 a176");
     auto* end = static_cast<unsigned char*>(tail) + 160;
     end[0] ^= 0xFF;
-    EXPECT_ASSERTION(mm.hwMemFree(&tail, USER, 8),
-                     "MemoryManager: hwMemFree : Next block is corrupted! This block overwrites it!");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&tail, USER, 8)); }),
+              "MemoryManager: hwMemFree : Next block is corrupted! This block overwrites it!");
     end[0] ^= 0xFF;
 
     mm.hwMemFree(&tail, USER, 9);
@@ -333,25 +335,28 @@ TEST_F(MemoryManagerTest, DoubleFreesAreReportedAlsoAfterJoining)
     mm.hwMemFree(&a, USER, 5);
     mm.hwMemFree(&c, USER, 6);
     EXPECT_EQ(layout(mm), "f32 a32 f32 a32 f128");
-    EXPECT_ASSERTION(mm.hwMemFree(&copyA, USER, 7), " block != prev ");
-    EXPECT_ASSERTION(mm.hwMemFree(&copyC, USER, 8), " block != next ");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&copyA, USER, 7)); }), " block != prev ");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&copyC, USER, 8)); }), " block != next ");
 
     // b joins a below and c above; a and c no longer start a free block.
     mm.hwMemFree(&b, USER, 9);
     EXPECT_EQ(layout(mm), "f96 a32 f128");
-    EXPECT_ASSERTION(mm.hwMemFree(&copyC, USER, 10), "MemoryManager: hwMemFree : this block is already free!");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&copyC, USER, 10)); }),
+              "MemoryManager: hwMemFree : this block is already free!");
     void* copyB = static_cast<unsigned char*>(copyA) + 32;
-    EXPECT_ASSERTION(mm.hwMemFree(&copyB, USER, 11), "MemoryManager: hwMemFree : this block is already free!");
+    EXPECT_EQ(assertionText([&] { (void)(mm.hwMemFree(&copyB, USER, 11)); }),
+              "MemoryManager: hwMemFree : this block is already free!");
     EXPECT_EQ(layout(mm), "f96 a32 f128");
 
     // Through the engine's entry points a cleared pointer is caught first.
     void* engine = VORNA3D_ALLOC(24);
     VORNA3D_FREE(engine);
     EXPECT_EQ(engine, nullptr);
-    EXPECT_ASSERTION(VORNA3D_FREE(engine), "memFree : *ptr == 0");
-    EXPECT_ASSERTION(MemoryManager::memFree(nullptr, USER, 12), "memFree : ptr == 0");
-    EXPECT_ASSERTION(MemoryManager::memAlloc(USER, 0, 13), "memAlloc : size <= 0");
-    EXPECT_ASSERTION(MemoryManager::memAlloc(nullptr, 8, 14), "memAlloc : use VORNA3D_ALLOC macro");
+    EXPECT_EQ(assertionText([&] { (void)(VORNA3D_FREE(engine)); }), "memFree : *ptr == 0");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager::memFree(nullptr, USER, 12)); }), "memFree : ptr == 0");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager::memAlloc(USER, 0, 13)); }), "memAlloc : size <= 0");
+    EXPECT_EQ(assertionText([&] { (void)(MemoryManager::memAlloc(nullptr, 8, 14)); }),
+              "memAlloc : use VORNA3D_ALLOC macro");
 
     mm.hwMemFree(&d, USER, 15);
     EXPECT_EQ(layout(mm), "f256");

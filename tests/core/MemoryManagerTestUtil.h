@@ -10,17 +10,9 @@
 
 #include "core/Exception.h"
 #include "core/MemoryManager.h"
+#include "tests/support/AssertionText.h"
 
-// Runs `stmt` and expects an assertion failure reporting `text`.
-#define EXPECT_ASSERTION(stmt, text)                                            \
-    do {                                                                        \
-        try {                                                                   \
-            (void)(stmt);                                                       \
-            ADD_FAILURE() << "no assertion from " #stmt;                        \
-        } catch (const AssertationFailedException& e) {                        \
-            EXPECT_STREQ(e.getMessage(), text) << "from " #stmt;                \
-        }                                                                       \
-    } while (0)
+using testing_support::assertionText;
 
 namespace mm_test {
 

@@ -209,34 +209,34 @@ TEST_F(VectorTest, RemoveKeepsOrderAndChecksRanges)
     EXPECT_EQ(v.indexOf(7), 3);
     EXPECT_EQ(v.indexOf(3), -1);
 
-    EXPECT_ASSERT_TEXT(v.remove(5), " index >= 0 && index < m_len ");
-    EXPECT_ASSERT_TEXT(v.remove(-1), " index >= 0 && index < m_len ");
-    EXPECT_ASSERT_TEXT(v.remove(-1, 2), " begin_ >= 0 && (begin_ < m_len || begin_ == end_) ");
-    EXPECT_ASSERT_TEXT(v.remove(2, 6), " end_ >= 0 && end_ <= m_len ");
-    EXPECT_ASSERT_TEXT(v.remove(3, 2), " begin_ <= end_ ");
+    EXPECT_EQ(assertionText([&] { v.remove(5); }), " index >= 0 && index < m_len ");
+    EXPECT_EQ(assertionText([&] { v.remove(-1); }), " index >= 0 && index < m_len ");
+    EXPECT_EQ(assertionText([&] { v.remove(-1, 2); }), " begin_ >= 0 && (begin_ < m_len || begin_ == end_) ");
+    EXPECT_EQ(assertionText([&] { v.remove(2, 6); }), " end_ >= 0 && end_ <= m_len ");
+    EXPECT_EQ(assertionText([&] { v.remove(3, 2); }), " begin_ <= end_ ");
     EXPECT_EQ(v.size(), 5) << "failed checks change nothing";
 }
 
 TEST_F(VectorTest, IndexAndLengthChecks)
 {
     Vector<int> v;
-    EXPECT_ASSERT_TEXT(v[0], "Vector index out of bounds");
+    EXPECT_EQ(assertionText([&] { v[0]; }), "Vector index out of bounds");
     v.setSizeForNativeType(3);
     const Vector<int>& constView = v;
-    EXPECT_ASSERT_TEXT(v[3], "Vector index out of bounds");
-    EXPECT_ASSERT_TEXT(v[-1], "Vector index out of bounds");
-    EXPECT_ASSERT_TEXT(constView[3], "Vector index out of bounds");
-    EXPECT_ASSERT_TEXT(v.setSize(-1), " length >= 0 ");
-    EXPECT_ASSERT_TEXT(v.setSizeForNativeType(-5), " length >= 0 ");
-    EXPECT_ASSERT_TEXT(Vorna3dAllocator<int>::allocate(0), " n > 0 ");
-    EXPECT_ASSERT_TEXT(NativeAllocator<int>::allocate(-1), " n > 0 ");
+    EXPECT_EQ(assertionText([&] { v[3]; }), "Vector index out of bounds");
+    EXPECT_EQ(assertionText([&] { v[-1]; }), "Vector index out of bounds");
+    EXPECT_EQ(assertionText([&] { constView[3]; }), "Vector index out of bounds");
+    EXPECT_EQ(assertionText([&] { v.setSize(-1); }), " length >= 0 ");
+    EXPECT_EQ(assertionText([&] { v.setSizeForNativeType(-5); }), " length >= 0 ");
+    EXPECT_EQ(assertionText([&] { Vorna3dAllocator<int>::allocate(0); }), " n > 0 ");
+    EXPECT_EQ(assertionText([&] { NativeAllocator<int>::allocate(-1); }), " n > 0 ");
 }
 
 TEST_F(VectorTest, SizesAreComputedIn64BitsAndCappedAtIntMax)
 {
     // 2^30 eight-byte elements are 2^33 bytes: a 32-bit product would wrap to 0.
-    EXPECT_ASSERT_TEXT(Vorna3dAllocator<double>::allocate(1 << 30), "allocation size exceeds INT_MAX");
-    EXPECT_ASSERT_TEXT(NativeAllocator<double>::allocate(1 << 30), "allocation size exceeds INT_MAX");
+    EXPECT_EQ(assertionText([&] { Vorna3dAllocator<double>::allocate(1 << 30); }), "allocation size exceeds INT_MAX");
+    EXPECT_EQ(assertionText([&] { NativeAllocator<double>::allocate(1 << 30); }), "allocation size exceeds INT_MAX");
 
     // MAX_LENGTH = INT_MAX / sizeof(T); beyond it no capacity is possible.
     struct Big {
@@ -245,10 +245,10 @@ TEST_F(VectorTest, SizesAreComputedIn64BitsAndCappedAtIntMax)
     Vector<Big, NativeAllocator<Big>> big;
     EXPECT_EQ(big.MAX_LENGTH, 7);
     EXPECT_EQ(big.getCapacity(5), 7) << "rounding to 16 is capped at the limit";
-    EXPECT_ASSERT_TEXT(big.getCapacity(8), " length <= MAX_LENGTH ");
+    EXPECT_EQ(assertionText([&] { big.getCapacity(8); }), " length <= MAX_LENGTH ");
 
     Vector<int> v;
-    EXPECT_ASSERT_TEXT(v.setSizeForNativeType(INT_MAX), " length <= MAX_LENGTH ");
+    EXPECT_EQ(assertionText([&] { v.setSizeForNativeType(INT_MAX); }), " length <= MAX_LENGTH ");
     EXPECT_EQ(v.size(), 0);
     EXPECT_EQ(Vector<char>().getCapacity(INT_MAX), INT_MAX) << "(INT_MAX & ~15) + 16 must not wrap";
 }

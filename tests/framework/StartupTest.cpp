@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/MemoryManager.h"
 #include "framework/App_helpers.h"
+#include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 #include "tests/support/LogCapture.h"
 
@@ -147,5 +149,33 @@ TEST(Startup, FailedStartLeavesNoEngineBehind)
     LogCapture quiet;
     framework::initEngineClasses(&config);
     framework::deInitEngineClasses();
+    EXPECT_FALSE(core::Globals::exists());
+}
+
+TEST(Startup, EngineScopeStopsOnceAndKeepsTheFirstError)
+{
+    framework::FrameworkConfig config = quietConfig();
+    LogCapture quiet;
+    {
+        framework::EngineScope engine(&config);
+        EXPECT_TRUE(core::Globals::exists());
+    }
+    EXPECT_FALSE(core::Globals::exists());
+
+    // A failed shut-down is thrown by stop(); the scope is stopped all the same.
+    {
+        framework::EngineScope engine(&config);
+        framework::deInitEngineClasses(); // behind the scope's back
+        EXPECT_THROW(engine.stop(), AssertationFailedException);
+    }
+
+    // While another exception unwinds the scope, that one is what arrives.
+    try {
+        framework::EngineScope engine(&config);
+        framework::deInitEngineClasses();
+        throw std::runtime_error("the run failed");
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "the run failed");
+    }
     EXPECT_FALSE(core::Globals::exists());
 }

@@ -26,6 +26,7 @@
 #include "render/geometry/VertexBuffer.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/render/SceneTestSupport.h"
+#include "tests/support/AssertionText.h"
 #include "tests/support/LogCapture.h"
 
 namespace render_test {
@@ -141,17 +142,6 @@ std::string fontError(Action action)
     return "";
 }
 
-// The message of the assertion `action` fails ("" when none).
-template <class Action>
-std::string assertionText(Action action)
-{
-    testing_support::LogCapture quiet;
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        return e.getMessage() ? e.getMessage() : "(null)";
-    }
-    return "";
-}
+using testing_support::assertionText;
 
 } // namespace render_test

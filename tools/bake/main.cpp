@@ -7,12 +7,13 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "Assets.h"
 #include "core/Exception.h"
 #include "core/Globals.h"
-#include "framework/App_helpers.h"
+#include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 #include "render/NullGraphics3D.h"
 
@@ -75,8 +76,9 @@ int main(int argc, char** argv)
     config.memorySize = 128 << 20;
     config.createConsole = 0;
     config.debugLevel = 0; // the engine's progress lines are not the tool's output
+    std::unique_ptr<framework::EngineScope> engine;
     try {
-        framework::initEngineClasses(&config);
+        engine = std::make_unique<framework::EngineScope>(&config);
     } catch (...) {
         std::fprintf(stderr, "bake: cannot start the engine: %s\n", describe(std::current_exception()).c_str());
         return 1;
@@ -88,7 +90,7 @@ int main(int argc, char** argv)
         error = describe(std::current_exception());
     }
     try {
-        framework::deInitEngineClasses();
+        engine->stop();
     } catch (...) {
         if (error.empty())
             error = "engine shut-down failed: " + describe(std::current_exception());

@@ -14,6 +14,7 @@
 #include "SceneFile.h"
 #include "core/Exception.h"
 #include "framework/FrameworkConfig.h"
+#include "framework/FrameworkScope.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/OGLES/OGLES1_Graphics3D.h"
 
@@ -103,7 +104,7 @@ int runPlay(const Args& args)
 
     // The framework starts the engine; its constructor reports and undoes
     // its own failures.
-    framework::Vorna3DFramework* framework = new framework::Vorna3DFramework(&config);
+    framework::FrameworkScope framework(config);
     std::string error;
     try {
         framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
@@ -113,7 +114,7 @@ int runPlay(const Args& args)
         error = currentError();
     }
     try {
-        delete framework;
+        framework.stop();
     } catch (...) {
         if (error.empty())
             error = "engine shut-down failed: " + currentError();

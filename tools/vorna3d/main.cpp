@@ -13,12 +13,13 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "Command.h"
 #include "Output.h"
 #include "core/Exception.h"
-#include "framework/App_helpers.h"
+#include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 
 using namespace vorna3d_tool;
@@ -79,8 +80,9 @@ int runInEngine(const Command& command, const Args& args, int64_t poolBytes)
     config.memorySize = static_cast<int32_t>(poolBytes);
     config.createConsole = 0;
     config.debugLevel = 0; // the engine log would mix with the command's output; errors are reported here
+    std::unique_ptr<framework::EngineScope> engine;
     try {
-        framework::initEngineClasses(&config);
+        engine = std::make_unique<framework::EngineScope>(&config);
     } catch (...) {
         return fail("cannot start the engine: " + describe(std::current_exception()));
     }
@@ -93,7 +95,7 @@ int runInEngine(const Command& command, const Args& args, int64_t poolBytes)
         error = describe(std::current_exception());
     }
     try {
-        framework::deInitEngineClasses();
+        engine->stop();
     } catch (...) {
         if (error.empty())
             error = "engine shut-down failed: " + describe(std::current_exception());

@@ -30,14 +30,40 @@ void onError(png_structp png, png_const_charp message)
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// libpng's output callback for encoding into memory. A failed append
+// becomes libpng's error, outside the catch (no exception crosses libpng).
+void appendBytes(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bool appended = true;
+    try {
+        bytes->insert(bytes->end(), data, data + length);
+    } catch (...) {
+        appended = false;
+    }
+    if (!appended)
+        png_error(png, "out of memory");
+}
+
+void noFlush(png_structp) {}
+
+// Where the encoded bytes go: a file, or else a byte vector.
+struct Output {
+    FILE* file;
+    std::vector<uint8_t>* bytes;
+};
+
 // The libpng calls, in a frame that holds no C++ objects, so that a long
 // jump out of libpng skips no destructor. Returns false after an error.
-bool encode(png_structp png, png_infop info, FILE* file, int width, int height, const uint8_t* pixels,
-            PNGWriter::Layout layout, bool bottomUp, int level)
+bool encodeRows(png_structp png, png_infop info, Output output, int width, int height, const uint8_t* pixels,
+                PNGWriter::Layout layout, bool bottomUp, int level)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_init_io(png, file);
+    if (output.file)
+        png_init_io(png, output.file);
+    else
+        png_set_write_fn(png, output.bytes, appendBytes, noFlush);
     png_set_compression_level(png, level);
     if (level <= PNGWriter::COMPRESSION_FAST)
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB); // one cheap filter, no per-row search
@@ -57,16 +83,34 @@ bool encode(png_structp png, png_infop info, FILE* file, int width, int height, 
     return true;
 }
 
+// Runs the encoder into `output`; false with the reason in `error` after a failure.
+bool encodeTo(Output output, ErrorText& error, int width, int height, const uint8_t* pixels,
+              PNGWriter::Layout layout, bool bottomUp, int level)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, onError, ignoreWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    const bool written = info && encodeRows(png, info, output, width, height, pixels, layout, bottomUp, level);
+    if (!info)
+        std::snprintf(error.text, sizeof error.text, "out of memory");
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    return written;
+}
+
+void checkArguments(int width, int height, const uint8_t* pixels, PNGWriter::Layout layout, int compressionLevel)
+{
+    ASSERT(width > 0 && height > 0);
+    ASSERT(pixels);
+    ASSERT(layout == PNGWriter::RGB || layout == PNGWriter::RGBA || layout == PNGWriter::RGBX);
+    ASSERT(compressionLevel >= 0 && compressionLevel <= 9);
+}
+
 } // namespace
 
 void PNGWriter::write(const char* path, int width, int height, const uint8_t* pixels, Layout layout, bool bottomUp,
                       int compressionLevel)
 {
     ASSERT(path);
-    ASSERT(width > 0 && height > 0);
-    ASSERT(pixels);
-    ASSERT(layout == RGB || layout == RGBA || layout == RGBX);
-    ASSERT(compressionLevel >= 0 && compressionLevel <= 9);
+    checkArguments(width, height, pixels, layout, compressionLevel);
 
     FILE* file = std::fopen(path, "wb");
     if (!file) {
@@ -76,12 +120,7 @@ void PNGWriter::write(const char* path, int width, int height, const uint8_t* pi
     }
 
     ErrorText error;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, onError, ignoreWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool written = info && encode(png, info, file, width, height, pixels, layout, bottomUp, compressionLevel);
-    if (!info)
-        std::snprintf(error.text, sizeof error.text, "out of memory");
-    png_destroy_write_struct(&png, info ? &info : nullptr);
+    bool written = encodeTo(Output{file, nullptr}, error, width, height, pixels, layout, bottomUp, compressionLevel);
 
     // A full disk shows up when the buffered bytes go out.
     int writeErrno = 0;
@@ -100,6 +139,17 @@ void PNGWriter::write(const char* path, int width, int height, const uint8_t* pi
             std::remove(path);
         throw core::IOException(error.text, path);
     }
+}
+
+std::vector<uint8_t> PNGWriter::encode(int width, int height, const uint8_t* pixels, Layout layout, bool bottomUp,
+                                       int compressionLevel)
+{
+    checkArguments(width, height, pixels, layout, compressionLevel);
+    std::vector<uint8_t> bytes;
+    ErrorText error;
+    if (!encodeTo(Output{nullptr, &bytes}, error, width, height, pixels, layout, bottomUp, compressionLevel))
+        throw core::IOException(error.text, "(PNG in memory)");
+    return bytes;
 }
 
 } // namespace render

@@ -1,9 +1,12 @@
 #pragma once
 // PNGWriter: writes 8-bit RGB or RGBA pixels to a PNG file through libpng,
-// for frame sequences and screenshots. Rows are taken from the top unless
-// the caller says they come bottom row first (as OpenGL reads them).
+// for frame sequences and screenshots, or encodes them into memory (the
+// asset baker). Rows are taken from the top unless the caller says they
+// come bottom row first (as OpenGL reads them). Non-interlaced, with no time
+// or text chunks: the same pixels and settings always give the same bytes.
 
 #include <cstdint>
+#include <vector>
 
 namespace render {
 
@@ -28,6 +31,12 @@ public:
     // partial file is left behind then.
     static void write(const char* path, int width, int height, const uint8_t* pixels, Layout layout,
                       bool bottomUp = false, int compressionLevel = COMPRESSION_DEFAULT);
+
+    // The PNG file `write` would write for the same arguments, as bytes in
+    // memory. Same requirements (assertions); throws core::IOException with
+    // libpng's error, or "out of memory".
+    static std::vector<uint8_t> encode(int width, int height, const uint8_t* pixels, Layout layout,
+                                       bool bottomUp = false, int compressionLevel = COMPRESSION_DEFAULT);
 };
 
 } // namespace render

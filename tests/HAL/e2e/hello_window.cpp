@@ -13,6 +13,7 @@
 #include "core/Debug.h"
 #include "core/Ref.h"
 #include "framework/App.h"
+#include "framework/FrameworkScope.h"
 #include "framework/ProgramEntry.h"
 #include "framework/Vorna3DFramework.h"
 #include "render/Graphics3D.h"
@@ -101,15 +102,10 @@ framework::Vorna3DFramework* createHello(framework::FrameworkConfig& config)
     config.fixedTimeStep = 0.005f;
     config.minFrameTime = 0.005f;
 
-    auto* framework = new framework::Vorna3DFramework(&config);
-    try {
-        framework->setGraphics3D(VORNA3D_NEW ClearGraphics());
-        framework->setApp(VORNA3D_NEW HelloApp());
-    } catch (...) {
-        delete framework;
-        throw;
-    }
-    return framework;
+    framework::FrameworkScope framework(config);
+    framework->setGraphics3D(VORNA3D_NEW ClearGraphics());
+    framework->setApp(VORNA3D_NEW HelloApp());
+    return framework.release();
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "core/Globals.h"
 #include "core/Ref.h"
 #include "core/Vector.h"
+#include "tests/support/AssertionText.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/LogCapture.h"
 
@@ -46,17 +47,7 @@ HAL::DisplayConfig windowConfig(int width, int height)
     return config;
 }
 
-template <class F>
-std::string assertionOf(F action)
-{
-    testing_support::LogCapture quiet;
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        return e.getMessage();
-    }
-    return "";
-}
+using testing_support::assertionText;
 
 // The last size event waiting in the display's queue as "WxH", or "" when
 // none waits; the queue is emptied.
@@ -141,7 +132,7 @@ TEST_F(DisplayGLTest, CompatibilityContextClearsPresentsAndIsDeletedOnce)
     EXPECT_EQ(ogl->m_surface, nullptr);
     EXPECT_EQ(HAL::gl::glGenBuffers, nullptr);
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
-    EXPECT_EQ(assertionOf([&] { OGL_1_X::deinit(display.get()); }),
+    EXPECT_EQ(assertionText([&] { OGL_1_X::deinit(display.get()); }),
               " ogl->m_display && ogl->m_context && ogl->m_surface ");
 }
 
@@ -173,7 +164,7 @@ TEST_F(DisplayGLTest, WindowsThatCannotBeMade)
 
     // A context needs a window.
     core::Ref<Display> windowless = Display::createWindowless(windowConfig(320, 200));
-    EXPECT_EQ(assertionOf([&] { OGL_1_X::init(windowless.get()); }), " config->hwnd ");
+    EXPECT_EQ(assertionText([&] { OGL_1_X::init(windowless.get()); }), " config->hwnd ");
 }
 
 TEST_F(DisplayGLTest, FullScreenWithoutAModeOfItsSizeTakesTheDesktopModeAndItsSizeArrivesAsAnEvent)
@@ -218,7 +209,7 @@ TEST_F(DisplayGLTest, FullScreenWithoutAModeOfItsSizeTakesTheDesktopModeAndItsSi
     text = log.text();
     EXPECT_EQ(text.find("picture is scaled"), text.rfind("picture is scaled")) << text;
 
-    EXPECT_EQ(assertionOf([&] { display->setFullscreen(true, 0); }),
+    EXPECT_EQ(assertionText([&] { display->setFullscreen(true, 0); }),
               "Display::setFullscreen failed because color depth <= 0");
     display = nullptr;
 }

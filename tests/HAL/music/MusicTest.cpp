@@ -21,7 +21,7 @@
 #include "HAL/Music.h"
 #include "HAL/sdl/AlsaMessages.h"
 #include "core/Debug.h"
-#include "framework/App_helpers.h"
+#include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 #include "tests/HAL/music/Mp3Files.h"
 #include "tests/support/EngineTest.h"
@@ -419,7 +419,7 @@ TEST(MusicBeforeTheEngine, StartsPausedAndLogsTheFallbackWarningOnceTheLogExists
     framework::FrameworkConfig config;
     config.createConsole = 0;
     config.memorySize = 1024 * 1024;
-    framework::initEngineClasses(&config);
+    framework::EngineScope engine(&config);
     std::string text;
     uint32_t position = 1;
     int unpaused = -1;
@@ -435,7 +435,6 @@ TEST(MusicBeforeTheEngine, StartsPausedAndLogsTheFallbackWarningOnceTheLogExists
     EXPECT_EQ(occurrences(text, "WARNING |Music: no audio device ("), 1) << text;
     EXPECT_EQ(occurrences(text, "WARNING |"), 1) << text;
     EXPECT_EQ(start.system->release(), MUSIC_OK);
-    framework::deInitEngineClasses();
 }
 
 // ALSA's library itself, called the way SDL calls it (the same loaded

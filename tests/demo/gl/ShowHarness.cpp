@@ -56,31 +56,27 @@ ShowHarness::ShowHarness()
 
     framework::FrameworkConfig config;
     applyShowConfig(config, ShowScreen::WINDOW, ShowLog::NO_FPS);
-    try {
-        m_framework = new framework::Vorna3DFramework(&config);
-    } catch (...) {
-        delete music;
-        throw;
-    }
+    std::unique_ptr<DemoMusic> owned(music);
+    m_framework = std::make_unique<framework::FrameworkScope>(config);
     try {
         m_grab = std::make_unique<FrameGrab>();
         render::Graphics3D* g3d = VORNA3D_NEW render::OGLES1_Graphics3D();
         g3d->setFrameReader(m_grab.get());
-        m_framework->setGraphics3D(g3d);
-        m_app = VORNA3D_NEW MyApplication(music);
-        music = nullptr;
+        framework().setGraphics3D(g3d);
+        m_app = VORNA3D_NEW MyApplication(owned.get());
+        owned.release();
         m_app->setArchiveFolder((bin + "/").c_str());
-        m_framework->setApp(m_app);
+        framework().setApp(m_app);
     } catch (...) {
-        delete music;
-        delete m_framework;
+        owned.reset(); // before the framework, whose log takes its last warnings
+        m_framework->stop();
         throw;
     }
 }
 
 ShowHarness::~ShowHarness() noexcept(false)
 {
-    delete m_framework;
+    m_framework->stop();
 }
 
 bool ShowHarness::step()
@@ -100,13 +96,13 @@ bool ShowHarness::runTo(uint32_t ms)
 Frame ShowHarness::renderFrame()
 {
     m_grab->capture = true;
-    m_framework->render();
+    framework().render();
     return m_grab->frame;
 }
 
 void ShowHarness::renderOnly()
 {
-    m_framework->render();
+    framework().render();
 }
 
 } // namespace demo_test

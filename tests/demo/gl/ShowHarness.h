@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/FrameworkScope.h"
 #include "framework/Vorna3DFramework.h"
 
 class MyApplication;
@@ -40,7 +41,7 @@ public:
     ShowHarness& operator=(const ShowHarness&) = delete;
 
     MyApplication& app() const { return *m_app; }
-    framework::Vorna3DFramework& framework() const { return *m_framework; }
+    framework::Vorna3DFramework& framework() const { return **m_framework; }
 
     // One 5 ms step: the music clock, then the demo's update. Returns what
     // the update returns.
@@ -54,7 +55,7 @@ public:
     void renderOnly();
 
 private:
-    framework::Vorna3DFramework* m_framework = nullptr;
+    std::unique_ptr<framework::FrameworkScope> m_framework; // stopped by hand, before m_grab goes
     MyApplication* m_app = nullptr; // held by the framework
     std::unique_ptr<FrameGrab> m_grab; // outlives the framework's renderer
 };

@@ -92,7 +92,7 @@ TEST_F(OGLESAppearanceTest, EveryBlendingModeHasItsFactors)
         // Blending stops with the draw.
         EXPECT_LT(g3d->indexOf(call("sendBlending", c.src, c.dst)), g3d->indexOf(call("endRender", 0)));
     }
-    EXPECT_EQ(assertionOf([] { ogles::blendFactors(73); }),
+    EXPECT_EQ(assertionText([] { ogles::blendFactors(73); }),
               "Graphics3D : handleAppearanceCompositingMode : blending is illegal");
 }
 
@@ -188,11 +188,11 @@ TEST_F(OGLESAppearanceTest, CullingAndPolygonSettingsWithTheirDefaults)
     drawWith(empty.get());
     EXPECT_EQ(g3d->count("sendCulling"), 0);
 
-    EXPECT_EQ(assertionOf([] { ogles::cullState(163); }),
+    EXPECT_EQ(assertionText([] { ogles::cullState(163); }),
               "Graphics3D : handleAppearancePolygonMode : PolygonMode has invalid culling information");
-    EXPECT_EQ(assertionOf([] { ogles::shadeModel(166); }),
+    EXPECT_EQ(assertionText([] { ogles::shadeModel(166); }),
               "Graphics3D : handleAppearancePolygonMode : PolygonMode has invalid shading information");
-    EXPECT_EQ(assertionOf([] { ogles::frontFace(170); }),
+    EXPECT_EQ(assertionText([] { ogles::frontFace(170); }),
               "Graphics3D : handleAppearancePolygonMode : PolygonMode has invalid winding information");
 }
 

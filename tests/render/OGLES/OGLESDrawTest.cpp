@@ -80,7 +80,7 @@ TEST_F(OGLESDrawTest, ArraysWithoutVerticesAreAbsentAndLengthsMustMatch)
     core::Ref<VertexArray> colors = byteArray(4, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4});
     mismatched->setColors(colors.get());
     colors->setStaticID(9, 2);
-    EXPECT_EQ(assertionOf([&] { draw(mismatched.get(), indices.get(), nullptr); }),
+    EXPECT_EQ(assertionText([&] { draw(mismatched.get(), indices.get(), nullptr); }),
               "color VertexArray length != position VertexArray length");
 
     // Static arrays are drawn from their buffer, bound only around the pointer call.
@@ -95,8 +95,8 @@ TEST_F(OGLESDrawTest, ArraysWithoutVerticesAreAbsentAndLengthsMustMatch)
     EXPECT_EQ(g3d->ops[bind + 1], call("setVertexPointer", GL_SHORT, 3, "null"));
     EXPECT_EQ(g3d->ops[bind + 2], call("bindBuffer", 0, 0));
 
-    EXPECT_EQ(assertionOf([&] { ogles::dataType(4); }), "Graphics3D : VertexArray component type is invalid");
-    EXPECT_EQ(assertionOf([&] { ogles::primitiveMode(4); }),
+    EXPECT_EQ(assertionText([&] { ogles::dataType(4); }), "Graphics3D : VertexArray component type is invalid");
+    EXPECT_EQ(assertionText([&] { ogles::primitiveMode(4); }),
               "OGLES1_Graphics3D can not draw items because IndexBuffer has unknown data");
 }
 
@@ -205,7 +205,10 @@ TEST_F(OGLESDrawTest, OutlinePassDrawsTheIndicesTwiceBeforeTheObject)
     EXPECT_GT(g3d->indexOf(call("sendCulling", true, GL_BACK)), end);
     EXPECT_GT(g3d->indexOf(call("sendWinding", GL_CCW)), end);
 
-    EXPECT_EQ(assertionOf([&] { g3d->setCamera(nullptr, Transform()); draw(vertices.get(), indices.get(), nullptr); }),
+    EXPECT_EQ(assertionText([&] {
+                  g3d->setCamera(nullptr, Transform());
+                  draw(vertices.get(), indices.get(), nullptr);
+              }),
               "can not render object because active camera is missing");
 }
 

@@ -70,13 +70,13 @@ TEST_F(OGLESFrameTest, ConfigurationReadsLimitsSetsDefaultsAndBuildsInternalObje
     EXPECT_TRUE(defaults->getCompositingMode()->isDepthTestEnabled());
     EXPECT_FALSE(defaults->getCompositingMode()->isDepthWriteEnabled());
 
-    EXPECT_EQ(assertionOf([&] { g3d->configGraphics3D(display, config); }),
+    EXPECT_EQ(assertionText([&] { g3d->configGraphics3D(display, config); }),
               "You can not call readGraphics3DConfig because object is already initialized");
 
     // A device that reports no viewport is refused (a second, unregistered back end).
     core::Ref<RecordingOGLES> broken = VORNA3D_NEW RecordingOGLES();
     broken->maxViewport[0] = 0;
-    EXPECT_EQ(assertionOf([&] { broken->configGraphics3D(display, quietConfig()); }), "maxViewportWidth <= 0");
+    EXPECT_EQ(assertionText([&] { broken->configGraphics3D(display, quietConfig()); }), "maxViewportWidth <= 0");
 }
 
 TEST_F(OGLESFrameTest, FrameOnTheDisplayIsPresentedAndResetsCountersAndHints)
@@ -129,13 +129,13 @@ TEST_F(OGLESFrameTest, FrameOnTheDisplayIsPresentedAndResetsCountersAndHints)
     EXPECT_EQ(g3d->count("sendDepth"), 0);
 
     // Misuse of the frame order.
-    EXPECT_EQ(assertionOf([&] { g3d->releaseTarget(); }), "releaseTarget : no target is bound");
+    EXPECT_EQ(assertionText([&] { g3d->releaseTarget(); }), "releaseTarget : no target is bound");
     g3d->bindTarget(nullptr);
-    EXPECT_EQ(assertionOf([&] { g3d->bindTarget(nullptr); }), "bindTarget : target is already bound");
+    EXPECT_EQ(assertionText([&] { g3d->bindTarget(nullptr); }), "bindTarget : target is already bound");
     g3d->releaseTarget();
-    EXPECT_EQ(assertionOf([&] { g3d->bindTarget(nullptr, true, 32); }), "bindTarget : hints are invalid");
+    EXPECT_EQ(assertionText([&] { g3d->bindTarget(nullptr, true, 32); }), "bindTarget : hints are invalid");
     g3d->pendingErrors = 1;
-    EXPECT_EQ(assertionOf([&] { g3d->bindTarget(nullptr); }), "Graphics3D error before bindTarget");
+    EXPECT_EQ(assertionText([&] { g3d->bindTarget(nullptr); }), "Graphics3D error before bindTarget");
     EXPECT_FALSE(g3d->isTargetBound());
 }
 
@@ -177,15 +177,15 @@ TEST_F(OGLESFrameTest, DepthRangeIsCheckedBeforeItIsStored)
 
     // A rejected range changes neither value and sends nothing.
     g3d->ops.clear();
-    EXPECT_EQ(assertionOf([&] { g3d->setDepthRange(0.f, 1.5f); }), "setDepthRange : far_range has invalid data");
-    EXPECT_EQ(assertionOf([&] { g3d->setDepthRange(-0.1f, 0.5f); }),
+    EXPECT_EQ(assertionText([&] { g3d->setDepthRange(0.f, 1.5f); }), "setDepthRange : far_range has invalid data");
+    EXPECT_EQ(assertionText([&] { g3d->setDepthRange(-0.1f, 0.5f); }),
               "setDepthRange : near_range has invalid data");
     EXPECT_FLOAT_EQ(g3d->getDepthRangeNear(), 0.25f);
     EXPECT_FLOAT_EQ(g3d->getDepthRangeFar(), 0.75f);
     EXPECT_EQ(g3d->count("sendDepthRange"), 0);
 
-    EXPECT_EQ(assertionOf([&] { g3d->setActiveShaderProgram(1); }), "OGLES 1.x can not use setActiveShaderProgram");
-    EXPECT_EQ(assertionOf([&] { g3d->getActiveShaderProgram(); }), "OGLES 1.x can not use getActiveShaderProgram");
+    EXPECT_EQ(assertionText([&] { g3d->setActiveShaderProgram(1); }), "OGLES 1.x can not use setActiveShaderProgram");
+    EXPECT_EQ(assertionText([&] { g3d->getActiveShaderProgram(); }), "OGLES 1.x can not use getActiveShaderProgram");
 }
 
 TEST_F(OGLESFrameTest, CameraLightJoinsAtTheFirstLitDrawAndFollowsTheCamera)

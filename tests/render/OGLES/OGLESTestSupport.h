@@ -21,23 +21,12 @@
 #include "render/geometry/VertexArray.h"
 #include "render/geometry/VertexBuffer.h"
 #include "tests/render/OGLES/RecordingOGLES.h"
+#include "tests/support/AssertionText.h"
 #include "tests/support/EngineTest.h"
-#include "tests/support/LogCapture.h"
 
 namespace render_test {
 
-// The reported message of the assertion `action` fails with ("" when none).
-template <class Action>
-std::string assertionOf(Action action)
-{
-    testing_support::LogCapture quiet;
-    try {
-        action();
-    } catch (const AssertationFailedException& e) {
-        return e.getMessage() ? e.getMessage() : "(null)";
-    }
-    return "";
-}
+using testing_support::assertionText;
 
 class OGLESTest : public testing_support::EngineTest {
 protected:

@@ -11,7 +11,7 @@
 #include "RendererScope.h"
 #include "core/MemoryStream.h"
 #include "core/Vector.h"
-#include "framework/App_helpers.h"
+#include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 #include "render/loaders/m3g/M3G_Writer.h"
 
@@ -25,8 +25,8 @@ int main(int argc, char** argv)
     config.memorySize = 8 << 20;
     config.createConsole = 0;
     config.debugLevel = 0;
-    framework::initEngineClasses(&config);
     bool written = false;
+    framework::EngineScope engine(&config);
     try {
         vorna3d_tool::RendererScope renderer;
         core::Vector<core::Ref<render::Object3D>> roots;
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         std::fprintf(stderr, "play_test_scene: %s\n", e.what());
     }
-    framework::deInitEngineClasses();
+    engine.stop();
     if (!written)
         std::fprintf(stderr, "play_test_scene: can not write %s\n", argv[1]);
     return written ? 0 : 1;

@@ -130,6 +130,11 @@ TEST_F(PngWriterTest, BottomUpRowsComeOutTheRightWayUp)
     core::Ref<Image2D> image = load(path("frame.png"));
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelsOf(*image), topDown);
+
+    // Encoded in memory: the very bytes of the file.
+    std::ifstream in(path("frame.png"), std::ios::binary);
+    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(PNGWriter::encode(width, height, bottomUp.data(), PNGWriter::RGBA, true), file);
 }
 
 TEST_F(PngWriterTest, UnwritablePathsThrowAndLeaveNothing)
