@@ -10,7 +10,7 @@
 #include <Vorna3D/core/MemoryStream.h>
 #include <Vorna3D/core/Ref.h>
 #include <Vorna3D/core/Vector.h>
-#include <Vorna3D/framework/App_helpers.h>
+#include <Vorna3D/framework/EngineScope.h>
 #include <Vorna3D/framework/FrameworkConfig.h>
 #include <Vorna3D/render/NullGraphics3D.h>
 #include <Vorna3D/render/loaders/Loader.h>
@@ -58,20 +58,19 @@ int main()
 {
     framework::FrameworkConfig config;
     config.debugLevel = 0; // the engine says nothing; this program prints its result
-    try {
-        framework::initEngineClasses(&config);
-    } catch (const Vorna3DException& e) {
-        std::fprintf(stderr, "scene_roundtrip: the engine did not start: %s\n", e.getMessage());
-        return 1;
-    }
     int id = -1;
     try {
-        id = roundTrip();
+        framework::EngineScope engine(&config);
+        try {
+            id = roundTrip();
+        } catch (const Vorna3DException& e) {
+            std::fprintf(stderr, "scene_roundtrip: %s\n", e.getMessage());
+        }
+        core::Globals::get()->m_g3d.clear(); // the renderer goes before the engine
     } catch (const Vorna3DException& e) {
-        std::fprintf(stderr, "scene_roundtrip: %s\n", e.getMessage());
+        std::fprintf(stderr, "scene_roundtrip: the engine failed to start or stop: %s\n", e.getMessage());
+        return 1;
     }
-    core::Globals::get()->m_g3d.clear(); // the renderer goes before the engine
-    framework::deInitEngineClasses();
     if (id != 2024) {
         std::fprintf(stderr, "scene_roundtrip: the scene did not come back as written\n");
         return 1;
