@@ -374,49 +374,88 @@ void decode(const core::String& name, std::vector<uint8_t>& file, const Header& 
     if (width != header.width || height != header.height)
         throwParseError(name, "WIC image size differs from IHDR");
 
-    const int bpp = Image2D::getBpp(image.getFormat());
-    uint8_t* pixels = image.getPixels();
-    const size_t pixelCount = size_t(width) * height;
-    const bool alpha = header.colourType == GREY_ALPHA || header.colourType == RGB_ALPHA;
+    // The decoder's own pixel format, read as it is: WIC's converters
+    // differ between Windows and Wine (and round 16-bit samples), so the
+    // samples are brought to 8 bits here, each keeping its high byte as
+    // libpng's stripping does.
+    WICPixelFormatGUID native = {};
+    check(name, "format", frame->GetPixelFormat(&native));
+    struct Layout {
+        const GUID* format;
+        int bits;       // per pixel
+        int kind;       // 0 grey, 1 indexed, 2 BGR(A) 8-bit, 3 RGB(A) 16-bit
+        int channels;
+    };
+    static const Layout layouts[] = {
+        {&GUID_WICPixelFormatBlackWhite, 1, 0, 1}, {&GUID_WICPixelFormat2bppGray, 2, 0, 1},
+        {&GUID_WICPixelFormat4bppGray, 4, 0, 1},   {&GUID_WICPixelFormat8bppGray, 8, 0, 1},
+        {&GUID_WICPixelFormat16bppGray, 16, 0, 1}, {&GUID_WICPixelFormat1bppIndexed, 1, 1, 1},
+        {&GUID_WICPixelFormat2bppIndexed, 2, 1, 1}, {&GUID_WICPixelFormat4bppIndexed, 4, 1, 1},
+        {&GUID_WICPixelFormat8bppIndexed, 8, 1, 1}, {&GUID_WICPixelFormat24bppBGR, 24, 2, 3},
+        {&GUID_WICPixelFormat32bppBGRA, 32, 2, 4}, {&GUID_WICPixelFormat32bppBGR, 32, 2, 4},
+        {&GUID_WICPixelFormat48bppRGB, 48, 3, 3},  {&GUID_WICPixelFormat64bppRGBA, 64, 3, 4},
+    };
+    const Layout* layout = nullptr;
+    for (const Layout& candidate : layouts) {
+        if (IsEqualGUID(native, *candidate.format))
+            layout = &candidate;
+    }
+    if (!layout)
+        throwParseError(name, "WIC pixel format not supported");
 
-    if (header.bitDepth == 16) {
-        // 16-bit samples keep their high byte, as libpng's stripping does;
-        // WIC's own conversion may round. 64 bits a pixel, little-endian
-        // words: the high byte of each sample is the odd one.
-        std::vector<uint8_t> wide(pixelCount * 8);
-        ComRef<IWICBitmapSource> converted;
-        check(name, "conversion", WICConvertBitmapSource(GUID_WICPixelFormat64bppRGBA, frame.get(), converted.out()));
-        check(name, "pixels", converted->CopyPixels(nullptr, width * 8, static_cast<UINT>(wide.size()), wide.data()));
-        for (size_t i = 0; i < pixelCount; ++i) {
-            const uint8_t* from = &wide[i * 8];
-            uint8_t* to = pixels + i * bpp;
-            to[0] = from[1];
-            to[1] = from[3];
-            to[2] = from[5];
-            if (bpp == 4)
-                to[3] = alpha ? from[7] : 0xFF;
-        }
-        return;
+    uint32_t palette[256] = {}; // entries past the file's palette are black
+    if (layout->kind == 1) {
+        ComRef<IWICPalette> wicPalette;
+        check(name, "palette", factory->CreatePalette(wicPalette.out()));
+        check(name, "palette", frame->CopyPalette(wicPalette.get()));
+        UINT count = 0;
+        check(name, "palette", wicPalette->GetColors(256, palette, &count));
     }
 
-    // 8 bits and below: 32-bit BGRA for files with alpha, 24-bit BGR for
-    // the rest (a tRNS chunk adds no alpha), then into RGB(A) order.
-    const WICPixelFormatGUID& target = alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
-    const UINT sourceBpp = alpha ? 4 : 3;
-    const UINT stride = (width * sourceBpp + 3) & ~3u;
-    std::vector<uint8_t> bgr(size_t(stride) * height);
-    ComRef<IWICBitmapSource> converted;
-    check(name, "conversion", WICConvertBitmapSource(target, frame.get(), converted.out()));
-    check(name, "pixels", converted->CopyPixels(nullptr, stride, static_cast<UINT>(bgr.size()), bgr.data()));
+    const UINT stride = ((width * UINT(layout->bits) + 7) / 8 + 3) & ~3u;
+    std::vector<uint8_t> raw(size_t(stride) * height);
+    check(name, "pixels", frame->CopyPixels(nullptr, stride, static_cast<UINT>(raw.size()), raw.data()));
+
+    const int bpp = Image2D::getBpp(image.getFormat());
+    uint8_t* pixels = image.getPixels();
+    const bool alpha = header.colourType == GREY_ALPHA || header.colourType == RGB_ALPHA;
     for (UINT y = 0; y < height; ++y) {
-        const uint8_t* from = &bgr[size_t(y) * stride];
+        const uint8_t* row = &raw[size_t(y) * stride];
         uint8_t* to = pixels + size_t(y) * width * bpp;
-        for (UINT x = 0; x < width; ++x, from += sourceBpp, to += bpp) {
-            to[0] = from[2];
-            to[1] = from[1];
-            to[2] = from[0];
+        for (UINT x = 0; x < width; ++x, to += bpp) {
+            uint8_t r = 0, g = 0, b = 0, a = 0xFF;
+            if (layout->kind <= 1 && layout->bits < 8) {
+                const UINT bit = x * UINT(layout->bits);
+                const int shift = 8 - layout->bits - int(bit % 8);
+                const int value = (row[bit / 8] >> shift) & ((1 << layout->bits) - 1);
+                if (layout->kind == 0) {
+                    r = g = b = static_cast<uint8_t>(value * 255 / ((1 << layout->bits) - 1));
+                } else {
+                    const uint32_t colour = palette[value];
+                    r = uint8_t(colour >> 16), g = uint8_t(colour >> 8), b = uint8_t(colour);
+                }
+            } else if (layout->kind == 0) {
+                r = g = b = layout->bits == 16 ? row[x * 2 + 1] : row[x];
+            } else if (layout->kind == 1) {
+                const uint32_t colour = palette[row[x]];
+                r = uint8_t(colour >> 16), g = uint8_t(colour >> 8), b = uint8_t(colour);
+            } else if (layout->kind == 2) {
+                const uint8_t* from = row + size_t(x) * layout->channels;
+                b = from[0], g = from[1], r = from[2];
+                if (layout->channels == 4)
+                    a = from[3];
+            } else {
+                // Little-endian 16-bit words: the high byte is the odd one.
+                const uint8_t* from = row + size_t(x) * layout->channels * 2;
+                r = from[1], g = from[3], b = from[5];
+                if (layout->channels == 4)
+                    a = from[7];
+            }
+            to[0] = r;
+            to[1] = g;
+            to[2] = b;
             if (bpp == 4)
-                to[3] = alpha ? from[3] : 0xFF;
+                to[3] = alpha ? a : 0xFF;
         }
     }
 }

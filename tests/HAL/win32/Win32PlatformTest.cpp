@@ -47,11 +47,11 @@ TEST_F(Win32PlatformTest, MutexIsASemaphoreThatTimesOutAndMustBeFreeWhenDestroye
     EXPECT_FALSE(mutex->lock(0));
     mutex->unlock();
 
-    auto held = HAL::Mutex::create();
+    HAL::Mutex* held = HAL::Mutex::create().release();
     held->lock();
     testing_support::LogCapture quiet;
     try {
-        held.reset();
+        delete held; // not through unique_ptr, whose reset may not throw
         ADD_FAILURE() << "a held mutex was destroyed without an assertion";
     } catch (const AssertationFailedException& e) {
         EXPECT_STREQ(e.getMessage(), " lock( 0 ) ");
