@@ -237,7 +237,13 @@ void Win32Display::setFullscreen(bool on, int8_t color)
         // Marked first: a crash in the middle of the switch must still put
         // the desktop back.
         setDisplayModeChanged(true);
-        const LONG result = ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN);
+        LONG result = ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN);
+        if (result == DISP_CHANGE_BADMODE) {
+            // Screens list 24-bit colour as 32 bits a pixel (and the other
+            // way round): the size at the screen's own depth will do.
+            mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+            result = ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN);
+        }
         if (result == DISP_CHANGE_SUCCESSFUL) {
             m_modeChanged = true;
         } else {
