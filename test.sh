@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit, gl (offscreen rendering) and
-# e2e (real programs under Xvfb), then the short fuzz runs, then the unit
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# e2e (real programs under Xvfb), then the Windows build (MinGW-w64) with
+# its tests under Wine, then the short fuzz runs, then the unit tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,6 +12,11 @@ jobs=$(nproc)
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs" --timeout 600
+
+# Windows: cross-compiled, the tests run under Wine (one wine run per test
+# program; they run one at a time, see scripts/wine-run.sh).
+scripts/build-windows.sh build-win
+ctest --test-dir build-win --output-on-failure --timeout 600
 
 if [ -x fuzz/run.sh ]; then
   fuzz/run.sh

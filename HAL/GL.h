@@ -7,6 +7,20 @@
 //     if (HAL::gl::glGenBuffers)
 //         HAL::gl::glGenBuffers(1, &name);
 
+#if defined(_WIN32) && !(defined(APIENTRY) && defined(WINGDIAPI))
+// Windows' gl.h pulls in all of windows.h unless these two are known; the
+// engine keeps windows.h to the platform layer (its min, max, near and far
+// macros break ordinary code).
+#ifndef APIENTRY
+#define APIENTRY __stdcall
+#endif
+#ifndef WINGDIAPI
+#define WINGDIAPI __declspec(dllimport)
+#endif
+#ifndef CALLBACK // glu.h's callbacks
+#define CALLBACK __stdcall
+#endif
+#endif
 #include <GL/gl.h>
 #include <GL/glext.h>
 

@@ -24,7 +24,8 @@ public:
     static void deinit(Display* display);
 
     // Makes the display's context current, unless it already is. Asserts
-    // "makeCurrent : SDL_GL_MakeCurrent failed" when that fails.
+    // "makeCurrent : SDL_GL_MakeCurrent failed" ("makeCurrent :
+    // wglMakeCurrent failed" on Windows) when that fails.
     static void makeCurrent(Display* display);
 
     // Presents the back buffer. Requires an initialised context.

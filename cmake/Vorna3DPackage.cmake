@@ -20,6 +20,9 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/Vorna3DConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/Vorna3DConfig.cmake ${PROJECT_BINARY_DIR}/Vorna3DConfigVersion.cmake
   DESTINATION ${package_dir})
 
+if(VORNA3D_WINDOWS)
+  return() # pkg-config's file names the Linux libraries
+endif()
 # The .pc file finds the prefix from its own folder, so the package can be
 # installed anywhere (--prefix at install time) and moved.
 file(RELATIVE_PATH PC_PREFIX_FROM_PCFILEDIR /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)

@@ -1,6 +1,7 @@
 #include "framework/ProgramEntry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -9,6 +10,9 @@
 #include "framework/CommandLine.h"
 #include "framework/FrameworkScope.h"
 #include "framework/Vorna3DFramework.h"
+#ifdef _WIN32
+#include "HAL/win32/Win32Platform.h"
+#endif
 
 namespace framework {
 
@@ -38,7 +42,15 @@ int runProgram(int argc, const char* const* argv, const CreateFramework& createF
 {
     FrameworkConfig config;
     // The arguments point into this buffer, which outlives the framework.
+#ifdef _WIN32
+    // Windows hands the program one line; its wide-character form keeps
+    // every character whatever the code page (main's argv has them in the
+    // ANSI one). Arguments a caller made up itself are taken as given.
+    std::string commandLine = argv == const_cast<const char* const*>(__argv) ? HAL::commandLineArguments()
+                                                                              : joinArguments(argc, argv);
+#else
     std::string commandLine = joinArguments(argc, argv);
+#endif
     config.argCount = splitCommandLine(commandLine.data(), config.args, FrameworkConfig::MAX_ARGS);
 
     Vorna3DFramework* framework = nullptr;

@@ -21,7 +21,8 @@ using CreateFramework = std::function<Vorna3DFramework*(FrameworkConfig& config)
 using RunFramework = std::function<void(Vorna3DFramework& framework)>;
 
 // Builds the default configuration, hands it the command line (argv[1..]
-// joined with blanks, split again into at most ten arguments), calls
+// joined with blanks; on Windows, for main's own argv, the process's
+// command line after the program name, as UTF-8), split into at most ten arguments, calls
 // `createFramework`, runs the loop and destroys the framework.
 // Returns 0 after a normal stop. Returns 1 when creating the framework threw
 // (a MemoryManagerException logs "createFramework failed : Memory manager

@@ -16,6 +16,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool ffmpeg python3 imagemagick bc
+  g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev
 )
 
 case "${1:-run}" in

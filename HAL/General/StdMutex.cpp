@@ -6,10 +6,12 @@
 
 namespace HAL {
 
+#ifndef _WIN32 // Windows locks with a semaphore (HAL/win32/Win32Mutex.cpp)
 std::unique_ptr<Mutex> Mutex::create()
 {
     return std::make_unique<StdMutex>();
 }
+#endif
 
 StdMutex::~StdMutex() noexcept(false)
 {

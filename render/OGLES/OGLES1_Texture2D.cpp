@@ -1,5 +1,6 @@
 #include "render/OGLES/OGLES1_Texture2D.h"
 
+#include "HAL/GL.h"
 #include <GL/glu.h>
 
 #include "HAL/GL.h"

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #include <string>
 
 #include "core/Exception.h"
@@ -66,14 +69,22 @@ inline void* misalignedPoolAlloc(size_t size)
 {
     ++PoolAllocatorLog::allocs;
     PoolAllocatorLog::lastSize = size;
+#ifdef _WIN32 // no std::aligned_alloc in Windows' C library
+    auto* raw = static_cast<unsigned char*>(_aligned_malloc((size + 8 + 15) / 16 * 16, 16));
+#else
     auto* raw = static_cast<unsigned char*>(std::aligned_alloc(16, (size + 8 + 15) / 16 * 16));
+#endif
     return raw ? raw + 8 : nullptr;
 }
 
 inline void misalignedPoolFree(void* ptr)
 {
     ++PoolAllocatorLog::frees;
+#ifdef _WIN32
+    _aligned_free(static_cast<unsigned char*>(ptr) - 8);
+#else
     std::free(static_cast<unsigned char*>(ptr) - 8);
+#endif
 }
 
 // A forwarding allocator over malloc that can be told to fail once.

@@ -3,7 +3,7 @@
 // events, keyboard input) under the frame loop, until the renderer takes
 // over the drawing. "windowed" on the command line opens a window instead.
 
-#include <GL/gl.h>
+#include "HAL/GL.h"
 
 #include <cstring>
 

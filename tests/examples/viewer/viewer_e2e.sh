@@ -5,6 +5,7 @@
 # left (check_screenshot.py); F1 typed into the window switches the
 # statistics overlay on; then Escape ends the program with exit code 0.
 #   viewer_e2e.sh PATH_TO_VIEWER SCREENSHOT.png
+# E2E_RUNNER, when set, runs the program (scripts/wine-run.sh for viewer.exe).
 set -u
 
 program=$1
@@ -18,9 +19,11 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 rm -f "$screenshot"
 
-"$program" "screenshot=$screenshot" frame=30 >"$log" 2>&1 &
+window_wait=30
+[ -n "${E2E_RUNNER:-}" ] && window_wait=90 # a first Wine run makes its prefix
+${E2E_RUNNER:-} "$program" "screenshot=$screenshot" frame=30 >"$log" 2>&1 &
 pid=$!
-e2e_wait_window "$title" 30
+e2e_wait_window "$title" "$window_wait"
 e2e_expect_window_size "$wid" 1024x768
 
 e2e_wait_log "viewer: screenshot written to" 60 "the viewer ended before its screenshot" \

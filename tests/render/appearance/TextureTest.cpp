@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <GL/gl.h>
+#include "HAL/GL.h"
 
 #include "core/MemoryManager.h"
 #include "render/appearance/Image2D.h"

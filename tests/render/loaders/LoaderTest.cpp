@@ -148,7 +148,7 @@ TEST_F(LoaderTest, LoadsByNameThroughTheFileSystem)
     if (!std::filesystem::is_directory(suiteDir()))
         GTEST_SKIP() << "PNG test data not found at " << testData();
     core::FileSystem* fs = core::FileSystem::get();
-    fs->addArchive("suite", core::Ref<core::Archive>(VORNA3D_NEW core::FileArchive(suiteDir().c_str())));
+    fs->addArchive("suite", core::Ref<core::Archive>(VORNA3D_NEW core::FileArchive(suiteDir().string().c_str())));
 
     core::Vector<core::Ref<render::Object3D>> objects;
     render::load(core::String("suite/basn2c08.png"), objects);

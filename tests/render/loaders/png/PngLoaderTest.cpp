@@ -75,7 +75,7 @@ TEST_F(PngLoaderTest, EveryBasicColourTypeAndDepthLoadsWithItsFormatSizeAndPixel
         SCOPED_TRACE(stem);
         ASSERT_TRUE(expected.count(stem)) << "a basic file without expectations";
         const Expected& want = expected.at(stem);
-        core::Ref<Image2D> image = loadImage(readFile(path), path.filename().c_str());
+        core::Ref<Image2D> image = loadImage(readFile(path), path.filename().string().c_str());
         ASSERT_TRUE(image);
         EXPECT_EQ(image->getFormat(), want.format);
         EXPECT_EQ(image->getWidth(), 32);
@@ -106,7 +106,7 @@ TEST_F(PngLoaderTest, InterlacedFilesDecodeToTheSamePixelsAsTheirTwins)
                 continue;
             SCOPED_TRACE(name);
             core::Ref<Image2D> interlaced = loadImage(readFile(path), name.c_str());
-            core::Ref<Image2D> plain = loadImage(readFile(twin), twin.filename().c_str());
+            core::Ref<Image2D> plain = loadImage(readFile(twin), twin.filename().string().c_str());
             ASSERT_TRUE(interlaced && plain);
             EXPECT_EQ(interlaced->getFormat(), plain->getFormat());
             EXPECT_EQ(interlaced->getWidth(), plain->getWidth());
@@ -188,7 +188,7 @@ TEST_F(PngLoaderTest, OutOfRangePaletteIndicesGiveBlackWithoutReadingPastThePale
         GTEST_SKIP() << "no badpal files";
     for (const auto& path : files) {
         SCOPED_TRACE(path.filename().string());
-        core::Ref<Image2D> image = loadImage(readFile(path), path.filename().c_str());
+        core::Ref<Image2D> image = loadImage(readFile(path), path.filename().string().c_str());
         ASSERT_TRUE(image);
         EXPECT_EQ(image->getFormat(), Image2D::RGB);
     }
