@@ -64,3 +64,11 @@ int DemoMusic::advanceClock(uint32_t ms)
 {
     return m_music.system->advanceClock(ms);
 }
+
+int DemoMusic::setPositionMs(uint32_t ms)
+{
+    const int result = m_music.channel->setPosition(ms);
+    if (result == HAL::MUSIC_OK)
+        m_positionMs = ms;
+    return result;
+}

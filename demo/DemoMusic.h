@@ -34,6 +34,10 @@ public:
     uint32_t getPositionMs() override;
     // The soundtrack's whole length in milliseconds.
     uint32_t getLengthMs() const { return m_music.stream->getLength(); }
+    // Moves the soundtrack to `ms` (at most its length), paused or not; the
+    // position reads `ms` from then on. Returns the music system's result
+    // code.
+    int setPositionMs(uint32_t ms);
     // Stepped clock only: moves the playing channel on by `ms`. Returns the
     // music system's result code.
     int advanceClock(uint32_t ms);
