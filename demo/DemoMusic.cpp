@@ -56,6 +56,8 @@ void DemoMusic::writeWarnings()
 
 uint32_t DemoMusic::getPositionMs()
 {
+    if (m_held)
+        return m_positionMs;
     m_music.channel->getPosition(&m_positionMs); // leaves the value alone on failure
     return m_positionMs;
 }

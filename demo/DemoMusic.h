@@ -38,6 +38,15 @@ public:
     // position reads `ms` from then on. Returns the music system's result
     // code.
     int setPositionMs(uint32_t ms);
+    // Holds the position the show reads at `ms` (getPositionMs answers it,
+    // the channel is not asked) until releasePosition: the show can run
+    // ahead of its sound.
+    void holdPosition(uint32_t ms)
+    {
+        m_held = true;
+        m_positionMs = ms;
+    }
+    void releasePosition() { m_held = false; }
     // Stepped clock only: moves the playing channel on by `ms`. Returns the
     // music system's result code.
     int advanceClock(uint32_t ms);
@@ -47,4 +56,5 @@ private:
 
     HAL::MusicStart m_music;
     uint32_t m_positionMs = 0;
+    bool m_held = false;
 };

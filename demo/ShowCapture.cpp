@@ -64,13 +64,14 @@ std::string ShowCapture::checkOutput() const
 std::unique_ptr<FrameSink> ShowCapture::makeSink(int width, int height) const
 {
     if (m_options.pngSequence)
-        return std::make_unique<PngSequence>(m_options.capturePath);
+        return std::make_unique<PngSequence>(m_options.capturePath, m_firstFrame);
     FfmpegEncoder::Settings settings;
     settings.output = m_options.capturePath;
     settings.soundtrack = m_soundtrack;
     settings.width = width;
     settings.height = height;
     settings.fps = m_options.fps;
+    settings.soundtrackStartMs = m_firstFrameMs;
     return std::make_unique<FfmpegEncoder>(settings);
 }
 
@@ -88,21 +89,47 @@ void ShowCapture::frameDrawn(const uint8_t* rgbaBottomUp, int width, int height)
     }
 }
 
+uint32_t ShowCapture::firstFrameAt(const FrameTiming& timing, uint32_t ms)
+{
+    // frameTimeMs grows by at least 4 ms a frame (240 fps at most): a guess
+    // from below, then up to the first frame not before `ms`.
+    uint32_t k = static_cast<uint32_t>(static_cast<uint64_t>(ms) * static_cast<uint64_t>(timing.getFps()) / 1000u);
+    k = k > 1 ? k - 1 : 0;
+    while (timing.frameTimeMs(k) < ms)
+        ++k;
+    return k;
+}
+
 int ShowCapture::run(framework::Vorna3DFramework& framework, MyApplication& app)
 {
     const StopSignals signals;
     const FrameTiming timing(m_options.fps);
     DemoMusic& music = app.getMusic();
     const uint32_t soundtrackMs = music.getLengthMs();
-    const uint32_t frameLimit = m_options.captureSeconds > 0.0 ? timing.framesFor(m_options.captureSeconds) : 0;
-    const uint32_t expected =
-        frameLimit ? frameLimit : (soundtrackMs ? timing.framesFor(soundtrackMs / 1000.0) : 0);
-    CaptureProgress progress(stderr, expected);
 
-    uint32_t frames = 0;
+    // --start: the show runs ahead, undrawn, to the first frame at or after
+    // the start, in the steps a capture from the beginning takes.
+    m_firstFrame = firstFrameAt(timing, m_options.startMs());
+    m_firstFrameMs = timing.frameTimeMs(m_firstFrame);
     uint32_t musicMs = 0; // where the clock stands
+    if (m_firstFrame > 0) {
+        if (!app.fastForward(timing, m_firstFrame, [&music](uint32_t ms) { music.advanceClock(ms); })) {
+            std::fprintf(stderr, "sulvanto: --start %.3f s is past the show's end\n", m_options.startSeconds);
+            std::fflush(stderr);
+            return 2;
+        }
+        musicMs = m_firstFrameMs;
+    }
+
+    const uint32_t frameLimit = m_options.captureSeconds > 0.0 ? timing.framesFor(m_options.captureSeconds) : 0;
+    // The frames the show has left: those before its end.
+    const uint32_t showFrames = firstFrameAt(timing, Timeline::SHOW_END_MS);
+    const uint32_t left = showFrames > m_firstFrame ? showFrames - m_firstFrame : 0;
+    CaptureProgress progress(stderr, frameLimit && frameLimit < left ? frameLimit : left);
+
+    uint32_t frames = 0; // captured
     while (frameLimit == 0 || frames < frameLimit) {
-        const uint32_t frameMs = timing.frameTimeMs(frames);
+        const uint32_t frameMs = timing.frameTimeMs(m_firstFrame + frames);
         if (soundtrackMs && frameMs > soundtrackMs + SOUNDTRACK_END_MARGIN_MS)
             break;
         const bool running = FrameTiming::forEachStep(musicMs, frameMs, [&](uint32_t ms) {

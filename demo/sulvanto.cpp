@@ -108,6 +108,8 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
             framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
         MyApplication* app = VORNA3D_NEW MyApplication(music);
         music = nullptr; // the application owns it now
+        if (!capturing)
+            app->setStartMs(options.startMs()); // a capture runs ahead on its own frame grid
         framework->setApp(app); // loads everything and starts the music
     } catch (const Vorna3DException& e) {
         core::Debug::printf(core::DEBUG_LEVEL_ERROR, "sulvanto: start-up failed: %s\n", e.what());
