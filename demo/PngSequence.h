@@ -24,6 +24,8 @@ public:
 
     // The path of frame `index`.
     std::string framePath(uint32_t index) const;
+    // The number the next frame written gets.
+    uint32_t getNextIndex() const { return m_next; }
 
 private:
     std::string m_folder; // ends with '/'

@@ -7,6 +7,7 @@
 
 #include "core/Exception.h"
 #include "demo/CaptureException.h"
+#include "demo/CapturePipeline.h"
 #include "demo/CaptureProgress.h"
 #include "demo/DemoMusic.h"
 #include "demo/FfmpegEncoder.h"
@@ -63,8 +64,11 @@ std::string ShowCapture::checkOutput() const
 
 std::unique_ptr<FrameSink> ShowCapture::makeSink(int width, int height) const
 {
+    // Stored while the next frames render: the PNG files encoded on every
+    // core, the video's frames written down ffmpeg's pipe by a thread.
     if (m_options.pngSequence)
-        return std::make_unique<PngSequence>(m_options.capturePath, m_firstFrame);
+        return std::make_unique<CapturePipeline>(std::make_unique<PngSequence>(m_options.capturePath, m_firstFrame),
+                                                 0);
     FfmpegEncoder::Settings settings;
     settings.output = m_options.capturePath;
     settings.soundtrack = m_soundtrack;
@@ -72,7 +76,7 @@ std::unique_ptr<FrameSink> ShowCapture::makeSink(int width, int height) const
     settings.height = height;
     settings.fps = m_options.fps;
     settings.soundtrackStartMs = m_firstFrameMs;
-    return std::make_unique<FfmpegEncoder>(settings);
+    return std::make_unique<CapturePipeline>(std::make_unique<FfmpegEncoder>(settings));
 }
 
 void ShowCapture::frameDrawn(const uint8_t* rgbaBottomUp, int width, int height)

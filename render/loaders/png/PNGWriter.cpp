@@ -32,12 +32,13 @@ void ignoreWarning(png_structp, png_const_charp) {}
 
 // The libpng calls, in a frame that holds no C++ objects, so that a long
 // jump out of libpng skips no destructor. Returns false after an error.
-bool encode(png_structp png, png_infop info, FILE* file, int width, int height, const uint8_t* pixels,
+bool encodeRows(png_structp png, png_infop info, FILE* file, int width, int height, const uint8_t* pixels,
             PNGWriter::Layout layout, bool bottomUp, int level)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_init_io(png, file);
+    if (file)
+        png_init_io(png, file); // else the caller has set its own output
     png_set_compression_level(png, level);
     if (level <= PNGWriter::COMPRESSION_FAST)
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB); // one cheap filter, no per-row search
@@ -57,7 +58,54 @@ bool encode(png_structp png, png_infop info, FILE* file, int width, int height, 
     return true;
 }
 
+struct MemoryOutput {
+    std::vector<uint8_t>* bytes;
+    ErrorText* error;
+};
+
+void appendBytes(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* output = static_cast<MemoryOutput*>(png_get_io_ptr(png));
+    try {
+        output->bytes->insert(output->bytes->end(), data, data + length);
+    } catch (...) {
+        png_error(png, "out of memory"); // no C++ exception through libpng
+    }
+}
+
+void noFlush(png_structp) {}
+
 } // namespace
+
+bool PNGWriter::encode(std::vector<uint8_t>& bytes, int width, int height, const uint8_t* pixels, Layout layout,
+                       bool bottomUp, int compressionLevel, std::string& errorText) noexcept
+{
+    try {
+        bytes.clear();
+        if (width <= 0 || height <= 0 || !pixels || (layout != RGB && layout != RGBA && layout != RGBX) ||
+            compressionLevel < 0 || compressionLevel > 9) {
+            errorText = "bad picture for a PNG file";
+            return false;
+        }
+        ErrorText error;
+        MemoryOutput output{&bytes, &error};
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, onError, ignoreWarning);
+        png_infop info = png ? png_create_info_struct(png) : nullptr;
+        bool written = false;
+        if (info) {
+            png_set_write_fn(png, &output, appendBytes, noFlush);
+            written = encodeRows(png, info, nullptr, width, height, pixels, layout, bottomUp, compressionLevel);
+        } else {
+            std::snprintf(error.text, sizeof error.text, "out of memory");
+        }
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        if (!written)
+            errorText = error.text;
+        return written;
+    } catch (...) {
+        return false;
+    }
+}
 
 void PNGWriter::write(const char* path, int width, int height, const uint8_t* pixels, Layout layout, bool bottomUp,
                       int compressionLevel)
@@ -78,7 +126,7 @@ void PNGWriter::write(const char* path, int width, int height, const uint8_t* pi
     ErrorText error;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, onError, ignoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool written = info && encode(png, info, file, width, height, pixels, layout, bottomUp, compressionLevel);
+    bool written = info && encodeRows(png, info, file, width, height, pixels, layout, bottomUp, compressionLevel);
     if (!info)
         std::snprintf(error.text, sizeof error.text, "out of memory");
     png_destroy_write_struct(&png, info ? &info : nullptr);

@@ -4,6 +4,8 @@
 // the caller says they come bottom row first (as OpenGL reads them).
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace render {
 
@@ -28,6 +30,13 @@ public:
     // partial file is left behind then.
     static void write(const char* path, int width, int height, const uint8_t* pixels, Layout layout,
                       bool bottomUp = false, int compressionLevel = COMPRESSION_DEFAULT);
+
+    // Encodes what write would store into `png` (replaced), byte for byte
+    // the same file. Touches no engine object, never logs or throws: safe on
+    // any thread, several at once. Returns false, with libpng's reason (or
+    // the bad argument) in `error`, when it cannot.
+    static bool encode(std::vector<uint8_t>& png, int width, int height, const uint8_t* pixels, Layout layout,
+                       bool bottomUp, int compressionLevel, std::string& error) noexcept;
 };
 
 } // namespace render
