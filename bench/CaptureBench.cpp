@@ -28,6 +28,7 @@
 #include "HAL/Music.h"
 #include "HAL/GL.h"
 #include "demo/CapturePipeline.h"
+#include "demo/CaptureRenderer.h"
 #include "demo/DemoMusic.h"
 #include "demo/FfmpegEncoder.h"
 #include "demo/FrameTiming.h"
@@ -66,6 +67,22 @@ protected:
         start = Clock::now();
         OGLES1_Graphics3D::readScreenPixels(x, y, width, height, rgba);
         readSeconds += since(start);
+    }
+    // The deferred read-back: starting the read and mapping its buffer (the
+    // wait for the transfer) count as read-back.
+    bool startPixelRead(int slot, int x, int y, int width, int height) override
+    {
+        const auto start = Clock::now();
+        const bool started = OGLES1_Graphics3D::startPixelRead(slot, x, y, width, height);
+        readSeconds += since(start);
+        return started;
+    }
+    const uint8_t* mapPixelRead(int slot) override
+    {
+        const auto start = Clock::now();
+        const uint8_t* pixels = OGLES1_Graphics3D::mapPixelRead(slot);
+        readSeconds += since(start);
+        return pixels;
     }
 };
 
@@ -130,6 +147,8 @@ void run(bool video, int frames, bool overlapped, uint32_t startMs)
     auto* g3d = VORNA3D_NEW TimedGraphics3D();
     g3d->setFrameReader(&reader);
     fw->setGraphics3D(g3d);
+    if (overlapped)
+        g3d->setFrameReadBackDepth(CAPTURE_READ_BACK_DEPTH);
     auto* app = VORNA3D_NEW MyApplication(music);
     fw->setApp(app);
 
@@ -167,6 +186,7 @@ void run(bool video, int frames, bool overlapped, uint32_t startMs)
     double total = 0.0;
     {
         const auto t = Clock::now();
+        g3d->flushFrameReader();
         reader.sink->finish(); // ffmpeg drains what is left in its pipe
         reader.encodeSeconds += since(t);
         total = since(start);

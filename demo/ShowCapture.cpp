@@ -8,6 +8,7 @@
 #include "core/Exception.h"
 #include "demo/CaptureException.h"
 #include "demo/CapturePipeline.h"
+#include "demo/CaptureRenderer.h"
 #include "demo/CaptureProgress.h"
 #include "demo/DemoMusic.h"
 #include "demo/FfmpegEncoder.h"
@@ -16,6 +17,7 @@
 #include "demo/PngSequence.h"
 #include "demo/StopSignals.h"
 #include "framework/Vorna3DFramework.h"
+#include "render/Graphics3D.h"
 
 namespace {
 
@@ -144,18 +146,26 @@ int ShowCapture::run(framework::Vorna3DFramework& framework, MyApplication& app)
         if (!running)
             break; // the show has ended (its last update asked to stop)
 
-        const uint32_t delivered = m_framesDelivered;
         framework.render();
-        if (!m_failure && m_framesDelivered != delivered + 1)
+        ++frames;
+        // The read-back runs up to a frame or two behind the drawing.
+        if (!m_failure && (m_framesDelivered > frames || m_framesDelivered + CAPTURE_READ_BACK_DEPTH - 1 < frames))
             m_failure = std::make_exception_ptr(CaptureException(
-                "the renderer presented " + std::to_string(m_framesDelivered - delivered) + " frames for one"));
+                "the renderer presented " + std::to_string(m_framesDelivered) + " frames for " +
+                std::to_string(frames)));
         if (m_failure)
             break;
-        ++frames;
         progress.update(frames);
         if (signals.received())
             break;
     }
+    // The frames still in the read-back, also after a signal: every frame
+    // drawn is stored.
+    if (render::Graphics3D* g3d = framework.getGraphics3D())
+        g3d->flushFrameReader();
+    if (!m_failure && m_framesDelivered != frames)
+        m_failure = std::make_exception_ptr(CaptureException(
+            "the renderer presented " + std::to_string(m_framesDelivered) + " frames for " + std::to_string(frames)));
     progress.finish(frames);
 
     // The output is completed also after a failure or a signal, so that what
