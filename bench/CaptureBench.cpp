@@ -13,7 +13,10 @@
 // runs twice: sequential (every stage after the other, as the capture
 // once did) and overlapped (the capture's CapturePipeline: the frame is
 // copied into a slot and stored by other threads while the next renders;
-// "encode" is then the copy and any wait for a free slot).
+// "encode" is then the copy and any wait for a free slot; "read-back" is
+// starting the read into a pixel buffer and mapping it a frame later, which
+// waits for whatever drawing is still in flight, so that part of the
+// rendering is counted there and glFinish is not called).
 // --whole-show captures the whole show overlapped from 0 instead, as a
 // video, and reports its speed against the show's length.
 //   CaptureBench [FRAMES] [--whole-show]
