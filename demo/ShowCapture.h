@@ -5,8 +5,9 @@
 // frames the clock and the demo's update advance together in steps of at
 // most 5 ms, exactly as the live frame loop drives the demo, so every run
 // gives the same frames. The capture is the renderer's FrameReader: each
-// presented frame comes here and goes to the sink (made at the first frame,
-// at the size read back).
+// presented frame comes here, a frame later through the renderer's pixel
+// buffers, and goes to the sink (made at the first frame, at the size read
+// back), which stores it on other threads while the next frames render.
 
 #include <cstdint>
 #include <exception>
