@@ -81,7 +81,9 @@
     X(PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer", glBindRenderbuffer, FRAMEBUFFER)                 \
     X(PFNGLRENDERBUFFERSTORAGEPROC, "glRenderbufferStorage", glRenderbufferStorage, FRAMEBUFFER)        \
     X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer", glFramebufferRenderbuffer, FRAMEBUFFER) \
-    X(PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers", glDeleteRenderbuffers, FRAMEBUFFER)
+    X(PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers", glDeleteRenderbuffers, FRAMEBUFFER)       \
+    X(PFNGLMAPBUFFERPROC, "glMapBuffer", glMapBuffer, BUFFERS)                                          \
+    X(PFNGLUNMAPBUFFERPROC, "glUnmapBuffer", glUnmapBuffer, BUFFERS)
 
 namespace HAL::gl {
 
@@ -91,7 +93,7 @@ VORNA3D_GL_ENTRY_POINTS(VORNA3D_GL_DECLARE)
 #undef VORNA3D_GL_DECLARE
 
 // The number of entry points in the table.
-constexpr int ENTRY_POINT_COUNT = 47;
+constexpr int ENTRY_POINT_COUNT = 49;
 
 // Looks a function up by name; may return non-null for names the driver
 // does not have.

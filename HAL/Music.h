@@ -73,6 +73,18 @@ public:
     // of the stream: it never goes backwards, holds while paused and stops at
     // the stream's end. On failure *positionMs is left as it was.
     virtual int getPosition(uint32_t* positionMs) = 0;
+    // Moves playback to `positionMs` from the stream's start, forwards or
+    // backwards, paused or not (the pause state is kept). getPosition answers
+    // exactly positionMs right afterwards and moves on from there by the
+    // clock's rules: with the device, once the sound from that point is
+    // heard; silently, with the monotonic clock; on the stepped clock, only
+    // by advanceClock(). The position's floor (it never goes backwards)
+    // starts again at positionMs. A position equal to the stream's length
+    // is its end (nothing more plays). MUSIC_ERR_INVALID_PARAM beyond the
+    // length (nothing changes), MUSIC_ERR_CHANNEL_STOPPED after stop(),
+    // MUSIC_ERR_DECODER when the stream cannot be read from there (the
+    // channel is stopped then).
+    virtual int setPosition(uint32_t positionMs) = 0;
     // Writes false once the whole stream has been heard (or the channel was
     // stopped), true before.
     virtual int isPlaying(bool* playing) = 0;

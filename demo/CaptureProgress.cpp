@@ -1,5 +1,7 @@
 #include "demo/CaptureProgress.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace {
@@ -9,7 +11,13 @@ constexpr auto PRINT_INTERVAL = std::chrono::milliseconds(250);
 } // namespace
 
 CaptureProgress::CaptureProgress(std::FILE* out, uint32_t expectedFrames)
-    : m_out(out), m_expected(expectedFrames), m_start(std::chrono::steady_clock::now()), m_lastPrint(m_start)
+    : CaptureProgress(out, expectedFrames, isatty(fileno(out)) == 1)
+{
+}
+
+CaptureProgress::CaptureProgress(std::FILE* out, uint32_t expectedFrames, bool terminal)
+    : m_out(out), m_expected(expectedFrames), m_start(std::chrono::steady_clock::now()), m_lastPrint(m_start),
+      m_terminal(terminal)
 {
 }
 
@@ -37,6 +45,13 @@ void CaptureProgress::print(uint32_t frames)
 {
     const auto now = std::chrono::steady_clock::now();
     const std::string text = line(frames, m_expected, std::chrono::duration<double>(now - m_start).count());
+    if (!m_terminal) {
+        std::fprintf(m_out, "%s\n", text.c_str());
+        std::fflush(m_out);
+        m_lastPrint = now;
+        m_printed = true;
+        return;
+    }
     // Blanks over the rest of a longer earlier line.
     const size_t pad = m_lastLength > text.size() ? m_lastLength - text.size() : 0;
     std::fprintf(m_out, "\r%s%*s", text.c_str(), static_cast<int>(pad), "");
@@ -50,6 +65,16 @@ void CaptureProgress::update(uint32_t frames)
 {
     if (m_finished)
         return;
+    if (!m_terminal) {
+        if (m_expected == 0)
+            return;
+        const uint64_t tenths = std::min<uint64_t>(10, uint64_t(frames) * 10 / m_expected);
+        if (tenths > m_tenthsPrinted && tenths < 10) { // 100% is the final line
+            m_tenthsPrinted = static_cast<uint32_t>(tenths);
+            print(frames);
+        }
+        return;
+    }
     if (std::chrono::steady_clock::now() - m_lastPrint >= PRINT_INTERVAL)
         print(frames);
 }
@@ -62,6 +87,8 @@ void CaptureProgress::finish(uint32_t frames)
     if (frames > 0)
         m_expected = frames; // done: the show ended where it ended
     print(frames);
-    std::fputc('\n', m_out);
-    std::fflush(m_out);
+    if (m_terminal) {
+        std::fputc('\n', m_out);
+        std::fflush(m_out);
+    }
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The capture's progress line on a terminal stream: frame, percent of the
-// frames expected, frames per second and time left, rewritten in place
-// ('\r') at most four times a second, ended with a newline.
+// The capture's progress: frame, percent of the frames expected, frames
+// per second and time left. On a terminal one line rewritten in place
+// ('\r') at most four times a second, ended with a newline; elsewhere (a
+// log file, CI) a plain line at every 10% of the frames expected (at the
+// end alone when they are unknown).
 
 #include <chrono>
 #include <cstdint>
@@ -11,8 +13,10 @@
 class CaptureProgress {
 public:
     // `expectedFrames`: how many frames the capture should take (0: unknown,
-    // no percent and no time left).
+    // no percent and no time left). `terminal`: whether `out` is one (by
+    // default, as isatty says).
     CaptureProgress(std::FILE* out, uint32_t expectedFrames);
+    CaptureProgress(std::FILE* out, uint32_t expectedFrames, bool terminal);
 
     // `frames` frames are done; prints when the last line is old enough.
     void update(uint32_t frames);
@@ -31,6 +35,8 @@ private:
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_lastPrint;
     bool m_printed = false;
+    bool m_terminal;
+    uint32_t m_tenthsPrinted = 0; // not a terminal: the 10% steps printed
     bool m_finished = false;
     size_t m_lastLength = 0;
 };

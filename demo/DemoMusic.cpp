@@ -56,6 +56,8 @@ void DemoMusic::writeWarnings()
 
 uint32_t DemoMusic::getPositionMs()
 {
+    if (m_held)
+        return m_positionMs;
     m_music.channel->getPosition(&m_positionMs); // leaves the value alone on failure
     return m_positionMs;
 }
@@ -63,4 +65,12 @@ uint32_t DemoMusic::getPositionMs()
 int DemoMusic::advanceClock(uint32_t ms)
 {
     return m_music.system->advanceClock(ms);
+}
+
+int DemoMusic::setPositionMs(uint32_t ms)
+{
+    const int result = m_music.channel->setPosition(ms);
+    if (result == HAL::MUSIC_OK)
+        m_positionMs = ms;
+    return result;
 }

@@ -34,6 +34,19 @@ public:
     uint32_t getPositionMs() override;
     // The soundtrack's whole length in milliseconds.
     uint32_t getLengthMs() const { return m_music.stream->getLength(); }
+    // Moves the soundtrack to `ms` (at most its length), paused or not; the
+    // position reads `ms` from then on. Returns the music system's result
+    // code.
+    int setPositionMs(uint32_t ms);
+    // Holds the position the show reads at `ms` (getPositionMs answers it,
+    // the channel is not asked) until releasePosition: the show can run
+    // ahead of its sound.
+    void holdPosition(uint32_t ms)
+    {
+        m_held = true;
+        m_positionMs = ms;
+    }
+    void releasePosition() { m_held = false; }
     // Stepped clock only: moves the playing channel on by `ms`. Returns the
     // music system's result code.
     int advanceClock(uint32_t ms);
@@ -43,4 +56,5 @@ private:
 
     HAL::MusicStart m_music;
     uint32_t m_positionMs = 0;
+    bool m_held = false;
 };

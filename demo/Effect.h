@@ -23,6 +23,10 @@ public:
     // One step of `seconds`; the default moves nothing (the timeline keeps
     // the effect time of such effects).
     virtual void update(float seconds) { (void)seconds; }
+    // Once per frame of the show, drawn or skipped (a start past the
+    // beginning runs the show ahead without drawing), right before render:
+    // what moves by frames rather than by time. The default moves nothing.
+    virtual void advanceFrame() {}
     // Draws the frame: begins it, draws the effect, adds the fade overlay
     // in the states that carry one, ends it.
     virtual void render(render::Graphics3D& g3d) = 0;

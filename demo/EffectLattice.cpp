@@ -60,13 +60,21 @@ void EffectLattice::update(float seconds)
     cameraPlace.postTranslate(0.f, 0.f, 300.f * std::sin(0.965f * t) + 500.f);
 }
 
-void EffectLattice::render(render::Graphics3D& g3d)
+void EffectLattice::advanceFrame()
 {
+    // The flash timer runs on the effect time but restarts by frames: it
+    // flashes at the first frame past 1.3 s and restarts at the first past
+    // 1.35 s.
     Timeline& timeline = m_stage.timeline();
     float timer = timeline.getStateTime();
-    if (latticeFlashFrame(timer))
-        m_stage.background()->setColor(FLASH_COLOR);
+    m_flash = latticeFlashFrame(timer);
     timeline.setStateTime(timer);
+}
+
+void EffectLattice::render(render::Graphics3D& g3d)
+{
+    if (m_flash)
+        m_stage.background()->setColor(FLASH_COLOR);
     m_stage.beginFrame(g3d);
     DemoStage::draw(g3d, m_lattice.get(), render::Transform());
     m_stage.endFrame(g3d);

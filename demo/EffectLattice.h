@@ -19,10 +19,13 @@ public:
     void create();
 
     void update(float seconds) override;
+    // The flash: one frame of white when the effect time passes 1.3 s.
+    void advanceFrame() override;
     void render(render::Graphics3D& g3d) override;
 
     render::Batcher* getLattice() const { return m_lattice.get(); }
 
 private:
     core::Ref<render::Batcher> m_lattice;
+    bool m_flash = false; // this frame is the white one
 };

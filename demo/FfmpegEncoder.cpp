@@ -45,8 +45,16 @@ std::vector<std::string> FfmpegEncoder::commandLine(const Settings& settings)
         // The frames: raw RGBA at the capture rate, the bottom row first.
         "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", size, "-framerate", std::to_string(settings.fps),
         "-i", "pipe:0"};
-    if (!settings.soundtrack.empty())
+    if (!settings.soundtrack.empty()) {
+        if (settings.soundtrackStartMs > 0) {
+            // Seeking an input decodes up to the exact sample.
+            char start[32];
+            std::snprintf(start, sizeof start, "%u.%03u", settings.soundtrackStartMs / 1000,
+                          settings.soundtrackStartMs % 1000);
+            args.insert(args.end(), {"-ss", start});
+        }
         args.insert(args.end(), {"-i", asPathArgument(settings.soundtrack)});
+    }
     args.insert(args.end(), {"-map", "0:v:0"});
     if (!settings.soundtrack.empty())
         args.insert(args.end(), {"-map", "1:a:0"});

@@ -12,6 +12,8 @@
 #include "demo/CloudNoise.h"
 #include "demo/DemoAssets.h"
 #include "demo/DemoMusic.h"
+#include "demo/FrameTiming.h"
+#include "demo/ShowOptions.h"
 #include "render/Graphics3D.h"
 #include "render/appearance/Image2D.h"
 #include "render/appearance/Texture2D.h"
@@ -154,6 +156,19 @@ void MyApplication::createSprites(render::Graphics3D& g3d)
 void MyApplication::startMusic()
 {
     m_timeline.setStateTime(0.f);
+    if (m_startMs > 0) {
+        // The show runs ahead on the frame grid a capture at the default
+        // rate uses, its clock held, then the sound starts where it stands.
+        const FrameTiming timing(ShowOptions::DEFAULT_FPS);
+        uint32_t frame = 0;
+        while (timing.frameTimeMs(frame) < m_startMs)
+            ++frame;
+        uint32_t heldMs = 0;
+        fastForward(timing, frame, [this, &heldMs](uint32_t ms) { m_music->holdPosition(heldMs += ms); });
+        const uint32_t length = m_music->getLengthMs();
+        m_music->setPositionMs(heldMs < length ? heldMs : length);
+        m_music->releasePosition();
+    }
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "Starting sound...");
     m_music->play();
     core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "OK\n");
@@ -163,6 +178,27 @@ bool MyApplication::update(float seconds)
 {
     m_stage.resetCameraPlace();
     return m_timeline.update(seconds);
+}
+
+bool MyApplication::fastForward(const FrameTiming& timing, uint32_t frame,
+                                const std::function<void(uint32_t)>& advanceClock)
+{
+    uint32_t atMs = 0;
+    for (uint32_t k = 0; k <= frame; ++k) {
+        const uint32_t frameMs = timing.frameTimeMs(k);
+        const bool running = FrameTiming::forEachStep(atMs, frameMs, [&](uint32_t ms) {
+            advanceClock(ms);
+            return update(static_cast<float>(ms) / 1000.f);
+        });
+        atMs = frameMs;
+        if (!running)
+            return false;
+        // Frame `frame` itself is drawn, and moves on then.
+        if (k < frame)
+            if (Effect* shown = effectFor(Timeline::effectOf(m_timeline.getState())))
+                shown->advanceFrame();
+    }
+    return true;
 }
 
 void MyApplication::updateEffect(DemoEffect effect, float seconds)
@@ -175,6 +211,7 @@ void MyApplication::render(render::Graphics3D& g3d)
 {
     m_stage.applyCamera(g3d);
     if (Effect* shown = effectFor(Timeline::effectOf(m_timeline.getState()))) {
+        shown->advanceFrame();
         shown->render(g3d);
         return;
     }

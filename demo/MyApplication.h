@@ -12,6 +12,8 @@
 // built in createDevice; a steady-state frame allocates nothing.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 
 #include "core/Ref.h"
 #include "core/String.h"
@@ -32,6 +34,7 @@
 #include "framework/App.h"
 
 class DemoMusic;
+class FrameTiming;
 
 namespace HAL {
 class Input;
@@ -70,6 +73,20 @@ public:
     // Draws the frame of the current state's effect.
     void render(render::Graphics3D& g3d) override;
 
+    // Runs the show's updates from its start (just loaded, the music at 0)
+    // through frame `frame` of `timing`, drawing nothing: frame by frame, in
+    // exactly the steps a capture from the start takes between its frames
+    // (FrameTiming::forEachStep), `advanceClock(ms)` moving the music's clock
+    // before each update. The state changes, fades and effects end as that
+    // capture leaves them before drawing frame `frame`. Returns false when
+    // the show ended on the way. Throws what the updates throw.
+    bool fastForward(const FrameTiming& timing, uint32_t frame, const std::function<void(uint32_t)>& advanceClock);
+    // The live show starts at `ms` of the music (0, the default: at its
+    // start): createDevice runs the show ahead to there on a 60 fps grid
+    // before the sound starts from there. Call before the framework loads
+    // the app.
+    void setStartMs(uint32_t ms) { m_startMs = ms; }
+
     // The folder createDevice reads the archive from ("dir/"); empty (the
     // default): the working directory, else the program's folder.
     void setArchiveFolder(const char* folder);
@@ -104,6 +121,7 @@ private:
     Timeline m_timeline;
     core::String m_archiveFolder;
     bool m_archiveMounted = false; // the archive is mounted at "" until the demo goes
+    uint32_t m_startMs = 0;
 
     DemoStage m_stage;
     EffectTitle m_title;

@@ -7,7 +7,7 @@
 #include "demo/CaptureException.h"
 #include "render/loaders/png/PNGWriter.h"
 
-PngSequence::PngSequence(const std::string& folder) : m_folder(folder)
+PngSequence::PngSequence(const std::string& folder, uint32_t firstIndex) : m_folder(folder), m_next(firstIndex)
 {
     if (m_folder.empty())
         m_folder = "./";

@@ -11,9 +11,10 @@
 
 class PngSequence final : public FrameSink {
 public:
-    // Creates `folder` (and its parents) when missing. Throws CaptureException
-    // when it cannot be made or is not a folder.
-    explicit PngSequence(const std::string& folder);
+    // Creates `folder` (and its parents) when missing; the first frame
+    // written is numbered `firstIndex`. Throws CaptureException when the
+    // folder cannot be made or is not a folder.
+    explicit PngSequence(const std::string& folder, uint32_t firstIndex = 0);
 
     // Writes the next numbered file. Throws core::IOException (from the PNG
     // writer) when it cannot be written.
@@ -23,6 +24,8 @@ public:
 
     // The path of frame `index`.
     std::string framePath(uint32_t index) const;
+    // The number the next frame written gets.
+    uint32_t getNextIndex() const { return m_next; }
 
 private:
     std::string m_folder; // ends with '/'

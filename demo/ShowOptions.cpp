@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "demo/Timeline.h"
+
 namespace {
 
 constexpr const char* HELP =
-    "usage: sulvanto [--window]\n"
-    "       sulvanto --capture OUT.mp4|DIR/ [--fps N] [--size WxH] [--capture-seconds N]\n"
+    "usage: sulvanto [--window] [--start S]\n"
+    "       sulvanto --capture OUT.mp4|DIR/ [--fps N] [--size WxH] [--start S] [--capture-seconds N]\n"
     "\n"
     "Without options the show runs full screen; Q or Escape ends it.\n"
     "  --window               show it in a 1024 x 768 window instead\n"
@@ -21,8 +23,13 @@ constexpr const char* HELP =
     "  --size WxH             capture size, 16 to 8192 each way (default 1024x768);\n"
     "                         the 4:3 picture fitted inside it is what is stored\n"
     "                         (1920x1080 gives 1440x1080)\n"
-    "  --capture-seconds N    capture only the first N seconds (N > 0, may be\n"
-    "                         fractional; default: the whole show)\n"
+    "  --capture-seconds N    capture only N seconds (N > 0, may be fractional;\n"
+    "                         default: to the end of the show)\n"
+    "  --start S              start the show, its music and the capture S seconds\n"
+    "                         in (may be fractional; the show ends at 278.35 s):\n"
+    "                         every frame is the one a run from the start shows\n"
+    "                         at that time; PNG files keep their numbers from a\n"
+    "                         capture of the whole show\n"
     "  -h, --help             print this help\n"
     "Options may also be written --fps=30. Paths cannot contain blanks.\n";
 
@@ -94,6 +101,7 @@ ShowOptions ShowOptions::parse(const char* const* args, int count)
     bool fps = false;
     bool size = false;
     bool seconds = false;
+    bool start = false;
 
     for (int i = 0; i < count; ++i) {
         const char* arg = args[i] ? args[i] : "";
@@ -162,6 +170,19 @@ ShowOptions ShowOptions::parse(const char* const* args, int count)
                 options.captureSeconds > 24.0 * 3600.0)
                 return failure("--capture-seconds: '" + std::string(text) + "' is not a number of seconds above 0");
             seconds = true;
+        } else if (name == "--start") {
+            if (!value(text))
+                return failure("--start needs a number of seconds");
+            if (start)
+                return failure("--start given twice");
+            if (!parseSeconds(text, options.startSeconds))
+                return failure("--start: '" + std::string(text) + "' is not a number of seconds");
+            if (options.startMs() >= Timeline::SHOW_END_MS) {
+                char end[32];
+                std::snprintf(end, sizeof end, "%.2f", Timeline::SHOW_END_MS / 1000.0);
+                return failure("--start: " + std::string(text) + " s is past the show's end (" + end + " s)");
+            }
+            start = true;
         } else {
             return failure("unknown option '" + std::string(arg) + "'");
         }
@@ -178,6 +199,12 @@ ShowOptions ShowOptions::parse(const char* const* args, int count)
         return failure("--window and --capture do not go together (a capture shows no window)");
     options.action = capture ? Action::CAPTURE : Action::SHOW;
     return options;
+}
+
+uint32_t ShowOptions::startMs() const
+{
+    // Far past the show's end for anything parse lets through.
+    return startSeconds >= 1e7 ? UINT32_MAX : static_cast<uint32_t>(std::llround(startSeconds * 1000.0));
 }
 
 int ShowOptions::report(std::FILE* out, std::FILE* err) const

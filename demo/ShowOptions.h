@@ -27,8 +27,8 @@ public:
 
     // Parses `count` arguments (the program name left out). Options:
     // --window, --capture PATH, --fps N, --size WxH, --capture-seconds N,
-    // --help / -h; a value may also follow the option after '='
-    // (--fps=30). Empty arguments (two blanks in a row) are skipped. Never
+    // --start S (before the show's end, Timeline::SHOW_END_MS), --help /
+    // -h; a value may also follow the option after '=' (--fps=30). Empty arguments (two blanks in a row) are skipped. Never
     // throws; a bad command line gives Action::ERROR with its reason.
     static ShowOptions parse(const char* const* args, int count);
     // The options for a command line that had more arguments than the
@@ -52,4 +52,8 @@ public:
     int width = DEFAULT_WIDTH;   // capture size
     int height = DEFAULT_HEIGHT;
     double captureSeconds = 0.0; // > 0: stop after this much of the show; 0: the whole show
+    double startSeconds = 0.0;   // --start: the music time the show (or the capture) starts at
+
+    // The music time --start asks for, in whole milliseconds (rounded).
+    uint32_t startMs() const;
 };

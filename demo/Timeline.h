@@ -64,6 +64,12 @@ public:
     static constexpr int32_t STATE_LOGO_FADE = 997;
     // The last state: the next update ends the show.
     static constexpr int32_t STATE_LAST = 24;
+    // Where the show ends, in music milliseconds, on the frame grid of a
+    // 60 fps capture: its last frame is at 278.333 s, the one at this time is
+    // no longer shown. The engine logo's turn, and so every state after it,
+    // moves by a step or two with the grid's step sizes: at 5 or 30 fps the
+    // last frame comes between 278.2 and 278.35 s.
+    static constexpr uint32_t SHOW_END_MS = 278350;
     // The overlay sits this far in front of an identity camera.
     static constexpr float FADE_OVERLAY_DEPTH = 361.f;
 

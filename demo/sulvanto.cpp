@@ -104,6 +104,8 @@ framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, Sul
             framework->setGraphics3D(VORNA3D_NEW render::OGLES1_Graphics3D());
         MyApplication* app = VORNA3D_NEW MyApplication(music.get());
         music.release(); // the application owns it now
+        if (!capturing)
+            app->setStartMs(options.startMs()); // a capture runs ahead on its own frame grid
         framework->setApp(app); // loads everything and starts the music
     } catch (const Vorna3DException& e) {
         // The music goes first, while the framework's log still takes its

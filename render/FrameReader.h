@@ -1,6 +1,8 @@
 #pragma once
 // FrameReader: receives each finished frame's pixels just before the
-// renderer presents it (Graphics3D::setFrameReader). Used for frame capture
+// renderer presents it (Graphics3D::setFrameReader), or, with a deferred
+// read-back (Graphics3D::setFrameReadBackDepth), a frame or two later, in
+// order, the last ones at Graphics3D::flushFrameReader. Used for frame capture
 // and for tests that look at what is shown.
 
 #include <cstdint>

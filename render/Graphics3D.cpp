@@ -373,12 +373,73 @@ void Graphics3D::deliverFrame()
     const PixelRect& rect = m_screenViewport;
     if (rect.width <= 0 || rect.height <= 0)
         return; // a minimised window shows nothing
+    if (m_readBackDepth > 1) {
+        // The slot this frame goes to is free: at most depth - 1 frames are
+        // held between frames.
+        const int slot = (m_heldFirst + m_heldCount) % m_readBackDepth;
+        if (startPixelRead(slot, rect.x, rect.y, rect.width, rect.height)) {
+            m_heldWidth[slot] = rect.width;
+            m_heldHeight[slot] = rect.height;
+            ++m_heldCount;
+            if (m_heldCount >= m_readBackDepth)
+                deliverHeldFrame();
+            return;
+        }
+        m_readBackDepth = 1; // no pixel buffers here: read at once from now on
+    }
     const size_t bytes = size_t(rect.width) * size_t(rect.height) * 4;
     if (m_framePixels.size() != bytes)
         m_framePixels.resize(bytes);
     readScreenPixels(rect.x, rect.y, rect.width, rect.height, m_framePixels.data());
     m_frameReader->frameDrawn(m_framePixels.data(), rect.width, rect.height);
 }
+
+void Graphics3D::deliverHeldFrame()
+{
+    const int slot = m_heldFirst;
+    m_heldFirst = (m_heldFirst + 1) % m_readBackDepth;
+    --m_heldCount;
+    const uint8_t* pixels = mapPixelRead(slot);
+    try {
+        m_frameReader->frameDrawn(pixels, m_heldWidth[slot], m_heldHeight[slot]);
+    } catch (...) {
+        finishPixelRead(slot);
+        throw;
+    }
+    finishPixelRead(slot);
+}
+
+void Graphics3D::flushFrameReader()
+{
+    while (m_heldCount > 0) {
+        if (!m_frameReader) {
+            m_heldCount = 0; // nobody to hand them to
+            break;
+        }
+        deliverHeldFrame();
+    }
+    m_heldFirst = 0;
+}
+
+void Graphics3D::setFrameReadBackDepth(int depth)
+{
+    ASSERT_MSG(depth >= 1 && depth <= MAX_READ_BACK_DEPTH, "setFrameReadBackDepth : depth must be 1 to 3");
+    flushFrameReader();
+    m_readBackDepth = depth;
+}
+
+bool Graphics3D::startPixelRead(int, int, int, int, int)
+{
+    return false;
+}
+
+const uint8_t* Graphics3D::mapPixelRead(int)
+{
+    ASSERT_MSG(false, "this renderer has no pixel buffers");
+    return nullptr;
+}
+
+void Graphics3D::finishPixelRead(int) {}
 
 void Graphics3D::readScreenPixels(int, int, int, int, uint8_t*)
 {

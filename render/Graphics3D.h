@@ -213,6 +213,21 @@ public:
     // changes.
     void setFrameReader(FrameReader* reader) { m_frameReader = reader; }
     FrameReader* getFrameReader() const { return m_frameReader; }
+    // How far the installed reader's read-back runs behind: 1 (the default)
+    // reads each frame as it is released and hands it over at once; 2 or 3
+    // start each read into one of that many pixel buffers in turn without
+    // waiting for it, and hand the frame over `depth - 1` frames later, when
+    // its transfer has had the next frames' drawing to finish in. Same
+    // pixels, later. A back end without pixel buffers reads at once
+    // whatever is set. Frames still held when the depth changes are handed
+    // over first. Asserts "setFrameReadBackDepth : depth must be 1 to 3".
+    void setFrameReadBackDepth(int depth);
+    int getFrameReadBackDepth() const { return m_readBackDepth; }
+    // Hands the frames a deferred read-back still holds to the installed
+    // reader, oldest first (nothing when none). A capture calls it after its
+    // last frame. What the reader throws passes through; the frame that
+    // threw is dropped.
+    void flushFrameReader();
     bool isTargetBound() const { return m_targetBound; }
     // The bound render target; null for the display or outside a frame.
     RenderTarget* getRenderTarget() const { return m_renderTarget.get(); }
@@ -463,6 +478,14 @@ protected:
     // `rgba`: 4 bytes a pixel, rows packed, bottom row first. A back end
     // that cannot read frames asserts "this renderer can not read frames back".
     virtual void readScreenPixels(int x, int y, int width, int height, uint8_t* rgba);
+    // Deferred read-back: starts reading the width x height pixels at (x, y)
+    // of the window's frame into pixel buffer `slot` (0 to 2) without
+    // waiting; false when the back end has no pixel buffers (the default).
+    virtual bool startPixelRead(int slot, int x, int y, int width, int height);
+    // The pixels of the read started in `slot` (waiting for it), laid out as
+    // readScreenPixels writes them, valid until finishPixelRead(slot).
+    virtual const uint8_t* mapPixelRead(int slot);
+    virtual void finishPixelRead(int slot);
 
     // Starts with no camera, no lights, eight free LightConfigs.
     Graphics3D();
@@ -596,6 +619,17 @@ private:
     // The frame reader's pixels. Outside the pool on purpose: a large
     // frame would take a good part of it.
     std::vector<uint8_t> m_framePixels;
+    // Deferred read-back: the frames started and not yet handed over, the
+    // oldest in slot m_heldFirst, in turn.
+    static constexpr int MAX_READ_BACK_DEPTH = 3;
+    int m_readBackDepth = 1;
+    int m_heldFirst = 0;
+    int m_heldCount = 0;
+    int m_heldWidth[MAX_READ_BACK_DEPTH] = {};
+    int m_heldHeight[MAX_READ_BACK_DEPTH] = {};
+
+    // Hands the oldest held frame to the reader.
+    void deliverHeldFrame();
 };
 
 } // namespace render

@@ -101,7 +101,12 @@ int64_t Mpg123Decoder::scanLength()
 
 bool Mpg123Decoder::rewind()
 {
-    if (!m_handle || mpg123_seek(m_handle, 0, SEEK_SET) < 0)
+    return seek(0);
+}
+
+bool Mpg123Decoder::seek(int64_t frame)
+{
+    if (!m_handle || frame < 0 || mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) < 0)
         return false;
     m_atEnd = false;
     m_failure = nullptr;

@@ -35,6 +35,9 @@ public:
     int64_t scanLength();
     // Goes back to the start of the stream; false on failure.
     bool rewind();
+    // Goes to output frame `frame` (0 to the length; after scanLength the
+    // position is exact); false on failure.
+    bool seek(int64_t frame);
 
     // Decodes up to `frames` frames into `out` (CHANNELS samples each) and
     // returns how many were written. Returns 0 only at the end of the stream

@@ -22,7 +22,7 @@ void MusicClock::framesHanded(uint32_t frames, int64_t nowNs)
     const uint64_t startUs = framesToUs(m_handedFrames);
     m_handedFrames += frames;
     m_previous = m_current;
-    m_current.startUs = startUs;
+    m_current.startUs = m_originUs + startUs;
     m_current.lengthUs = framesToUs(m_handedFrames) - startUs;
     m_current.heardFromNs = nowNs + m_latencyNs;
     m_current.valid = true;
@@ -65,6 +65,22 @@ void MusicClock::advance(uint32_t ms)
         m_steppedUs = std::min(m_steppedUs, m_lengthUs);
 }
 
+void MusicClock::seek(uint64_t us, int64_t nowNs)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_lengthUs > 0)
+        us = std::min(us, m_lengthUs);
+    m_reportedUs = us;
+    m_baseUs = us;
+    m_resumeNs = nowNs;
+    m_steppedUs = us;
+    m_originUs = us;
+    m_handedFrames = 0;
+    m_previous = Block();
+    m_current = Block();
+    m_ended = false;
+}
+
 uint64_t MusicClock::positionUs(int64_t nowNs)
 {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -76,7 +92,7 @@ bool MusicClock::finished(int64_t nowNs)
     std::lock_guard<std::mutex> guard(m_lock);
     uint64_t endUs = std::numeric_limits<uint64_t>::max();
     if (m_kind == Kind::DEVICE && m_ended)
-        endUs = framesToUs(m_handedFrames);
+        endUs = m_originUs + framesToUs(m_handedFrames);
     if (m_lengthUs > 0)
         endUs = std::min(endUs, m_lengthUs);
     return positionLocked(nowNs) >= endUs;
@@ -107,7 +123,7 @@ uint64_t MusicClock::positionLocked(int64_t nowNs)
 uint64_t MusicClock::deviceHeardUs(int64_t nowNs) const
 {
     if (!m_current.valid)
-        return 0;
+        return m_originUs;
     // The newest block once it is audible, else the one before it, which is
     // what the device is playing meanwhile.
     const Block& block = (nowNs >= m_current.heardFromNs || !m_previous.valid) ? m_current : m_previous;

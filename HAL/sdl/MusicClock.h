@@ -44,6 +44,11 @@ public:
     // STEPPED kind: moves an unpaused clock on by `ms` (up to the length).
     void advance(uint32_t ms);
 
+    // Starts the position again at `us` (backwards too) at `nowNs`, the pause
+    // state kept. DEVICE kind: only on a clock that has been handed nothing
+    // yet; the blocks handed afterwards play from `us`.
+    void seek(uint64_t us, int64_t nowNs);
+
     // The heard position in microseconds at `nowNs`. Never less than any
     // value returned before.
     uint64_t positionUs(int64_t nowNs);
@@ -76,7 +81,8 @@ private:
     int64_t m_resumeNs;
     // STEPPED
     uint64_t m_steppedUs = 0;
-    // DEVICE
+    // DEVICE: stream time of the first frame handed
+    uint64_t m_originUs = 0;
     uint64_t m_handedFrames = 0;
     Block m_previous;
     Block m_current;

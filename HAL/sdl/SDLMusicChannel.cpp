@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -25,6 +26,7 @@ struct SDLMusicChannel::Playback {
              int64_t now, size_t ringSamples)
         : clock(kind, rate, latencyFrames, stream.lengthUs, paused, now),
           ring(ringSamples),
+          stream(stream),
           decoder(stream.decoder),
           chunk(kind == MusicClock::Kind::DEVICE ? CHUNK_FRAMES * Mpg123Decoder::CHANNELS : 0),
           paused(paused)
@@ -33,6 +35,7 @@ struct SDLMusicChannel::Playback {
 
     MusicClock clock;
     AudioRing ring;              // a token size when nothing is decoded
+    SDLMusicStream& stream;
     Mpg123Decoder& decoder;      // the decoder thread's alone while it runs
     std::vector<int16_t> chunk;  // the decoder thread's buffer
     std::thread decoderThread;
@@ -65,8 +68,9 @@ int64_t SDLMusicChannel::nowNs()
         .count();
 }
 
-int SDLMusicChannel::start(SDLMusicStream& stream, bool paused)
+int SDLMusicChannel::start(SDLMusicStream& stream, bool paused, uint64_t fromUs)
 {
+    fromUs = std::min(fromUs, stream.lengthUs);
     stopPlayback();
     MusicClock::Kind kind = MusicClock::Kind::REAL_TIME;
     if (m_output == MusicOutput::DEVICE)
@@ -77,13 +81,18 @@ int SDLMusicChannel::start(SDLMusicStream& stream, bool paused)
     if (kind != MusicClock::Kind::DEVICE) {
         // Silent clocks decode nothing: the stream's length is all they need.
         m_playback = std::make_unique<Playback>(kind, m_rate, 0, stream, paused, nowNs(), 1);
+        m_playback->clock.seek(fromUs, nowNs());
         return MUSIC_OK;
     }
 
-    if (!stream.decoder.rewind())
+    // The first frame to play: the clock counts from the same frame, so the
+    // position heard is exactly the stream time of the sound.
+    const uint64_t fromFrame = fromUs * m_rate / 1000000u;
+    if (!stream.decoder.seek(static_cast<int64_t>(fromFrame)))
         return MUSIC_ERR_DECODER;
     const size_t ringSamples = RING_SECONDS * m_rate * Mpg123Decoder::CHANNELS;
     auto playback = std::make_unique<Playback>(kind, m_rate, m_latencyFrames, stream, paused, nowNs(), ringSamples);
+    playback->clock.seek(fromUs, nowNs());
     playback->decoderThread = std::thread(&SDLMusicChannel::decode, playback.get());
     SDL_LockAudioDevice(m_deviceId);
     m_live = playback.get();
@@ -193,6 +202,31 @@ int SDLMusicChannel::getPosition(uint32_t* positionMs)
         return MUSIC_ERR_CHANNEL_STOPPED;
     *positionMs = static_cast<uint32_t>(m_playback->clock.positionUs(nowNs()) / 1000);
     return MUSIC_OK;
+}
+
+int SDLMusicChannel::setPosition(uint32_t positionMs)
+{
+    m_system.flushWarnings();
+    if (!m_playback)
+        return MUSIC_ERR_CHANNEL_STOPPED;
+    SDLMusicStream& stream = m_playback->stream;
+    const uint64_t us = static_cast<uint64_t>(positionMs) * 1000u;
+    if (us > stream.lengthUs)
+        return MUSIC_ERR_INVALID_PARAM;
+    if (m_output != MusicOutput::DEVICE) {
+        m_playback->clock.seek(us, nowNs());
+        return MUSIC_OK;
+    }
+    // On the device the decoder starts again from there, with a fresh ring:
+    // what was decoded ahead belongs to the old position.
+    const bool paused = m_playback->paused.load(std::memory_order_acquire);
+    stopPlayback();
+    try {
+        return start(stream, paused, us);
+    } catch (const std::exception&) {
+        stopPlayback();
+        return MUSIC_ERR_INTERNAL;
+    }
 }
 
 int SDLMusicChannel::isPlaying(bool* playing)

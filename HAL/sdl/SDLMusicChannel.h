@@ -42,10 +42,11 @@ public:
     // `deviceId` is the open SDL device for the DEVICE output.
     void configure(MusicOutput output, uint32_t deviceId, uint32_t rate, uint32_t latencyFrames);
 
-    // Stops what plays and plays `stream` from its start. Returns a
+    // Stops what plays and plays `stream` from `fromUs` (its start by
+    // default; at most its length). Returns a
     // MusicResult. Throws std::bad_alloc / std::system_error when memory or
     // a thread is lacking (nothing plays then).
-    int start(SDLMusicStream& stream, bool paused);
+    int start(SDLMusicStream& stream, bool paused, uint64_t fromUs = 0);
     // Moves a stepped clock on (see MusicSystem::advanceClock).
     void advance(uint32_t ms);
     // Ends playback and joins the decoder thread; nothing when idle.
@@ -58,6 +59,7 @@ public:
     int setPaused(bool paused) override;
     int getPaused(bool* paused) override;
     int getPosition(uint32_t* positionMs) override;
+    int setPosition(uint32_t positionMs) override;
     int isPlaying(bool* playing) override;
     int stop() override;
 

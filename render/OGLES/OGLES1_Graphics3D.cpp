@@ -3,6 +3,9 @@
 
 #include "render/OGLES/OGLES1_Graphics3D.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "HAL/GL.h"
 #include "HAL/OGL_1_X.h"
 #include "core/Debug.h"
@@ -47,6 +50,8 @@ OGLES1_Graphics3D::~OGLES1_Graphics3D() noexcept(false)
     if (m_contextCreated && getDisplay())
         HAL::OGL_1_X::makeCurrent(getDisplay());
     releaseInternalObjects();
+    if (m_contextCreated && getDisplay())
+        releasePackBuffers();
     if (m_contextCreated && getDisplay()) {
         m_contextCreated = false;
         HAL::OGL_1_X::deinit(getDisplay());
@@ -246,6 +251,68 @@ void OGLES1_Graphics3D::readScreenPixels(int x, int y, int width, int height, ui
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     ASSERT_MSG(checkError("render::OGLES1_Graphics3D::readScreenPixels"), "OpenGLES error");
+}
+
+bool OGLES1_Graphics3D::startPixelRead(int slot, int x, int y, int width, int height)
+{
+    if (m_packSupport < 0) {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        int major = 0;
+        int minor = 0;
+        const bool v21 = version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                         (major > 2 || (major == 2 && minor >= 1));
+        const bool arb = extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object");
+        m_packSupport = (v21 || arb) && HAL::gl::glGenBuffers && HAL::gl::glBindBuffer && HAL::gl::glBufferData &&
+                                HAL::gl::glMapBuffer && HAL::gl::glUnmapBuffer && HAL::gl::glDeleteBuffers
+                            ? 1
+                            : 0;
+    }
+    if (m_packSupport == 0 || slot < 0 || slot >= 3)
+        return false;
+    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4u;
+    if (m_packBuffers[slot] == 0) {
+        GLuint name = 0;
+        HAL::gl::glGenBuffers(1, &name);
+        m_packBuffers[slot] = name;
+    }
+    HAL::gl::glBindBuffer(GL_PIXEL_PACK_BUFFER, m_packBuffers[slot]);
+    if (m_packBytes[slot] != bytes) {
+        HAL::gl::glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_READ);
+        m_packBytes[slot] = bytes;
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr); // into the buffer, queued
+    HAL::gl::glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    ASSERT_MSG(checkError("render::OGLES1_Graphics3D::startPixelRead"), "OpenGLES error");
+    return true;
+}
+
+const uint8_t* OGLES1_Graphics3D::mapPixelRead(int slot)
+{
+    HAL::gl::glBindBuffer(GL_PIXEL_PACK_BUFFER, m_packBuffers[slot]);
+    const void* pixels = HAL::gl::glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    ASSERT_MSG(pixels && checkError("render::OGLES1_Graphics3D::mapPixelRead"), "OpenGLES error");
+    return static_cast<const uint8_t*>(pixels);
+}
+
+void OGLES1_Graphics3D::finishPixelRead(int slot)
+{
+    HAL::gl::glBindBuffer(GL_PIXEL_PACK_BUFFER, m_packBuffers[slot]);
+    HAL::gl::glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    HAL::gl::glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
+
+void OGLES1_Graphics3D::releasePackBuffers()
+{
+    for (int slot = 0; slot < 3; ++slot) {
+        if (m_packBuffers[slot] != 0 && HAL::gl::glDeleteBuffers) {
+            GLuint name = m_packBuffers[slot];
+            HAL::gl::glDeleteBuffers(1, &name);
+        }
+        m_packBuffers[slot] = 0;
+        m_packBytes[slot] = 0;
+    }
 }
 
 void OGLES1_Graphics3D::sendScissor(bool enabled, int x, int y, int width, int height)

@@ -59,6 +59,11 @@ protected:
     // glReadPixels of the window's frame as RGBA with a pack alignment of 1.
     // Asserts "OpenGLES error" when GL fails.
     void readScreenPixels(int x, int y, int width, int height, uint8_t* rgba) override;
+    // Pixel pack buffers (OpenGL 2.1 or GL_ARB_pixel_buffer_object), made
+    // at the first read and resized with the frame.
+    bool startPixelRead(int slot, int x, int y, int width, int height) override;
+    const uint8_t* mapPixelRead(int slot) override;
+    void finishPixelRead(int slot) override;
 
     void beginRender() override;
     void endRender(uint32_t textureUnitMask) override;
@@ -103,6 +108,12 @@ protected:
     void unbindTargetFramebuffer() override;
 
 private:
+    // Deletes the pixel pack buffers (the context current).
+    void releasePackBuffers();
+    uint32_t m_packBuffers[3] = {};
+    size_t m_packBytes[3] = {};
+    int m_packSupport = -1; // -1: not yet asked, 0: none, 1: pixel buffers
+
     // Makes `unit` the active server and client texture unit.
     static void selectTextureUnit(int unit);
 

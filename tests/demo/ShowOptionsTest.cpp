@@ -104,6 +104,21 @@ TEST(ShowOptionsTest, CaptureOptionsInBothSpellings)
               ShowOptions::Action::HELP);
 }
 
+TEST(ShowOptionsTest, StartGoesWithTheShowAndTheCaptureInWholeMilliseconds)
+{
+    const ShowOptions show = parse({"--window", "--start", "160"});
+    EXPECT_EQ(show.action, ShowOptions::Action::SHOW);
+    EXPECT_EQ(show.startMs(), 160000u);
+    const ShowOptions capture = parse({"--capture", "part/", "--start=20.4", "--capture-seconds", "4"});
+    EXPECT_EQ(capture.action, ShowOptions::Action::CAPTURE);
+    EXPECT_EQ(capture.startMs(), 20400u);
+    EXPECT_DOUBLE_EQ(capture.captureSeconds, 4.0);
+    EXPECT_EQ(parse({"--start", "0.0004"}).startMs(), 0u) << "rounded to the millisecond";
+    EXPECT_EQ(parse({"--start", "0.0005"}).startMs(), 1u);
+    EXPECT_EQ(parse({"--start", "278.349"}).startMs(), 278349u) << "the last millisecond before the end";
+    EXPECT_EQ(parse({}).startMs(), 0u);
+}
+
 TEST(ShowOptionsTest, HelpPrintsOnStandardOutputAndExitsZero)
 {
     for (const char* flag : {"--help", "-h"}) {
@@ -113,7 +128,7 @@ TEST(ShowOptionsTest, HelpPrintsOnStandardOutputAndExitsZero)
         EXPECT_EQ(printed.out, ShowOptions::helpText()) << flag;
     }
     const std::string help = ShowOptions::helpText();
-    for (const char* option : {"--window", "--capture", "--fps", "--size", "--capture-seconds", "--help"})
+    for (const char* option : {"--window", "--capture", "--fps", "--size", "--capture-seconds", "--start", "--help"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
@@ -158,6 +173,16 @@ TEST(ShowOptionsTest, EveryBadCommandLineIsOneLineNamingItThenTheHelpAndExitCode
         {{"--size", "320x240"}, "--size"},
         {{"--capture-seconds", "10"}, "--capture-seconds"},
         {{"--window", "--capture", "a.mp4"}, "--window"},
+        // --start: a plain number of seconds, once, before the show's end
+        // (278.35 s, the end a 60 fps capture shows).
+        {{"--start"}, "--start"},
+        {{"--start", "-5"}, "--start"},
+        {{"--start", "1e2"}, "--start"},
+        {{"--start", "abc"}, "--start"},
+        {{"--start", "10", "--start", "20"}, "--start"},
+        {{"--start", "278.35"}, "past the show's end (278.35 s)"},
+        {{"--capture", "a/", "--start=300"}, "past the show's end"},
+        {{"--start", "99999999999"}, "past the show's end"},
     };
     for (const Case& c : cases) {
         const ShowOptions options = ShowOptions::parse(c.args.data(), static_cast<int>(c.args.size()));

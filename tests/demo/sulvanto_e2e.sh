@@ -6,6 +6,8 @@
 #    differ; Escape typed into the window ends it with exit code 0;
 #  - without sulvanto.dat beside it (nor in the working directory) it exits
 #    with 1 and names the missing archive;
+#  - --window --start 158: the states before 158 s are run through before
+#    the music starts, and the show reaches the change at 161 s within 5 s;
 #  - with no display at all it prints one line saying so on stderr, and
 #    nothing else (no sound library's errors either), and exits with 1;
 #  - with SDL's ALSA back end and no sound card (as in CI) the windowed show
@@ -57,6 +59,17 @@ lit=$(convert "$shots/sulvanto_title.png" -colorspace Gray -threshold 50% -forma
 e2e_escape "$wid"
 grep -q "State change in:" "$log" || fail "the timeline never changed state"
 echo "Escape: exit 0"
+
+# --- a start in the middle -------------------------------------------------
+sulvanto_start --window --start 158
+sulvanto_wait_for_show
+# The changes around the helix's end (131 to 134 s) were
+# run through, undrawn, before the sound started.
+grep -q "State change in: 13[1-4]\." "$log" || fail "--start 158: the states before it were not run through"
+sulvanto_sleep_until 5
+grep -q "State change in: 161\." "$log" || fail "--start 158: the show did not reach 161 s within 5 s"
+e2e_escape "$wid"
+echo "--start 158: ran ahead, then $(grep -m1 "State change in: 161\." "$log") within 5 s; Escape: exit 0"
 
 # --- no sound card ---------------------------------------------------------
 if compgen -G "/dev/snd/pcmC*D*p" >/dev/null; then

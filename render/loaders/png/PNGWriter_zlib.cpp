@@ -1,18 +1,13 @@
-// PNGWriter where there is no libpng (Windows): the chunks written here,
-// the image data compressed with zlib, every row with filter type 0 (none).
+// PNGWriter's encoder where there is no libpng (Windows): the chunks written
+// here, the image data compressed with zlib, every row with filter type 0
+// (none).
 
-#include "render/loaders/png/PNGWriter.h"
-
-#include <sys/stat.h>
 #include <zlib.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "core/Assert.h"
-#include "core/Exception.h"
+#include "render/loaders/png/PNGWriter.h"
 
 namespace render {
 
@@ -36,8 +31,8 @@ void putChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* data, 
 }
 
 // The whole file in memory; false with `error` set when zlib fails.
-bool encode(std::vector<uint8_t>& out, int width, int height, const uint8_t* pixels, PNGWriter::Layout layout,
-            bool bottomUp, int level, char* error, size_t errorSize)
+bool encodeFile(std::vector<uint8_t>& out, int width, int height, const uint8_t* pixels, PNGWriter::Layout layout,
+                bool bottomUp, int level, std::string& error)
 {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     out.assign(signature, signature + 8);
@@ -53,7 +48,7 @@ bool encode(std::vector<uint8_t>& out, int width, int height, const uint8_t* pix
     std::vector<uint8_t> row(1 + static_cast<size_t>(width) * outPixel);
     z_stream z = {};
     if (deflateInit(&z, level) != Z_OK) {
-        std::snprintf(error, errorSize, "zlib initialisation failed");
+        error = "zlib initialisation failed";
         return false;
     }
     std::vector<uint8_t> compressed;
@@ -85,7 +80,7 @@ bool encode(std::vector<uint8_t>& out, int width, int height, const uint8_t* pix
     }
     deflateEnd(&z);
     if (!ok) {
-        std::snprintf(error, errorSize, "zlib compression failed");
+        error = "zlib compression failed";
         return false;
     }
     // IDAT chunks of at most 1 MiB each.
@@ -100,38 +95,20 @@ bool encode(std::vector<uint8_t>& out, int width, int height, const uint8_t* pix
 
 } // namespace
 
-void PNGWriter::write(const char* path, int width, int height, const uint8_t* pixels, Layout layout, bool bottomUp,
-                      int compressionLevel)
+bool PNGWriter::encode(std::vector<uint8_t>& bytes, int width, int height, const uint8_t* pixels, Layout layout,
+                       bool bottomUp, int compressionLevel, std::string& error) noexcept
 {
-    ASSERT(path);
-    ASSERT(width > 0 && height > 0);
-    ASSERT(pixels);
-    ASSERT(layout == RGB || layout == RGBA || layout == RGBX);
-    ASSERT(compressionLevel >= 0 && compressionLevel <= 9);
-
-    char error[200] = {};
-    std::vector<uint8_t> bytes;
-    if (!encode(bytes, width, height, pixels, layout, bottomUp, compressionLevel, error, sizeof error))
-        throw core::IOException(error, path);
-
-    FILE* file = std::fopen(path, "wb");
-    if (!file) {
-        std::snprintf(error, sizeof error, "cannot create the file: %s", std::strerror(errno));
-        throw core::IOException(error, path);
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int writeErrno = written ? 0 : errno;
-    if (std::fflush(file) != 0 && writeErrno == 0)
-        writeErrno = errno;
-    if (std::fclose(file) != 0 && writeErrno == 0)
-        writeErrno = errno ? errno : EIO;
-    if (!written || writeErrno != 0) {
-        std::snprintf(error, sizeof error, "write failed: %s", std::strerror(writeErrno ? writeErrno : EIO));
-        // Only a file of our own making goes, never a device.
-        struct stat info;
-        if (stat(path, &info) == 0 && S_ISREG(info.st_mode))
-            std::remove(path);
-        throw core::IOException(error, path);
+    try {
+        bytes.clear();
+        if (width <= 0 || height <= 0 || !pixels || (layout != RGB && layout != RGBA && layout != RGBX) ||
+            compressionLevel < 0 || compressionLevel > 9) {
+            error = "bad picture for a PNG file";
+            return false;
+        }
+        return encodeFile(bytes, width, height, pixels, layout, bottomUp, compressionLevel, error);
+    } catch (...) {
+        error = "out of memory";
+        return false;
     }
 }
 

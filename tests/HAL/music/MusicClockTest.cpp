@@ -91,3 +91,34 @@ TEST(MusicClock, SteppedMovesOnlyWhenAdvancedAndUnpaused)
     EXPECT_EQ(msAt(clock, 0), 1000u);
     EXPECT_TRUE(clock.finished(0));
 }
+
+TEST(MusicClock, SeekStartsEveryKindAgainFromThePositionBackwardsToo)
+{
+    // Stepped: the position jumps, moves on only by advance, clamps at the length.
+    MusicClock stepped(MusicClock::Kind::STEPPED, 1000, 0, 10000000, false, 0); // 10 s
+    stepped.advance(4000);
+    stepped.seek(1500000, 0);
+    EXPECT_EQ(msAt(stepped, 0), 1500u) << "backwards: the floor starts again";
+    stepped.advance(5);
+    EXPECT_EQ(msAt(stepped, 0), 1505u);
+    stepped.seek(99000000, 0);
+    EXPECT_EQ(msAt(stepped, 0), 10000u);
+
+    // Real time, paused: holds at the new place until resumed at 300 ms.
+    MusicClock silent(MusicClock::Kind::REAL_TIME, 1000, 0, 0, true, 0);
+    silent.seek(7000000, 100 * MS);
+    EXPECT_EQ(msAt(silent, 200), 7000u);
+    silent.setPaused(false, 300 * MS);
+    EXPECT_EQ(msAt(silent, 350), 7050u);
+
+    // Device: the blocks handed after the seek play from there; the end is
+    // the seek position plus what was handed.
+    MusicClock device(MusicClock::Kind::DEVICE, 1000, 100, 0, false, 0);
+    device.seek(60000000, 0);
+    EXPECT_EQ(msAt(device, 10), 60000u) << "nothing heard yet: the position stays put";
+    device.framesHanded(100, 0); // heard from 100 ms
+    EXPECT_EQ(msAt(device, 130), 60030u);
+    device.streamEnded();
+    EXPECT_FALSE(device.finished(190 * MS));
+    EXPECT_TRUE(device.finished(200 * MS));
+}

@@ -193,6 +193,74 @@ TEST_F(MusicTest, SteppedClockStartsPausedHoldsWhilePausedAndStopsAtTheEnd)
     EXPECT_FALSE(playing(channel));
 }
 
+TEST_F(MusicTest, SetPositionMovesTheSteppedClockBothWaysAndRefusesPastTheEnd)
+{
+    Player player;
+    ASSERT_EQ(player->init(100, MUSIC_INIT_STEPPED_CLOCK), MUSIC_OK);
+    MusicStream* stream = nullptr;
+    ASSERT_EQ(player->createStream(m_files.file("tone1s.mp3").c_str(), &stream), MUSIC_OK);
+    MusicChannel* channel = nullptr;
+    ASSERT_EQ(player->playSound(stream, true, &channel), MUSIC_OK);
+
+    // Paused, as a show is before it starts: the position is there at once
+    // and holds until the channel plays.
+    EXPECT_EQ(channel->setPosition(640), MUSIC_OK);
+    EXPECT_EQ(positionOf(channel), 640u);
+    player->advanceClock(100);
+    EXPECT_EQ(positionOf(channel), 640u);
+    bool paused = false;
+    channel->getPaused(&paused);
+    EXPECT_TRUE(paused) << "the pause state is kept";
+    channel->setPaused(false);
+    for (int i = 0; i < 3; ++i)
+        player->advanceClock(5);
+    EXPECT_EQ(positionOf(channel), 655u);
+
+    // Backwards, then to the very end (nothing more plays), then past it.
+    EXPECT_EQ(channel->setPosition(100), MUSIC_OK);
+    EXPECT_EQ(positionOf(channel), 100u);
+    EXPECT_TRUE(playing(channel));
+    EXPECT_EQ(channel->setPosition(1000), MUSIC_OK);
+    EXPECT_FALSE(playing(channel));
+    EXPECT_EQ(channel->setPosition(0), MUSIC_OK);
+    EXPECT_EQ(channel->setPosition(1001), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(positionOf(channel), 0u) << "a refused position changes nothing";
+
+    EXPECT_EQ(channel->stop(), MUSIC_OK);
+    EXPECT_EQ(channel->setPosition(10), MUSIC_ERR_CHANNEL_STOPPED);
+}
+
+TEST_F(MusicTest, SetPositionOnTheDummyDevicePlaysOnFromThere)
+{
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    writeFile(m_files.file("tone10s.mp3"), encodeTone(44100, 2, 10.0));
+    Player player;
+    ASSERT_EQ(player->init(100, MUSIC_INIT_NORMAL), MUSIC_OK);
+    MusicOutput output = MusicOutput::NONE;
+    player->getOutput(&output);
+    ASSERT_EQ(output, MusicOutput::DEVICE);
+    MusicStream* stream = nullptr;
+    ASSERT_EQ(player->createStream(m_files.file("tone10s.mp3").c_str(), &stream), MUSIC_OK);
+    MusicChannel* channel = nullptr;
+    ASSERT_EQ(player->playSound(stream, true, &channel), MUSIC_OK);
+
+    EXPECT_EQ(channel->setPosition(8000), MUSIC_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(positionOf(channel), 8000u) << "paused at the new place";
+    channel->setPaused(false);
+    waitUntil(channel, 8100);
+    const uint32_t moved = positionOf(channel);
+    EXPECT_GE(moved, 8100u);
+    EXPECT_LT(moved, 9500u);
+    // From there the stream ends after the remaining two seconds, not ten.
+    const Clock::time_point started = Clock::now();
+    while (playing(channel) && msSince(started) < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(playing(channel));
+    EXPECT_LT(msSince(started), 4000.0);
+    EXPECT_EQ(positionOf(channel), 10000u);
+}
+
 TEST_F(MusicTest, FilesThatCannotPlayGiveDistinctErrorCodes)
 {
     const std::vector<uint8_t> tone = encodeTone(44100, 2, 1.0);

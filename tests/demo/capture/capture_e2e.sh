@@ -8,6 +8,14 @@
 #              byte-identical between the runs, the show moving in them
 #   interrupt  SIGINT during a video capture: exit 130 after the frame in
 #              hand, a playable file holding the frames it reported
+#   start      --start S against a capture from 0: the first 54 s at 10 fps,
+#              320 x 240, then 3 s from starts inside the title's fade-in
+#              (7.1 s), the fade from the logo into the lattice (20.4 s) and
+#              the lattice's fade-out into the torus (50.5 s, across its
+#              flash): every file byte-identical to the file of the same
+#              name from 0; a start near the end runs ahead in well under a
+#              second; a start past the end exits 2; a video from 160 s has
+#              its sound from there, as long as its picture
 #   cli        --help (exit 0, the help alone, even with nothing beside the
 #              program), an unknown option (exit 2, one line naming it and
 #              the help), ffmpeg missing from PATH (exit != 0, one line), a
@@ -103,6 +111,55 @@ interrupt)
     ffmpeg -v error -i "$work/part.mp4" -f null - 2>"$work/decode.log" || fail "the file does not decode"
     [ ! -s "$work/decode.log" ] || fail "decoding errors: $(head -n 3 "$work/decode.log")"
     echo "SIGINT: exit 130, $frames frames ($seconds s) playable"
+    ;;
+start)
+    (cd "$work" && "$program" --capture full/ --fps 10 --size 320x240 --capture-seconds 54) >"$log" 2>&1 ||
+        fail "the capture from 0 failed"
+    for s in 7.1 20.4 50.5; do
+        (cd "$work" && "$program" --capture "s$s/" --fps 10 --size 320x240 --start "$s" --capture-seconds 3) \
+            >"$log" 2>&1 || fail "--start $s: exit code $?"
+        count=$(find "$work/s$s" -name 'frame_*.png' | wc -l)
+        [ "$count" -eq 30 ] || fail "--start $s wrote $count files, expected 30"
+        # 10 fps: the first frame at or after S is number ceil(10 S).
+        first=$(awk -v s="$s" 'BEGIN { f = s * 10; printf "%05d", (f == int(f)) ? f : int(f) + 1 }')
+        [ -f "$work/s$s/frame_$first.png" ] || fail "--start $s: no frame_$first.png"
+        for file in "$work/s$s"/frame_*.png; do
+            cmp -s "$file" "$work/full/$(basename "$file")" || fail "--start $s: $(basename "$file") differs from the capture from 0"
+        done
+        echo "--start $s: 30 frames from frame_$first.png, byte-identical to the capture from 0"
+    done
+
+    # Running ahead to the last second costs well under a second more than
+    # starting at 0 (the program's start-up and loading are the same).
+    t0=$(date +%s%N)
+    (cd "$work" && "$program" --capture z0/ --size 64x48 --capture-seconds 0.02) >"$log" 2>&1 || fail "--start 0"
+    t1=$(date +%s%N)
+    (cd "$work" && "$program" --capture z1/ --size 64x48 --start 277.9 --capture-seconds 0.02) >"$log" 2>&1 ||
+        fail "--start 277.9: exit code $?"
+    t2=$(date +%s%N)
+    ahead=$(( (t2 - t1 - (t1 - t0)) / 1000000 ))
+    [ "$ahead" -lt 1000 ] || fail "running ahead to 277.9 s took $ahead ms more than starting at 0"
+    [ -f "$work/z1/frame_16674.png" ] || fail "--start 277.9 at 60 fps: no frame_16674.png (277.900 s)"
+    echo "--start 277.9: ahead in about $ahead ms"
+
+    # Past the end: at parse time, and at a rate whose grid ends the show
+    # before the first frame at or after the start (5 fps: 278.2 s is the last).
+    for args in "--start 278.35" "--start 300 --fps 30" "--start 278.3 --fps 5"; do
+        # shellcheck disable=SC2086
+        (cd "$work" && "$program" --capture late/ $args) >"$work/out" 2>"$work/err"
+        rc=$?
+        [ "$rc" -eq 2 ] || fail "$args: exit code $rc, expected 2"
+        grep -q "past the show's end" "$work/err" || fail "$args: $(head -n 1 "$work/err")"
+    done
+    [ ! -e "$work/late/frame_00000.png" ] || fail "a start past the end wrote frames"
+    echo "starts past the end: exit 2"
+
+    (cd "$work" && "$program" --capture part.mp4 --fps 30 --size 320x240 --start 160 --capture-seconds 2) >"$log" 2>&1 ||
+        fail "video from 160 s: exit code $?"
+    [ "$(probe "$work/part.mp4" v:0 nb_frames)" = 60 ] || fail "video from 160 s: $(probe "$work/part.mp4" v:0 nb_frames) frames"
+    adur=$(probe "$work/part.mp4" a:0 duration)
+    awk -v d="$adur" 'BEGIN { exit !(d > 1.9 && d < 2.1) }' || fail "video from 160 s: audio of $adur s"
+    echo "video from 160 s: 60 frames, audio $adur s"
     ;;
 cli)
     # --help: before anything starts, so even without the soundtrack.

@@ -150,6 +150,44 @@ TEST_F(PictureGLTest, FrameReaderGetsOnlyThePicture)
     g3d->setFrameReader(nullptr);
 }
 
+TEST_F(PictureGLTest, DeferredReadBackHandsTheSameFramesOverLaterInOrder)
+{
+    // Four frames of different colours, read at once and then through two
+    // and three pixel buffers in turn: the same pictures, the last ones at
+    // the flush.
+    const uint32_t colours[] = {0xFF336699u, 0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
+    Ref<Texture2D> green = solid(GREEN);
+    std::vector<Frame> atOnce;
+    for (int depth : {1, 2, 3}) {
+        struct Keeping : CopyingReader {
+            std::vector<Frame> all;
+            void frameDrawn(const uint8_t* rgba, int width, int height) override
+            {
+                CopyingReader::frameDrawn(rgba, width, height);
+                all.push_back(frame);
+            }
+        } reader;
+        g3d->setFrameReader(&reader);
+        g3d->setFrameReadBackDepth(depth);
+        for (int k = 0; k < 4; ++k) {
+            frame(colours[k], green.get(), slmath::vec2(0.5f, 0.f), slmath::vec2(0.f, 0.5f));
+            // A back end without pixel buffers falls back to reading at once.
+            if (g3d->getFrameReadBackDepth() == depth) {
+                EXPECT_EQ(reader.frames, std::max(0, k + 2 - depth)) << "depth " << depth << ", frame " << k;
+            }
+        }
+        g3d->flushFrameReader();
+        ASSERT_EQ(reader.all.size(), 4u) << "depth " << depth;
+        if (depth == 1)
+            atOnce = reader.all;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(reader.all[k].rgba, atOnce[k].rgba) << "depth " << depth << ", frame " << k;
+        g3d->setFrameReadBackDepth(1);
+        g3d->setFrameReader(nullptr);
+    }
+    EXPECT_NE(atOnce[0].rgba, atOnce[1].rgba);
+}
+
 TEST_F(SmallWindowPictureGLTest, RenderTargetIsDrawnAtThePictureSizeInASmallerWindow)
 {
     if (!render::OGLES1_Framebuffer::isAvailable())
