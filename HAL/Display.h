@@ -24,11 +24,11 @@ class InputState;
 
 // Event types of OSEvent::type.
 enum : int32_t {
-    OS_EVENT_NONE = 0,          // returned by an empty queue
+    OS_EVENT_NONE = 0, // returned by an empty queue
     OS_EVENT_FOCUS_LOST = 1,
     OS_EVENT_FOCUS_GAINED = 2,
-    OS_EVENT_SIZE_CHANGED = 3,  // value1, value2: new client width, height
-    OS_EVENT_MOVED = 4,         // value1, value2: new x, y
+    OS_EVENT_SIZE_CHANGED = 3, // value1, value2: new client width, height
+    OS_EVENT_MOVED = 4, // value1, value2: new x, y
     OS_EVENT_CLOSE = 5,
 };
 
@@ -42,9 +42,9 @@ struct OSEvent {
 // The display's OpenGL state, filled in by OGL_1_X::init and cleared by
 // OGL_1_X::deinit. All handles are null before init and after deinit.
 struct OGLRecord {
-    void* m_display = nullptr;  // the drawing surface the context was made for
-    void* m_surface = nullptr;  // the window that is presented
-    void* m_context = nullptr;  // the rendering context
+    void* m_display = nullptr; // the drawing surface the context was made for
+    void* m_surface = nullptr; // the window that is presented
+    void* m_context = nullptr; // the rendering context
     uint32_t m_contextSwitches = 0; // times makeCurrent actually switched
 };
 

@@ -6,15 +6,15 @@ namespace HAL {
 // How a display's window is created. Position and size follow the window's
 // move and size events.
 struct DisplayConfig {
-    void* hwnd = nullptr;   // native window to adopt; null: the display creates its own
-    void* hdc = nullptr;    // native drawing surface, filled in by the display
+    void* hwnd = nullptr; // native window to adopt; null: the display creates its own
+    void* hdc = nullptr; // native drawing surface, filled in by the display
     int32_t x = 0;
     int32_t y = 0;
-    int32_t width = 0;      // client size
+    int32_t width = 0; // client size
     int32_t height = 0;
-    int8_t color = 0;       // colour depth in bits; 0: the screen's current depth
+    int8_t color = 0; // colour depth in bits; 0: the screen's current depth
     const char* title = "Vorna3D application";
-    int32_t windowed = 1;   // 1 windowed, 0 full screen; anything else fails creation
+    int32_t windowed = 1; // 1 windowed, 0 full screen; anything else fails creation
     uint8_t showCursor = 1;
     // The picture's own size. 0 x 0: the picture is the window's client area
     // and follows its size. Set, the renderer keeps this size as the

@@ -25,8 +25,8 @@ public:
     const core::String& getFlags() const { return m_flags; }
 
 protected:
-    core::String m_name;      // file name without directory
-    core::String m_flags;     // C library open mode
+    core::String m_name; // file name without directory
+    core::String m_flags; // C library open mode
     core::String m_directory; // directory with its trailing "/", or empty
 };
 

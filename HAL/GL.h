@@ -32,57 +32,55 @@
 //   SHADERS        OpenGL 2.0 or GL_ARB_shader_objects
 //   FRAMEBUFFER    OpenGL 3.0 or GL_ARB_framebuffer_object
 //   FRAMEBUFFER_EXT GL_EXT_framebuffer_object
-#define VORNA3D_GL_ENTRY_POINTS(X)                                                                       \
-    X(PFNGLACTIVETEXTUREPROC, "glActiveTexture", glActiveTexture, MULTITEXTURE)                         \
-    X(PFNGLUSEPROGRAMPROC, "glUseProgram", glUseProgram, SHADERS)                                       \
-    X(PFNGLGETUNIFORMLOCATIONPROC, "glGetUniformLocation", glGetUniformLocation, SHADERS)               \
-    X(PFNGLGETATTRIBLOCATIONPROC, "glGetAttribLocation", glGetAttribLocation, SHADERS)                  \
-    X(PFNGLCREATEPROGRAMPROC, "glCreateProgram", glCreateProgram, SHADERS)                              \
-    X(PFNGLUNIFORM1IVPROC, "glUniform1iv", glUniform1iv, SHADERS)                                       \
-    X(PFNGLUNIFORM1IPROC, "glUniform1i", glUniform1i, SHADERS)                                          \
-    X(PFNGLUNIFORM1FVPROC, "glUniform1fv", glUniform1fv, SHADERS)                                       \
-    X(PFNGLUNIFORM1FPROC, "glUniform1f", glUniform1f, SHADERS)                                          \
-    X(PFNGLUNIFORM2FPROC, "glUniform2f", glUniform2f, SHADERS)                                          \
-    X(PFNGLUNIFORM3FPROC, "glUniform3f", glUniform3f, SHADERS)                                          \
-    X(PFNGLUNIFORM4FPROC, "glUniform4f", glUniform4f, SHADERS)                                          \
-    X(PFNGLUNIFORMMATRIX4FVPROC, "glUniformMatrix4fv", glUniformMatrix4fv, SHADERS)                     \
-    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, "glEnableVertexAttribArray", glEnableVertexAttribArray, SHADERS) \
-    X(PFNGLVERTEXATTRIBPOINTERPROC, "glVertexAttribPointer", glVertexAttribPointer, SHADERS)            \
-    X(PFNGLBINDBUFFERPROC, "glBindBuffer", glBindBuffer, BUFFERS)                                       \
-    X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, "glDisableVertexAttribArray", glDisableVertexAttribArray,      \
-      SHADERS)                                                                                          \
-    X(PFNGLBUFFERDATAPROC, "glBufferData", glBufferData, BUFFERS)                                       \
-    X(PFNGLGENBUFFERSPROC, "glGenBuffers", glGenBuffers, BUFFERS)                                       \
-    X(PFNGLDELETEBUFFERSPROC, "glDeleteBuffers", glDeleteBuffers, BUFFERS)                              \
-    X(PFNGLDELETEPROGRAMPROC, "glDeleteProgram", glDeleteProgram, SHADERS)                              \
-    X(PFNGLDETACHSHADERPROC, "glDetachShader", glDetachShader, SHADERS)                                 \
-    X(PFNGLGETPROGRAMINFOLOGPROC, "glGetProgramInfoLog", glGetProgramInfoLog, SHADERS)                  \
-    X(PFNGLGETPROGRAMIVPROC, "glGetProgramiv", glGetProgramiv, SHADERS)                                 \
-    X(PFNGLLINKPROGRAMPROC, "glLinkProgram", glLinkProgram, SHADERS)                                    \
-    X(PFNGLVALIDATEPROGRAMPROC, "glValidateProgram", glValidateProgram, SHADERS)                        \
-    X(PFNGLISPROGRAMPROC, "glIsProgram", glIsProgram, SHADERS)                                          \
-    X(PFNGLATTACHSHADERPROC, "glAttachShader", glAttachShader, SHADERS)                                 \
-    X(PFNGLISSHADERPROC, "glIsShader", glIsShader, SHADERS)                                             \
-    X(PFNGLGENERATEMIPMAPPROC, "glGenerateMipmap", glGenerateMipmap, FRAMEBUFFER)                       \
-    X(PFNGLCREATESHADERPROC, "glCreateShader", glCreateShader, SHADERS)                                 \
-    X(PFNGLDELETESHADERPROC, "glDeleteShader", glDeleteShader, SHADERS)                                 \
-    X(PFNGLSHADERSOURCEPROC, "glShaderSource", glShaderSource, SHADERS)                                 \
-    X(PFNGLGETSHADERIVPROC, "glGetShaderiv", glGetShaderiv, SHADERS)                                    \
-    X(PFNGLGETSHADERINFOLOGPROC, "glGetShaderInfoLog", glGetShaderInfoLog, SHADERS)                     \
-    X(PFNGLCOMPILESHADERPROC, "glCompileShader", glCompileShader, SHADERS)                              \
-    X(PFNGLCLIENTACTIVETEXTUREARBPROC, "glClientActiveTexture", glClientActiveTexture, MULTITEXTURE)    \
-    X(PFNGLDELETEFRAMEBUFFERSEXTPROC, "glDeleteFramebuffersEXT", glDeleteFramebuffers, FRAMEBUFFER_EXT) \
-    X(PFNGLGENFRAMEBUFFERSEXTPROC, "glGenFramebuffersEXT", glGenFramebuffers, FRAMEBUFFER_EXT)          \
-    X(PFNGLBINDFRAMEBUFFEREXTPROC, "glBindFramebufferEXT", glBindFramebuffer, FRAMEBUFFER_EXT)          \
-    X(PFNGLFRAMEBUFFERTEXTURE2DEXTPROC, "glFramebufferTexture2DEXT", glFramebufferTexture2D,            \
-      FRAMEBUFFER_EXT)                                                                                  \
-    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, "glCheckFramebufferStatus", glCheckFramebufferStatus, FRAMEBUFFER) \
-    X(PFNGLGENRENDERBUFFERSPROC, "glGenRenderbuffers", glGenRenderbuffers, FRAMEBUFFER)                 \
-    X(PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer", glBindRenderbuffer, FRAMEBUFFER)                 \
-    X(PFNGLRENDERBUFFERSTORAGEPROC, "glRenderbufferStorage", glRenderbufferStorage, FRAMEBUFFER)        \
-    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer", glFramebufferRenderbuffer, FRAMEBUFFER) \
-    X(PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers", glDeleteRenderbuffers, FRAMEBUFFER)       \
-    X(PFNGLMAPBUFFERPROC, "glMapBuffer", glMapBuffer, BUFFERS)                                          \
+#define VORNA3D_GL_ENTRY_POINTS(X)                                                                            \
+    X(PFNGLACTIVETEXTUREPROC, "glActiveTexture", glActiveTexture, MULTITEXTURE)                               \
+    X(PFNGLUSEPROGRAMPROC, "glUseProgram", glUseProgram, SHADERS)                                             \
+    X(PFNGLGETUNIFORMLOCATIONPROC, "glGetUniformLocation", glGetUniformLocation, SHADERS)                     \
+    X(PFNGLGETATTRIBLOCATIONPROC, "glGetAttribLocation", glGetAttribLocation, SHADERS)                        \
+    X(PFNGLCREATEPROGRAMPROC, "glCreateProgram", glCreateProgram, SHADERS)                                    \
+    X(PFNGLUNIFORM1IVPROC, "glUniform1iv", glUniform1iv, SHADERS)                                             \
+    X(PFNGLUNIFORM1IPROC, "glUniform1i", glUniform1i, SHADERS)                                                \
+    X(PFNGLUNIFORM1FVPROC, "glUniform1fv", glUniform1fv, SHADERS)                                             \
+    X(PFNGLUNIFORM1FPROC, "glUniform1f", glUniform1f, SHADERS)                                                \
+    X(PFNGLUNIFORM2FPROC, "glUniform2f", glUniform2f, SHADERS)                                                \
+    X(PFNGLUNIFORM3FPROC, "glUniform3f", glUniform3f, SHADERS)                                                \
+    X(PFNGLUNIFORM4FPROC, "glUniform4f", glUniform4f, SHADERS)                                                \
+    X(PFNGLUNIFORMMATRIX4FVPROC, "glUniformMatrix4fv", glUniformMatrix4fv, SHADERS)                           \
+    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, "glEnableVertexAttribArray", glEnableVertexAttribArray, SHADERS)      \
+    X(PFNGLVERTEXATTRIBPOINTERPROC, "glVertexAttribPointer", glVertexAttribPointer, SHADERS)                  \
+    X(PFNGLBINDBUFFERPROC, "glBindBuffer", glBindBuffer, BUFFERS)                                             \
+    X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, "glDisableVertexAttribArray", glDisableVertexAttribArray, SHADERS)   \
+    X(PFNGLBUFFERDATAPROC, "glBufferData", glBufferData, BUFFERS)                                             \
+    X(PFNGLGENBUFFERSPROC, "glGenBuffers", glGenBuffers, BUFFERS)                                             \
+    X(PFNGLDELETEBUFFERSPROC, "glDeleteBuffers", glDeleteBuffers, BUFFERS)                                    \
+    X(PFNGLDELETEPROGRAMPROC, "glDeleteProgram", glDeleteProgram, SHADERS)                                    \
+    X(PFNGLDETACHSHADERPROC, "glDetachShader", glDetachShader, SHADERS)                                       \
+    X(PFNGLGETPROGRAMINFOLOGPROC, "glGetProgramInfoLog", glGetProgramInfoLog, SHADERS)                        \
+    X(PFNGLGETPROGRAMIVPROC, "glGetProgramiv", glGetProgramiv, SHADERS)                                       \
+    X(PFNGLLINKPROGRAMPROC, "glLinkProgram", glLinkProgram, SHADERS)                                          \
+    X(PFNGLVALIDATEPROGRAMPROC, "glValidateProgram", glValidateProgram, SHADERS)                              \
+    X(PFNGLISPROGRAMPROC, "glIsProgram", glIsProgram, SHADERS)                                                \
+    X(PFNGLATTACHSHADERPROC, "glAttachShader", glAttachShader, SHADERS)                                       \
+    X(PFNGLISSHADERPROC, "glIsShader", glIsShader, SHADERS)                                                   \
+    X(PFNGLGENERATEMIPMAPPROC, "glGenerateMipmap", glGenerateMipmap, FRAMEBUFFER)                             \
+    X(PFNGLCREATESHADERPROC, "glCreateShader", glCreateShader, SHADERS)                                       \
+    X(PFNGLDELETESHADERPROC, "glDeleteShader", glDeleteShader, SHADERS)                                       \
+    X(PFNGLSHADERSOURCEPROC, "glShaderSource", glShaderSource, SHADERS)                                       \
+    X(PFNGLGETSHADERIVPROC, "glGetShaderiv", glGetShaderiv, SHADERS)                                          \
+    X(PFNGLGETSHADERINFOLOGPROC, "glGetShaderInfoLog", glGetShaderInfoLog, SHADERS)                           \
+    X(PFNGLCOMPILESHADERPROC, "glCompileShader", glCompileShader, SHADERS)                                    \
+    X(PFNGLCLIENTACTIVETEXTUREARBPROC, "glClientActiveTexture", glClientActiveTexture, MULTITEXTURE)          \
+    X(PFNGLDELETEFRAMEBUFFERSEXTPROC, "glDeleteFramebuffersEXT", glDeleteFramebuffers, FRAMEBUFFER_EXT)       \
+    X(PFNGLGENFRAMEBUFFERSEXTPROC, "glGenFramebuffersEXT", glGenFramebuffers, FRAMEBUFFER_EXT)                \
+    X(PFNGLBINDFRAMEBUFFEREXTPROC, "glBindFramebufferEXT", glBindFramebuffer, FRAMEBUFFER_EXT)                \
+    X(PFNGLFRAMEBUFFERTEXTURE2DEXTPROC, "glFramebufferTexture2DEXT", glFramebufferTexture2D, FRAMEBUFFER_EXT) \
+    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, "glCheckFramebufferStatus", glCheckFramebufferStatus, FRAMEBUFFER)     \
+    X(PFNGLGENRENDERBUFFERSPROC, "glGenRenderbuffers", glGenRenderbuffers, FRAMEBUFFER)                       \
+    X(PFNGLBINDRENDERBUFFERPROC, "glBindRenderbuffer", glBindRenderbuffer, FRAMEBUFFER)                       \
+    X(PFNGLRENDERBUFFERSTORAGEPROC, "glRenderbufferStorage", glRenderbufferStorage, FRAMEBUFFER)              \
+    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, "glFramebufferRenderbuffer", glFramebufferRenderbuffer, FRAMEBUFFER)  \
+    X(PFNGLDELETERENDERBUFFERSPROC, "glDeleteRenderbuffers", glDeleteRenderbuffers, FRAMEBUFFER)              \
+    X(PFNGLMAPBUFFERPROC, "glMapBuffer", glMapBuffer, BUFFERS)                                                \
     X(PFNGLUNMAPBUFFERPROC, "glUnmapBuffer", glUnmapBuffer, BUFFERS)
 
 namespace HAL::gl {

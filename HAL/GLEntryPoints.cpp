@@ -64,11 +64,11 @@ int loadEntryPoints(Resolver resolve, const char* version, const char* extension
     // A resolver may hand out a stub for any name at all, so only what the
     // version or the extensions promise is looked up.
     int missing = 0;
-#define VORNA3D_GL_LOAD(type, lookup, name, group)                                              \
-    name = promised[group] && resolve ? reinterpret_cast<type>(resolve(lookup)) : nullptr;     \
-    if (!name) {                                                                                \
-        core::Debug::printf(core::DEBUG_LEVEL_WARNING, "can not load %s function\n", #name);   \
-        ++missing;                                                                              \
+#define VORNA3D_GL_LOAD(type, lookup, name, group)                                           \
+    name = promised[group] && resolve ? reinterpret_cast<type>(resolve(lookup)) : nullptr;   \
+    if (!name) {                                                                             \
+        core::Debug::printf(core::DEBUG_LEVEL_WARNING, "can not load %s function\n", #name); \
+        ++missing;                                                                           \
     }
     VORNA3D_GL_ENTRY_POINTS(VORNA3D_GL_LOAD)
 #undef VORNA3D_GL_LOAD

@@ -6,7 +6,7 @@ namespace HAL {
 // A failure of the platform layer (files, window, context, devices).
 class HALException : public core::PlatformException {
 public:
-    explicit HALException(const char* message) : core::PlatformException(message) {}
+    explicit HALException(const char* message) : core::PlatformException(message) { }
 };
 
 } // namespace HAL

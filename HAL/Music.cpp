@@ -5,18 +5,30 @@ namespace HAL {
 const char* musicResultText(int result)
 {
     switch (result) {
-    case MUSIC_OK: return "OK";
-    case MUSIC_ERR_INVALID_PARAM: return "invalid parameter";
-    case MUSIC_ERR_NOT_INITIALIZED: return "music system not initialised";
-    case MUSIC_ERR_INITIALIZED: return "music system already initialised";
-    case MUSIC_ERR_FILE_NOT_FOUND: return "file not found";
-    case MUSIC_ERR_FORMAT: return "not a playable MP3 stream";
-    case MUSIC_ERR_NO_DEVICE: return "no audio device";
-    case MUSIC_ERR_DECODER: return "MP3 decoder failure";
-    case MUSIC_ERR_CHANNEL_STOPPED: return "channel stopped";
-    case MUSIC_ERR_NOT_STEPPED: return "clock is not stepped";
-    case MUSIC_ERR_INTERNAL: return "internal error";
-    default: return "unknown result";
+    case MUSIC_OK:
+        return "OK";
+    case MUSIC_ERR_INVALID_PARAM:
+        return "invalid parameter";
+    case MUSIC_ERR_NOT_INITIALIZED:
+        return "music system not initialised";
+    case MUSIC_ERR_INITIALIZED:
+        return "music system already initialised";
+    case MUSIC_ERR_FILE_NOT_FOUND:
+        return "file not found";
+    case MUSIC_ERR_FORMAT:
+        return "not a playable MP3 stream";
+    case MUSIC_ERR_NO_DEVICE:
+        return "no audio device";
+    case MUSIC_ERR_DECODER:
+        return "MP3 decoder failure";
+    case MUSIC_ERR_CHANNEL_STOPPED:
+        return "channel stopped";
+    case MUSIC_ERR_NOT_STEPPED:
+        return "clock is not stepped";
+    case MUSIC_ERR_INTERNAL:
+        return "internal error";
+    default:
+        return "unknown result";
     }
 }
 

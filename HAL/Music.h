@@ -25,16 +25,16 @@ namespace HAL {
 
 enum MusicResult : int {
     MUSIC_OK = 0,
-    MUSIC_ERR_INVALID_PARAM = 1,     // a null pointer or a value out of range
-    MUSIC_ERR_NOT_INITIALIZED = 2,   // init() has not succeeded yet
-    MUSIC_ERR_INITIALIZED = 3,       // init() called a second time
-    MUSIC_ERR_FILE_NOT_FOUND = 4,    // no readable regular file at the path
-    MUSIC_ERR_FORMAT = 5,            // the file holds no MPEG audio the decoder can play
-    MUSIC_ERR_NO_DEVICE = 6,         // no audio output, and the caller required one
-    MUSIC_ERR_DECODER = 7,           // the decoding library failed to start
-    MUSIC_ERR_CHANNEL_STOPPED = 8,   // the channel was stopped (or never played)
-    MUSIC_ERR_NOT_STEPPED = 9,       // advanceClock() without the stepped clock
-    MUSIC_ERR_INTERNAL = 10,         // out of memory or no thread could be started
+    MUSIC_ERR_INVALID_PARAM = 1, // a null pointer or a value out of range
+    MUSIC_ERR_NOT_INITIALIZED = 2, // init() has not succeeded yet
+    MUSIC_ERR_INITIALIZED = 3, // init() called a second time
+    MUSIC_ERR_FILE_NOT_FOUND = 4, // no readable regular file at the path
+    MUSIC_ERR_FORMAT = 5, // the file holds no MPEG audio the decoder can play
+    MUSIC_ERR_NO_DEVICE = 6, // no audio output, and the caller required one
+    MUSIC_ERR_DECODER = 7, // the decoding library failed to start
+    MUSIC_ERR_CHANNEL_STOPPED = 8, // the channel was stopped (or never played)
+    MUSIC_ERR_NOT_STEPPED = 9, // advanceClock() without the stepped clock
+    MUSIC_ERR_INTERNAL = 10, // out of memory or no thread could be started
 };
 
 // init() flags.

@@ -33,8 +33,8 @@ inline framework::EngineScope startEngine(size_t memorySize, int debugLevel = fr
 
 // One benchmark's figures per iteration, in the time unit it was declared with.
 struct Figures {
-    double real = 0.0;           // wall-clock time
-    double cpu = 0.0;            // CPU time
+    double real = 0.0; // wall-clock time
+    double cpu = 0.0; // CPU time
     double itemsPerSecond = 0.0; // the items_per_second counter; 0 without one
 };
 
@@ -47,8 +47,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            const bool spread = run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean" &&
-                                run.aggregate_name != "median";
+            const bool spread =
+                run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean" && run.aggregate_name != "median";
             if (run.error_occurred || spread)
                 continue;
             Figures& f = m_figures[run.benchmark_name()];

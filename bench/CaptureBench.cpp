@@ -210,9 +210,9 @@ void run(bool video, int frames, bool overlapped, uint32_t startMs)
     std::printf("  render     %7.2f ms/frame (of which glFinish %.2f)\n", render * perFrame, finish * perFrame);
     std::printf("  read-back  %7.2f ms/frame\n", read * perFrame);
     std::printf("  encode     %7.2f ms/frame (%s)\n", reader.encodeSeconds * perFrame,
-                overlapped ? "copy into a slot, waits for a free one, the final drain"
-                : video    ? "pipe writes, waiting for ffmpeg included"
-                           : "PNG files written");
+                overlapped  ? "copy into a slot, waits for a free one, the final drain"
+                    : video ? "pipe writes, waiting for ffmpeg included"
+                            : "PNG files written");
     if (video)
         std::printf("  ffmpeg CPU %7.2f ms/frame (user + system, all its threads)\n", childCpu * perFrame);
     std::filesystem::remove_all(out);

@@ -99,11 +99,16 @@ struct Effect {
 // The scroller's sample lies after the last of its 40 fish has been
 // spawned (each new fish grows the sprite batch once).
 const Effect EFFECTS[] = {
-    {"title", 3000, DemoEffect::TITLE},         {"logo", 13000, DemoEffect::LOGO},
-    {"lattice", 35000, DemoEffect::LATTICE},    {"torus", 65000, DemoEffect::TORUS},
-    {"balls", 90000, DemoEffect::BALLS},        {"helix", 115000, DemoEffect::HELIX},
-    {"twin_sprites", 145000, DemoEffect::TWIN_SPRITES}, {"scroller", 210000, DemoEffect::SCROLLER},
-    {"engine_logo", 252000, DemoEffect::ENGINE_LOGO},   {"closing", 268000, DemoEffect::CLOSING},
+    {"title", 3000, DemoEffect::TITLE},
+    {"logo", 13000, DemoEffect::LOGO},
+    {"lattice", 35000, DemoEffect::LATTICE},
+    {"torus", 65000, DemoEffect::TORUS},
+    {"balls", 90000, DemoEffect::BALLS},
+    {"helix", 115000, DemoEffect::HELIX},
+    {"twin_sprites", 145000, DemoEffect::TWIN_SPRITES},
+    {"scroller", 210000, DemoEffect::SCROLLER},
+    {"engine_logo", 252000, DemoEffect::ENGINE_LOGO},
+    {"closing", 268000, DemoEffect::CLOSING},
 };
 
 // The running show: the framework with the demo set, its music stepped.
@@ -152,26 +157,29 @@ void registerFrames(const char* family, Show*& show)
 {
     for (const Effect& effect : EFFECTS) {
         const std::string name = std::string(family) + "/" + effect.name;
-        benchmark::RegisterBenchmark(name.c_str(), [&show, effect](benchmark::State& state) {
-            while (show->app->getMusic().getPositionMs() < effect.ms)
-                show->step();
-            for (int i = 0; i < 10; ++i) { // batches at their size, textures uploaded
-                show->step();
-                show->frame();
-            }
-            const int allocationsBefore = poolAllocations();
-            const double cpuBefore = processCpuMs();
-            for (auto _ : state) {
-                show->step();
-                show->frame();
-            }
-            const double frames = double(state.iterations());
-            if (Timeline::effectOf(show->app->getTimeline().getState()) != effect.effect)
-                state.SkipWithError("the show left the effect while it was measured");
-            state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-            state.counters["cpu_ms_per_frame"] = (processCpuMs() - cpuBefore) / frames;
-            state.counters["pool_allocs_per_frame"] = double(poolAllocations() - allocationsBefore) / frames;
-        })
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [&show, effect](benchmark::State& state) {
+                                         while (show->app->getMusic().getPositionMs() < effect.ms)
+                                             show->step();
+                                         for (int i = 0; i < 10; ++i) { // batches at their size, textures uploaded
+                                             show->step();
+                                             show->frame();
+                                         }
+                                         const int allocationsBefore = poolAllocations();
+                                         const double cpuBefore = processCpuMs();
+                                         for (auto _ : state) {
+                                             show->step();
+                                             show->frame();
+                                         }
+                                         const double frames = double(state.iterations());
+                                         if (Timeline::effectOf(show->app->getTimeline().getState()) != effect.effect)
+                                             state.SkipWithError("the show left the effect while it was measured");
+                                         state.counters["fps"] =
+                                             benchmark::Counter(frames, benchmark::Counter::kIsRate);
+                                         state.counters["cpu_ms_per_frame"] = (processCpuMs() - cpuBefore) / frames;
+                                         state.counters["pool_allocs_per_frame"] =
+                                             double(poolAllocations() - allocationsBefore) / frames;
+                                     })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(FRAMES_PER_RUN);

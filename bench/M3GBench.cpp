@@ -29,8 +29,8 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 struct Files {
-    Bytes original;   // the shared file
-    Bytes plain;      // written by the engine, uncompressed
+    Bytes original; // the shared file
+    Bytes plain; // written by the engine, uncompressed
     Bytes compressed; // written by the engine, zlib sections
 };
 
@@ -45,13 +45,13 @@ std::filesystem::path sceneFile()
     if (const char* path = std::getenv("VORNA3D_M3G_BENCH_FILE"))
         return path;
     return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "shared" / "testdata" / "m3g" /
-           "kitune-miko.m3g";
+        "kitune-miko.m3g";
 }
 
 core::Vector<core::Ref<render::Object3D>> load(const Bytes& bytes)
 {
-    core::Ref<core::MemoryStream> stream =
-        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), true);
+    core::Ref<core::MemoryStream> stream = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()),
+                                                                          static_cast<int>(bytes.size()), true);
     core::Vector<core::Ref<render::Object3D>> roots;
     render::load(stream.get(), roots);
     return roots;

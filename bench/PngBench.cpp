@@ -83,8 +83,8 @@ const TestImage& testImage()
 
 core::Ref<render::Image2D> engineDecode(const std::vector<unsigned char>& bytes)
 {
-    core::Ref<core::MemoryStream> stream =
-        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), true);
+    core::Ref<core::MemoryStream> stream = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()),
+                                                                          static_cast<int>(bytes.size()), true);
     core::Vector<core::Ref<render::Object3D>> objects;
     render::load(stream.get(), objects);
     return core::Ref<render::Image2D>(dynamic_cast<render::Image2D*>(objects[0].get()));
@@ -142,7 +142,7 @@ int main(int argc, char** argv)
     {
         core::Ref<render::Image2D> decoded = engineDecode(image.png);
         same = same && decoded->getFormat() == render::Image2D::RGBA &&
-               std::memcmp(decoded->getPixels(), image.pixels.data(), image.pixels.size()) == 0;
+            std::memcmp(decoded->getPixels(), image.pixels.data(), image.pixels.size()) == 0;
     }
     if (!same) {
         std::fprintf(stderr, "PngBench: the decoders disagree with the written pixels\n");

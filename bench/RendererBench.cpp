@@ -146,8 +146,7 @@ int main(int argc, char** argv)
     bench::FigureReporter reporter;
     bench::runBenchmarks(argc, argv, reporter);
 
-    std::printf("\nviewer scene at %d x %d, per frame (with repetitions, their mean and median too):\n", WIDTH,
-                HEIGHT);
+    std::printf("\nviewer scene at %d x %d, per frame (with repetitions, their mean and median too):\n", WIDTH, HEIGHT);
     for (const auto& [name, figures] : reporter.all())
         bench::printFrame(name, figures.real, 40);
 

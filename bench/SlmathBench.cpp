@@ -18,7 +18,7 @@ struct Inputs {
         for (int i = 0; i < 4; ++i) {
             const float f = float(i + 1);
             m[i] = translation(vec3(f, -2.f * f, 0.5f * f)) * rotation(17.f * f, vec3(1.f, f, 2.f)) *
-                   scaling(vec3(1.f + 0.1f * f, 1.f, 2.f - 0.1f * f));
+                scaling(vec3(1.f + 0.1f * f, 1.f, 2.f - 0.1f * f));
         }
     }
 };
@@ -51,7 +51,7 @@ void BM_PlainMultiplyBaseline(benchmark::State& state)
         for (int row = 0; row < 4; ++row)
             for (int col = 0; col < 4; ++col)
                 r[4 * row + col] = a[4 * row] * b[col] + a[4 * row + 1] * b[4 + col] + a[4 * row + 2] * b[8 + col] +
-                                   a[4 * row + 3] * b[12 + col];
+                    a[4 * row + 3] * b[12 + col];
         benchmark::DoNotOptimize(r);
         ++i;
     }

@@ -20,8 +20,7 @@ namespace allocator_detail {
 
 // Bytes for n elements of T, computed in 64 bits. Asserts when the request
 // does not fit the engine's signed 32-bit sizes.
-template <class T>
-long bytesFor(int n)
+template <class T> long bytesFor(int n)
 {
     const int64_t bytes = static_cast<int64_t>(n) * static_cast<int64_t>(sizeof(T));
     ASSERT_MSG(bytes <= INT_MAX, "allocation size exceeds INT_MAX");
@@ -29,8 +28,7 @@ long bytesFor(int n)
 }
 
 // Runs the destructors of p[n-1] down to p[0].
-template <class T>
-void destroyBackwards(T* p, int n)
+template <class T> void destroyBackwards(T* p, int n)
 {
     if constexpr (!std::is_trivially_destructible_v<T>) {
         for (int i = n - 1; i >= 0; --i)
@@ -42,8 +40,7 @@ void destroyBackwards(T* p, int n)
 
 // Storage from the engine's memory pool, zero-filled. The default for engine
 // containers; requires a running memory manager.
-template <class T>
-struct Vorna3dAllocator {
+template <class T> struct Vorna3dAllocator {
     static_assert(alignof(T) <= 16, "the pool aligns blocks to 16 bytes");
 
     // Storage for n elements. Requires n > 0 and n * sizeof(T) <= INT_MAX;
@@ -82,8 +79,7 @@ struct Vorna3dAllocator {
 
 // Storage from the general-purpose heap, zero-filled. For containers that
 // must work before the memory manager starts or after it stops.
-template <class T>
-struct NativeAllocator {
+template <class T> struct NativeAllocator {
     // Storage for n elements. Requires n > 0 and n * sizeof(T) <= INT_MAX;
     // throws std::bad_alloc when the heap is exhausted.
     static T* allocate(int n)

@@ -18,13 +18,15 @@ namespace core {
 #define VORNA3D_FUNCTION __PRETTY_FUNCTION__
 
 // Checks `expr`; the reported text is the expression with one blank on each side.
-#define ASSERT(expr)                                                                   \
-    do {                                                                               \
-        if (!(expr)) ::core::assertionFailed(__FILE__, VORNA3D_FUNCTION, __LINE__, " " #expr " "); \
+#define ASSERT(expr)                                                                      \
+    do {                                                                                  \
+        if (!(expr))                                                                      \
+            ::core::assertionFailed(__FILE__, VORNA3D_FUNCTION, __LINE__, " " #expr " "); \
     } while (0)
 
 // Checks `expr`; the reported text is the sentence `text`.
-#define ASSERT_MSG(expr, text)                                                         \
-    do {                                                                               \
-        if (!(expr)) ::core::assertionFailed(__FILE__, VORNA3D_FUNCTION, __LINE__, text); \
+#define ASSERT_MSG(expr, text)                                                   \
+    do {                                                                         \
+        if (!(expr))                                                             \
+            ::core::assertionFailed(__FILE__, VORNA3D_FUNCTION, __LINE__, text); \
     } while (0)

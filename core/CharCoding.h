@@ -11,7 +11,7 @@ namespace core {
 
 struct CharCoding {
     static constexpr int HEADER_SIZE_IN_BYTES = 2; // the mark
-    static constexpr int CHAR_SIZE_IN_BYTES = 2;   // one code unit
+    static constexpr int CHAR_SIZE_IN_BYTES = 2; // one code unit
     static constexpr unsigned short MARK = 0xFEFF;
 
     // Writes `length` bytes of `text`, each zero-extended to a code unit,

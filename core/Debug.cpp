@@ -126,8 +126,17 @@ void Debug::messagePrint(const char* text)
     }
 }
 
-int32_t Debug::getErrorCount() { return infoOrAssert()->errorCount; }
-int32_t Debug::getWarningCount() { return infoOrAssert()->warningCount; }
-int32_t Debug::getMessageCount() { return infoOrAssert()->messageCount; }
+int32_t Debug::getErrorCount()
+{
+    return infoOrAssert()->errorCount;
+}
+int32_t Debug::getWarningCount()
+{
+    return infoOrAssert()->warningCount;
+}
+int32_t Debug::getMessageCount()
+{
+    return infoOrAssert()->messageCount;
+}
 
 } // namespace core

@@ -11,7 +11,6 @@
 
 namespace core {
 
-
 enum : uint32_t {
     DEBUG_LEVEL_ERROR = 0x1,
     DEBUG_LEVEL_WARNING = 0x2,

@@ -36,8 +36,7 @@ void OwnedText::assign(const char* text)
     throw AssertationFailedException(file, function, line, text);
 }
 
-IOException::IOException(const char* message, const char* name)
-    : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message)
+IOException::IOException(const char* message, const char* name) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message)
 {
     // The formatted text lives on the general-purpose heap: an IOException
     // must be constructible when the memory manager itself is full.

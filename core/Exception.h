@@ -77,14 +77,13 @@ public:
 // Exhaustion or misuse detected by the memory manager.
 class MemoryManagerException : public Vorna3DException {
 public:
-    explicit MemoryManagerException(const char* message)
-        : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) {}
+    explicit MemoryManagerException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) { }
 };
 
 // An index outside a string's bounds. Carries no data.
-class StringIndexOutOfBoundsException {};
+class StringIndexOutOfBoundsException { };
 
 // String data that is not in the supported 16-bit coding. Carries no data.
-class UnsupportedCharacterSetException {};
+class UnsupportedCharacterSetException { };
 
 } // namespace core

@@ -15,7 +15,7 @@ public:
     // One mount: an archive and the path it is mounted at.
     class ArchiveData : public Object {
     public:
-        ArchiveData(const String& path, Ref<Archive> archive) : m_path(path), m_archive(archive) {}
+        ArchiveData(const String& path, Ref<Archive> archive) : m_path(path), m_archive(archive) { }
         ~ArchiveData() noexcept(false) override;
         // The name to ask this mount's archive for `fileName` (see above);
         // empty when the name is the mount path itself.

@@ -58,7 +58,7 @@ struct GZStream::Impl : public Object {
     int outputEnd = 0; // end of the decoded bytes in `output`
     unsigned char input[BUFFER_SIZE];
     uint8_t flags = 0;
-    bool ended = false;  // read mode: the last member's trailer has been checked
+    bool ended = false; // read mode: the last member's trailer has been checked
     bool closed = false;
 
     [[noreturn]] void fail(const char* message) { throw IOException(message, stream->getName()); }

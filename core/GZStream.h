@@ -51,7 +51,7 @@ private:
     struct Impl;
 
     Vector<unsigned char> m_peekBuffer; // decoded by peek, not yet read
-    Impl* m_impl;                       // codec state, in the pool
+    Impl* m_impl; // codec state, in the pool
 };
 
 } // namespace core

@@ -11,7 +11,7 @@
 namespace HAL {
 class Display;
 class System;
-}
+} // namespace HAL
 
 namespace core {
 

@@ -8,8 +8,7 @@
 
 namespace core {
 
-template <class K>
-struct HashCode {
+template <class K> struct HashCode {
     static_assert(std::is_integral_v<K>, "HashCode needs a specialisation for this key type");
 
     // The key reinterpreted as unsigned (wider keys fold their high half in).

@@ -24,8 +24,7 @@
 
 namespace core {
 
-template <class K, class V>
-class HashTable : public Object {
+template <class K, class V> class HashTable : public Object {
 public:
     using KeyType = K;
     using ValueType = V;
@@ -82,8 +81,8 @@ public:
 
     // Bucket counts, ascending; beyond the last one a table grows by adding it.
     static constexpr int PRIME_COUNT = 18;
-    static constexpr uint32_t PRIMES[PRIME_COUNT] = {3,    5,    7,    13,    23,    37,    67,    131,   257,
-                                                     521,  1031, 2053, 4099, 8209, 16411, 32771, 65543, 129403};
+    static constexpr uint32_t PRIMES[PRIME_COUNT] = {3,   5,    7,    13,   23,   37,    67,    131,   257,
+                                                     521, 1031, 2053, 4099, 8209, 16411, 32771, 65543, 129403};
 
     // A table with the first prime above `initialCapacity` buckets and
     // max(1, int(buckets * loadFactor)) free nodes. Requires

@@ -22,22 +22,22 @@ public:
     // The manager's part of the framework configuration.
     struct Config {
         const char* name = "MemoryManager";
-        AllocFunction myAlloc = nullptr;         // replaces the pool for every allocation
-        FreeFunction myFree = nullptr;           // counterpart of myAlloc
-        AllocFunction myPoolAlloc = nullptr;     // obtains the pool itself
-        FreeFunction myPoolFree = nullptr;       // counterpart of myPoolAlloc
-        int32_t debug_monitor_table_size = 0;    // -1 disables the (unbuilt) allocation monitor
+        AllocFunction myAlloc = nullptr; // replaces the pool for every allocation
+        FreeFunction myFree = nullptr; // counterpart of myAlloc
+        AllocFunction myPoolAlloc = nullptr; // obtains the pool itself
+        FreeFunction myPoolFree = nullptr; // counterpart of myPoolAlloc
+        int32_t debug_monitor_table_size = 0; // -1 disables the (unbuilt) allocation monitor
     };
 
     // Statistics, all in bytes with block headers included.
     struct Statistics {
-        int32_t dataBlockSize;   // size of the data area
+        int32_t dataBlockSize; // size of the data area
         int32_t allocatedBlocks; // blocks currently allocated
         int32_t allocationCount; // allocations since start
         int32_t freeMem;
         int32_t peakMem;
         int32_t allocatedMem;
-        bool forwarding;         // true when myAlloc/myFree serve every request
+        bool forwarding; // true when myAlloc/myFree serve every request
     };
 
     // Creates the manager and, unless myAlloc forwards, its pool of `poolSize`
@@ -73,7 +73,7 @@ public:
     // One block of the pool, as the invariant walk saw it.
     struct BlockInfo {
         uint32_t offset; // header position from the pool base (the data area starts at 16)
-        uint32_t size;   // whole block, header included
+        uint32_t size; // whole block, header included
         bool free;
     };
     // Walks the whole pool and checks its structure: the blocks tile the data

@@ -45,7 +45,7 @@ constexpr uint32_t BLOCK_MARK = 0x12A51234;
 constexpr uint32_t HEADER_SIZE = 16;
 constexpr uint32_t BLOCK_ALIGN = 16;
 constexpr uint32_t MIN_BLOCK_SIZE = HEADER_SIZE + BLOCK_ALIGN; // a header and one aligned unit
-constexpr uint32_t DATA_START = 16;                           // offset of the first block
+constexpr uint32_t DATA_START = 16; // offset of the first block
 constexpr uint32_t MEMORY_CONFIG_INITIALIZED = 1;
 
 // A check that failed while the manager's mutex was held. It is thrown
@@ -64,17 +64,16 @@ struct MemoryFailure {
 };
 
 // ASSERT for code that runs under the manager's mutex.
-#define MM_CHECK(expr, text)                                                                         \
-    do {                                                                                             \
-        if (!(expr))                                                                                 \
-            throw ::core::MemoryFailure{::core::MemoryFailure::ASSERTION, __FILE__, VORNA3D_FUNCTION, \
-                                        __LINE__, text};                                             \
+#define MM_CHECK(expr, text)                                                                                           \
+    do {                                                                                                               \
+        if (!(expr))                                                                                                   \
+            throw ::core::MemoryFailure{::core::MemoryFailure::ASSERTION, __FILE__, VORNA3D_FUNCTION, __LINE__, text}; \
     } while (0)
 
 // One join of two free blocks, kept for the trace printed after unlocking.
 struct JoinTrace {
     bool firstForm; // "first (lower) -> next (upper)" or "next (lower) -> first (upper)"
-    uint32_t a, b;  // offsets in the order printed
+    uint32_t a, b; // offsets in the order printed
     uint32_t sizeA, sizeB;
 };
 
@@ -90,10 +89,10 @@ struct MemoryManager::Impl {
     Config config;
     std::unique_ptr<PlatformMutex> mutex;
 
-    void* rawPool = nullptr;     // what the pool allocator returned
-    size_t rawSize = 0;          // and its size
+    void* rawPool = nullptr; // what the pool allocator returned
+    size_t rawSize = 0; // and its size
     unsigned char* base = nullptr; // pool base, 16-aligned: start mark at 0
-    uint32_t dataEnd = 0;        // offset of the end mark (16 + data_block_size)
+    uint32_t dataEnd = 0; // offset of the end mark (16 + data_block_size)
 
     int32_t data_block_size = 0;
     int32_t allocated_blocks = 0;

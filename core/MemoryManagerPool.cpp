@@ -33,8 +33,7 @@ bool MemoryManager::Impl::plausible(uint32_t offset) const
         return false;
 #endif
     const BlockHeader* h = header(offset);
-    return h->mark == BLOCK_MARK && h->size >= HEADER_SIZE && h->size % BLOCK_ALIGN == 0 &&
-           h->size <= dataEnd - offset;
+    return h->mark == BLOCK_MARK && h->size >= HEADER_SIZE && h->size % BLOCK_ALIGN == 0 && h->size <= dataEnd - offset;
 }
 
 bool MemoryManager::Impl::isEndMark(uint32_t offset) const
@@ -168,7 +167,8 @@ void MemoryManager::Impl::addBlock(uint32_t block, FreeTrace& trace)
     uint32_t lower = 0;
     uint32_t upper = free_list;
     while (upper != 0 && upper < block) {
-        MM_CHECK(plausible(upper) && header(upper)->prev == lower, "MemoryManager: addBlock : this block is corrupted!");
+        MM_CHECK(plausible(upper) && header(upper)->prev == lower,
+                 "MemoryManager: addBlock : this block is corrupted!");
         const BlockHeader* u = header(upper);
         MM_CHECK(block >= upper + u->size, "MemoryManager: hwMemFree : this block is already free!");
         MM_CHECK(u->next == 0 || u->next > upper,
@@ -195,7 +195,8 @@ void MemoryManager::Impl::addBlock(uint32_t block, FreeTrace& trace)
     else if (after == upper)
         afterIntact = plausible(upper) && header(upper)->prev == lower;
     else
-        afterIntact = plausible(after) && header(after)->prev == 0 && header(after)->next == after + header(after)->size;
+        afterIntact =
+            plausible(after) && header(after)->prev == 0 && header(after)->next == after + header(after)->size;
     MM_CHECK(afterIntact, "MemoryManager: hwMemFree : Next block is corrupted! This block overwrites it!");
     MM_CHECK(upper == 0 || (plausible(upper) && header(upper)->prev == lower),
              "MemoryManager: addBlock : Next block is corrupted! This block overwrites it!");

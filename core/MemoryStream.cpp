@@ -52,8 +52,8 @@ MemoryStream::MemoryStream(Ref<Stream> source, int len, const char* endMessage)
     if (parent) {
         parent->requireReadable("MemoryStream::MemoryStream");
         if (len > parent->available())
-            throw IOException(endMessage ? endMessage : "MemoryStream::MemoryStream: Window runs past the end of the source",
-                              m_name);
+            throw IOException(
+                endMessage ? endMessage : "MemoryStream::MemoryStream: Window runs past the end of the source", m_name);
         m_dataRef = parent->m_dataRef;
         m_ROMData = parent->m_ROMData ? parent->m_ROMData + parent->m_pos : nullptr;
         m_offset = parent->m_ROMData ? 0 : parent->m_offset + parent->m_pos;
@@ -89,10 +89,11 @@ void MemoryStream::copyFrom(Stream& source, int len, const char* endMessage)
             m_dataRef->setSizeForNativeType(static_cast<int>(std::min<int64_t>(len, 2 * int64_t(got))));
         // Never more than the source has: some streams throw for a short read.
         const int available = source.available();
-        const int n = available <= 0 ? 0 : source.read(m_dataRef->data() + got, std::min(m_dataRef->size() - got, available));
+        const int n =
+            available <= 0 ? 0 : source.read(m_dataRef->data() + got, std::min(m_dataRef->size() - got, available));
         if (n <= 0)
-            throw IOException(endMessage ? endMessage : "MemoryStream::MemoryStream: Unexcepted end of the source stream",
-                              m_name);
+            throw IOException(
+                endMessage ? endMessage : "MemoryStream::MemoryStream: Unexcepted end of the source stream", m_name);
         got += n;
     }
 }

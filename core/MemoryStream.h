@@ -67,12 +67,12 @@ private:
     // a memory stream.
     void copyFrom(Stream& source, int len, const char* endMessage);
 
-    Ref<Bytes> m_dataRef;         // owned or shared bytes; null when borrowed
+    Ref<Bytes> m_dataRef; // owned or shared bytes; null when borrowed
     String m_name;
     int m_pos = 0;
     Mode m_mode = MODE_READ;
-    int m_size = 0;               // bytes in this stream
-    int m_offset = 0;             // first byte within m_dataRef (windows)
+    int m_size = 0; // bytes in this stream
+    int m_offset = 0; // first byte within m_dataRef (windows)
     const unsigned char* m_ROMData = nullptr; // borrowed bytes (or a window into them)
 };
 

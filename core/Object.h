@@ -13,7 +13,7 @@ class Object {
 public:
     Object() = default;
     // A copy is a new object: it starts without references.
-    Object(const Object&) : m_numOfRefs(0) {}
+    Object(const Object&) : m_numOfRefs(0) { }
     Object& operator=(const Object&) { return *this; }
 
     // Requires that no reference is left; otherwise asserts
@@ -36,7 +36,7 @@ public:
     static void operator delete(void* ptr, const char* user, int line);
     // Placement form, for containers that construct objects in storage they own.
     static void* operator new(size_t, void* where) noexcept { return where; }
-    static void operator delete(void*, void*) noexcept {}
+    static void operator delete(void*, void*) noexcept { }
     static void* operator new[](size_t) = delete;
     static void operator delete[](void*) = delete;
 

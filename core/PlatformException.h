@@ -8,7 +8,7 @@ namespace core {
 // HAL::HALException; core catches it under this name.
 class PlatformException : public Vorna3DException {
 public:
-    explicit PlatformException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) {}
+    explicit PlatformException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) { }
 };
 
 } // namespace core

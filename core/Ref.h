@@ -8,17 +8,15 @@
 
 namespace core {
 
-template <class T>
-class Ref {
+template <class T> class Ref {
 public:
     Ref() = default;
-    Ref(std::nullptr_t) {}
+    Ref(std::nullptr_t) { }
     // Takes a reference on `ptr` (null allowed).
     Ref(T* ptr) : m_ptr(ptr) { acquire(); }
     Ref(const Ref& other) : m_ptr(other.m_ptr) { acquire(); }
-    Ref(Ref&& other) noexcept : m_ptr(std::exchange(other.m_ptr, nullptr)) {}
-    template <class U>
-    Ref(const Ref<U>& other) : m_ptr(other.get()) { acquire(); }
+    Ref(Ref&& other) noexcept : m_ptr(std::exchange(other.m_ptr, nullptr)) { }
+    template <class U> Ref(const Ref<U>& other) : m_ptr(other.get()) { acquire(); }
     // Releases the reference; the object dies with its last one.
     ~Ref() noexcept(false) { release(m_ptr); }
 

@@ -121,8 +121,7 @@ private:
 };
 
 // Hash table keys: the cached hash taken as unsigned; equal code units.
-template <>
-struct HashCode<String> {
+template <> struct HashCode<String> {
     static uint32_t hashCode(const String& key) { return static_cast<uint32_t>(key.getHash()); }
     static uint32_t maxHash() { return 0xFFFFFFFFu; }
     static bool equals(const String& a, const String& b) { return a.equals(b); }

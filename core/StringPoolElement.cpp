@@ -21,8 +21,7 @@ StringPoolElement::StringPoolElement(const char* text, int length)
     CharCoding::code(m_data, text, length, 0);
 }
 
-StringPoolElement::StringPoolElement(const StringPoolElement& other, int start, int count)
-    : Object()
+StringPoolElement::StringPoolElement(const StringPoolElement& other, int start, int count) : Object()
 {
     ASSERT(start >= 0 && count >= 0 && int64_t(start) + count <= other.length());
     m_data.setSizeForNativeType(count + 2);

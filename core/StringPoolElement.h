@@ -54,9 +54,9 @@ public:
 private:
     void refreshCache() const;
 
-    Vector<unsigned short> m_data;  // [mark][characters...][0]
-    mutable Vector<char> m_ascii;   // valid while m_cacheValid
-    mutable int32_t m_hash = 0;     // valid while m_cacheValid
+    Vector<unsigned short> m_data; // [mark][characters...][0]
+    mutable Vector<char> m_ascii; // valid while m_cacheValid
+    mutable int32_t m_hash = 0; // valid while m_cacheValid
     mutable bool m_cacheValid = false;
 };
 

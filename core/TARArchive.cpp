@@ -182,8 +182,8 @@ void TARArchive::readEntries(Ref<Stream> archive)
             entry = VORNA3D_NEW MemoryStream(archive, size, TRUNCATED);
             entry->setName(name);
         } else {
-            Debug::printf(DEBUG_LEVEL_FILE, "TARArchive::TARArchive: Skipping entry %s of type %d\n",
-                          name.getASCII(), type);
+            Debug::printf(DEBUG_LEVEL_FILE, "TARArchive::TARArchive: Skipping entry %s of type %d\n", name.getASCII(),
+                          type);
             if (memory)
                 memory->setSeek(memory->getSeek() + size);
             else
@@ -202,8 +202,8 @@ void TARArchive::readEntries(Ref<Stream> archive)
         if (!entry)
             continue;
 
-        Debug::printf(DEBUG_LEVEL_APPLICATION, "TARArchive::TARArchive: Adding stream: %s, bytes:%d\n",
-                      name.getASCII(), entry->available());
+        Debug::printf(DEBUG_LEVEL_APPLICATION, "TARArchive::TARArchive: Adding stream: %s, bytes:%d\n", name.getASCII(),
+                      entry->available());
         if (m_streams.containsKey(name)) {
             char message[1024];
             std::snprintf(message, sizeof message,

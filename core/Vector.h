@@ -19,8 +19,7 @@
 
 namespace core {
 
-template <class T, class A = Vorna3dAllocator<T>>
-class Vector : public Object {
+template <class T, class A = Vorna3dAllocator<T>> class Vector : public Object {
 public:
     // The largest length whose storage fits in INT_MAX bytes.
     static constexpr int MAX_LENGTH = static_cast<int>(INT_MAX / sizeof(T));
@@ -254,8 +253,7 @@ private:
     }
 
     // Grows the storage for `length` elements by the growth rule; see reallocate.
-    template <class ConstructTail>
-    void growAndConstruct(int length, ConstructTail constructTail)
+    template <class ConstructTail> void growAndConstruct(int length, ConstructTail constructTail)
     {
         reallocate(getCapacity(length), length - m_len, constructTail);
     }
@@ -264,8 +262,7 @@ private:
     // `constructTail(fresh)` first builds the `tailCount` elements the caller
     // appends after the current length, while the old storage (which the new
     // values may refer to) is still alive. The length is the caller's to update.
-    template <class ConstructTail>
-    void reallocate(int capacity, int tailCount, ConstructTail constructTail)
+    template <class ConstructTail> void reallocate(int capacity, int tailCount, ConstructTail constructTail)
     {
         T* fresh = A::allocate(capacity);
         try {

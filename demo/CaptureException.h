@@ -9,8 +9,7 @@
 
 class CaptureException : public Vorna3DException {
 public:
-    explicit CaptureException(const std::string& message)
-        : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message.c_str())
+    explicit CaptureException(const std::string& message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message.c_str())
     {
     }
 };

@@ -165,9 +165,9 @@ void CapturePipeline::workerLoop()
         guard.unlock();
         std::string error;
         // The read-back alpha is whatever the blending left: not part of the picture.
-        const bool encoded = render::PNGWriter::encode(next->png, next->width, next->height, next->pixels.data(),
-                                                       render::PNGWriter::RGBX, true,
-                                                       render::PNGWriter::COMPRESSION_FAST, error);
+        const bool encoded =
+            render::PNGWriter::encode(next->png, next->width, next->height, next->pixels.data(),
+                                      render::PNGWriter::RGBX, true, render::PNGWriter::COMPRESSION_FAST, error);
         guard.lock();
         if (!encoded) {
             failLocked("IO Name: " + m_sequence->framePath(m_firstIndex + static_cast<uint32_t>(next->frame)) +

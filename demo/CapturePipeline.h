@@ -82,7 +82,7 @@ private:
     std::condition_variable m_changed;
     std::vector<Slot> m_slots;
     uint64_t m_submitted = 0; // frames handed to writeFrame
-    bool m_closing = false;   // no more frames come
+    bool m_closing = false; // no more frames come
     bool m_failed = false;
     std::string m_failure;
     double m_waitSeconds = 0.0;

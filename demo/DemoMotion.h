@@ -44,7 +44,7 @@ void updateHelixSegments(core::Vector<HelixSegment>& segments, float t);
 
 // The engine logo turning slowly while the camera backs away.
 struct EngineLogoMotion {
-    float turn = 0.f;  // degrees turned so far
+    float turn = 0.f; // degrees turned so far
     float drift = 0.f; // units the camera has backed away
     float angle = 0.f; // the camera's angle about the y axis: 120 - turn
 

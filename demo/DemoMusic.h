@@ -52,7 +52,7 @@ public:
     int advanceClock(uint32_t ms);
 
 private:
-    explicit DemoMusic(const HAL::MusicStart& music) : m_music(music) {}
+    explicit DemoMusic(const HAL::MusicStart& music) : m_music(music) { }
 
     HAL::MusicStart m_music;
     uint32_t m_positionMs = 0;

@@ -20,7 +20,9 @@ constexpr int FADE_CROP[4] = {0, 128, 128, 128};
 
 } // namespace
 
-DemoStage::DemoStage(Timeline& timeline) : m_timeline(timeline) {}
+DemoStage::DemoStage(Timeline& timeline) : m_timeline(timeline)
+{
+}
 
 DemoStage::~DemoStage() noexcept(false) = default;
 

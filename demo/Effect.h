@@ -14,7 +14,7 @@ class DemoStage;
 class Effect {
 public:
     // An effect drawing on `stage`, which must outlive it.
-    explicit Effect(DemoStage& stage) : m_stage(stage) {}
+    explicit Effect(DemoStage& stage) : m_stage(stage) { }
     virtual ~Effect() noexcept(false) = default;
 
     Effect(const Effect&) = delete;
@@ -26,7 +26,7 @@ public:
     // Once per frame of the show, drawn or skipped (a start past the
     // beginning runs the show ahead without drawing), right before render:
     // what moves by frames rather than by time. The default moves nothing.
-    virtual void advanceFrame() {}
+    virtual void advanceFrame() { }
     // Draws the frame: begins it, draws the effect, adds the fade overlay
     // in the states that carry one, ends it.
     virtual void render(render::Graphics3D& g3d) = 0;

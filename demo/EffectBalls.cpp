@@ -21,12 +21,14 @@ constexpr float BALLS_CAMERA_DISTANCE = 400.f;
 
 // Where the eight small balls go around the middle one, each step from the
 // last: (+-60, 0, +-80) and (+-60, +-80, 0).
-constexpr float BALL_STEPS[8][3] = {{60.f, 0.f, 80.f},   {0.f, 0.f, -160.f}, {0.f, 80.f, 80.f},  {0.f, -160.f, 0.f},
+constexpr float BALL_STEPS[8][3] = {{60.f, 0.f, 80.f},    {0.f, 0.f, -160.f}, {0.f, 80.f, 80.f}, {0.f, -160.f, 0.f},
                                     {-120.f, 80.f, 80.f}, {0.f, 0.f, -160.f}, {0.f, 80.f, 80.f}, {0.f, -160.f, 0.f}};
 
 } // namespace
 
-EffectBalls::EffectBalls(DemoStage& stage) : Effect(stage) {}
+EffectBalls::EffectBalls(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectBalls::~EffectBalls() noexcept(false) = default;
 

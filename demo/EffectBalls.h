@@ -34,12 +34,12 @@ public:
     void render(render::Graphics3D& g3d) override;
 
 private:
-    core::Ref<render::Mesh> m_ball;    // the small ones
+    core::Ref<render::Mesh> m_ball; // the small ones
     core::Ref<render::Mesh> m_bigBall; // around the camera
     Plasma m_plasma;
     core::Ref<render::Image2D> m_plasmaImage;
     core::Ref<render::Texture2D> m_plasmaTexture;
-    core::Ref<render::Appearance> m_look;         // the small balls'
+    core::Ref<render::Appearance> m_look; // the small balls'
     core::Ref<render::Appearance> m_backdropLook; // the big ball's: m_look without depth
     bool m_plasmaPending = false; // stepped since the image was last drawn
     render::Transform m_rotation;

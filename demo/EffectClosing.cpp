@@ -12,7 +12,9 @@ constexpr int CLOSING_CROP[4] = {1, 513, 510, 510};
 
 } // namespace
 
-EffectClosing::EffectClosing(DemoStage& stage) : Effect(stage) {}
+EffectClosing::EffectClosing(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectClosing::~EffectClosing() noexcept(false) = default;
 

@@ -10,7 +10,9 @@
 #include "render/appearance/Texture2D.h"
 #include "render/scene/World.h"
 
-EffectEngineLogo::EffectEngineLogo(DemoStage& stage) : Effect(stage) {}
+EffectEngineLogo::EffectEngineLogo(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectEngineLogo::~EffectEngineLogo() noexcept(false) = default;
 

@@ -22,8 +22,7 @@ constexpr int CLOUD_SIZE = 1024;
 
 } // namespace
 
-EffectHelix::EffectHelix(DemoStage& stage, EffectTwinSprites& twinSprites)
-    : Effect(stage), m_twinSprites(twinSprites)
+EffectHelix::EffectHelix(DemoStage& stage, EffectTwinSprites& twinSprites) : Effect(stage), m_twinSprites(twinSprites)
 {
 }
 

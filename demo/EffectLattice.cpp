@@ -39,7 +39,9 @@ core::Ref<render::Batcher> createLattice()
     return lattice;
 }
 
-EffectLattice::EffectLattice(DemoStage& stage) : Effect(stage) {}
+EffectLattice::EffectLattice(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectLattice::~EffectLattice() noexcept(false) = default;
 

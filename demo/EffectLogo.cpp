@@ -6,7 +6,9 @@
 #include "render/appearance/Image2D.h"
 #include "render/appearance/Texture2D.h"
 
-EffectLogo::EffectLogo(DemoStage& stage) : Effect(stage) {}
+EffectLogo::EffectLogo(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectLogo::~EffectLogo() noexcept(false) = default;
 

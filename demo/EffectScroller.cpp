@@ -35,7 +35,9 @@ bool sameText(const render::Text3D& text, const core::String& string)
 
 } // namespace
 
-EffectScroller::EffectScroller(DemoStage& stage) : Effect(stage) {}
+EffectScroller::EffectScroller(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectScroller::~EffectScroller() noexcept(false) = default;
 

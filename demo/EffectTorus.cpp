@@ -15,8 +15,8 @@
 namespace {
 
 constexpr int GRID = 60;
-constexpr float TUBE_STEP = 0.10466667f;   // 6.28 / 60: one turn over the grid
-constexpr float RIPPLE_STEP = 0.5233334f;  // 31.4 / 60: five ripples per turn
+constexpr float TUBE_STEP = 0.10466667f; // 6.28 / 60: one turn over the grid
+constexpr float RIPPLE_STEP = 0.5233334f; // 31.4 / 60: five ripples per turn
 
 } // namespace
 
@@ -51,7 +51,8 @@ core::Ref<render::Mesh> createTorus()
         for (int j = 0; j < GRID; ++j) {
             const int i1 = (i + 1) % GRID;
             const int j1 = (j + 1) % GRID;
-            const int cell[6] = {GRID * j + i, GRID * j + i1, GRID * j1 + i, GRID * j1 + i1, GRID * j1 + i, GRID * j + i1};
+            const int cell[6] = {GRID * j + i,   GRID * j + i1, GRID * j1 + i,
+                                 GRID * j1 + i1, GRID * j1 + i, GRID * j + i1};
             for (int index : cell)
                 indices.add(static_cast<unsigned short>(index));
         }
@@ -70,7 +71,9 @@ core::Ref<render::Mesh> createTorus()
     return mesh;
 }
 
-EffectTorus::EffectTorus(DemoStage& stage) : Effect(stage) {}
+EffectTorus::EffectTorus(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectTorus::~EffectTorus() noexcept(false) = default;
 

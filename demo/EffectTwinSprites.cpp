@@ -15,7 +15,9 @@ constexpr int TWIN_CROP[4] = {512, 0, 512, 512};
 
 } // namespace
 
-EffectTwinSprites::EffectTwinSprites(DemoStage& stage) : Effect(stage) {}
+EffectTwinSprites::EffectTwinSprites(DemoStage& stage) : Effect(stage)
+{
+}
 
 EffectTwinSprites::~EffectTwinSprites() noexcept(false) = default;
 

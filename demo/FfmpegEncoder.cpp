@@ -40,11 +40,10 @@ double seconds(const timeval& time)
 std::vector<std::string> FfmpegEncoder::commandLine(const Settings& settings)
 {
     const std::string size = std::to_string(settings.width) + "x" + std::to_string(settings.height);
-    std::vector<std::string> args = {
-        settings.program, "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-        // The frames: raw RGBA at the capture rate, the bottom row first.
-        "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", size, "-framerate", std::to_string(settings.fps),
-        "-i", "pipe:0"};
+    std::vector<std::string> args = {settings.program, "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
+                                     // The frames: raw RGBA at the capture rate, the bottom row first.
+                                     "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", size, "-framerate",
+                                     std::to_string(settings.fps), "-i", "pipe:0"};
     if (!settings.soundtrack.empty()) {
         if (settings.soundtrackStartMs > 0) {
             // Seeking an input decodes up to the exact sample.
@@ -62,9 +61,9 @@ std::vector<std::string> FfmpegEncoder::commandLine(const Settings& settings)
     std::string filter = "vflip";
     if (settings.width % 2 != 0 || settings.height % 2 != 0)
         filter += ",pad=" + std::to_string(settings.width + settings.width % 2) + ":" +
-                  std::to_string(settings.height + settings.height % 2);
-    args.insert(args.end(), {"-vf", filter, "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt",
-                             "yuv420p"});
+            std::to_string(settings.height + settings.height % 2);
+    args.insert(args.end(),
+                {"-vf", filter, "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"});
     if (!settings.soundtrack.empty())
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-shortest"});
     args.push_back(asPathArgument(settings.output));
@@ -176,17 +175,16 @@ std::string FfmpegEncoder::describeStatus(int status)
     if (WIFEXITED(status))
         return "exit status " + std::to_string(WEXITSTATUS(status));
     if (WIFSIGNALED(status))
-        return std::string("killed by signal ") + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) +
-               ")";
+        return std::string("killed by signal ") + std::to_string(WTERMSIG(status)) + " (" +
+            strsignal(WTERMSIG(status)) + ")";
     return "ended abnormally";
 }
 
 void FfmpegEncoder::writeFrame(const uint8_t* rgbaBottomUp, int width, int height)
 {
     if (width != m_settings.width || height != m_settings.height)
-        throw CaptureException("frame of " + std::to_string(width) + "x" + std::to_string(height) +
-                               " for a video of " + std::to_string(m_settings.width) + "x" +
-                               std::to_string(m_settings.height));
+        throw CaptureException("frame of " + std::to_string(width) + "x" + std::to_string(height) + " for a video of " +
+                               std::to_string(m_settings.width) + "x" + std::to_string(m_settings.height));
     if (m_pipe < 0)
         throw CaptureException("ffmpeg is not running");
     const uint8_t* data = rgbaBottomUp;

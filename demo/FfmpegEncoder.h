@@ -19,10 +19,10 @@
 class FfmpegEncoder final : public FrameSink {
 public:
     struct Settings {
-        std::string output;    // the video file; its extension picks the container
+        std::string output; // the video file; its extension picks the container
         std::string soundtrack; // muxed as the audio stream; empty: no audio
         uint32_t soundtrackStartMs = 0; // where in the soundtrack the video starts
-        int width = 0;         // frame size (an odd side is padded to even for yuv420p)
+        int width = 0; // frame size (an odd side is padded to even for yuv420p)
         int height = 0;
         int fps = 60;
         std::string program = "ffmpeg"; // looked up on PATH unless it holds a '/'

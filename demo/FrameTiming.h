@@ -28,8 +28,7 @@ public:
     // Calls `step(ms)` for each step from `fromMs` to `toMs`: whole steps of
     // STEP_MS, then the remainder (1 to STEP_MS - 1) last. Stops early, and
     // returns false, when `step` returns false.
-    template <class StepFunction>
-    static bool forEachStep(uint32_t fromMs, uint32_t toMs, StepFunction&& step)
+    template <class StepFunction> static bool forEachStep(uint32_t fromMs, uint32_t toMs, StepFunction&& step)
     {
         uint32_t at = fromMs;
         while (at < toMs) {

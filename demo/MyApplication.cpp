@@ -27,8 +27,8 @@ const char* const TEMP_MOUNT = "temp";
 
 MyApplication::MyApplication(DemoMusic* music)
     : m_music(music), m_timeline(*music, *this, nullptr), m_stage(m_timeline), m_title(m_stage), m_logo(m_stage),
-      m_lattice(m_stage), m_torus(m_stage), m_balls(m_stage), m_twinSprites(m_stage),
-      m_helix(m_stage, m_twinSprites), m_scroller(m_stage), m_engineLogo(m_stage), m_closing(m_stage)
+      m_lattice(m_stage), m_torus(m_stage), m_balls(m_stage), m_twinSprites(m_stage), m_helix(m_stage, m_twinSprites),
+      m_scroller(m_stage), m_engineLogo(m_stage), m_closing(m_stage)
 {
     ASSERT_MSG(music, " music ");
     m_input = HAL::Input::createInputHandle(HAL::Input::INPUT_DEVICE_KEYBOARD);
@@ -109,8 +109,8 @@ void MyApplication::mountArchive()
     if (folder.length() == 0) {
         core::Ref<core::Archive> workingDirectory = VORNA3D_NEW core::FileArchive("");
         folder = workingDirectory->exists(ARCHIVE_NAME, core::Archive::OPEN_READ)
-                     ? core::String("")
-                     : core::String(HAL::pathBesideProgram("").c_str());
+            ? core::String("")
+            : core::String(HAL::pathBesideProgram("").c_str());
     }
     fs->addArchive(TEMP_MOUNT, VORNA3D_NEW core::FileArchive(folder));
     try {

@@ -69,7 +69,7 @@ void Plasma::draw(render::Image2D& image) const
             m_sineTable[(m_drawPhases[2] + row) & mask] + m_sineTable[(m_drawPhases[3] + 3 * row) & mask];
         for (int col = 0; col < SIZE; ++col) {
             const int sum = rowSum + m_sineTable[(m_drawPhases[0] + 5 + 5 * col) & mask] +
-                            m_sineTable[(m_drawPhases[1] + 3 + 3 * col) & mask];
+                m_sineTable[(m_drawPhases[1] + 3 + 3 * col) & mask];
             const RGBA& c = m_palette[paletteIndex(sum)];
             unsigned char* p = pixels + 4 * (col * width + row);
             p[0] = c.red;

@@ -20,7 +20,7 @@ public:
     // writer) when it cannot be written.
     void writeFrame(const uint8_t* rgbaBottomUp, int width, int height) override;
     // Every file is complete once written: nothing left to do.
-    void finish() override {}
+    void finish() override { }
 
     // The path of frame `index`.
     std::string framePath(uint32_t index) const;

@@ -8,8 +8,8 @@
 namespace {
 
 constexpr float DEGREES_TO_RADIANS = 3.141f / 180.f;
-constexpr float SCROLL_SPEED = 99.965f;  // units per second
-constexpr float TIME_SCALE = 0.965f;     // bubbles and fish run a little slow
+constexpr float SCROLL_SPEED = 99.965f; // units per second
+constexpr float TIME_SCALE = 0.965f; // bubbles and fish run a little slow
 constexpr float FISH_TURN_X = 1024.f;
 
 // A bubble's size: 0.1 to 0.19 of the bubble picture.

@@ -30,7 +30,7 @@ public:
         float x = 0.f;
         float y = 0.f;
         float direction = 1.f; // +1 swims toward +x, -1 toward -x
-        float speed = 0.f;     // units per second
+        float speed = 0.f; // units per second
         uint8_t frame = 0;
     };
 

@@ -69,8 +69,7 @@ std::unique_ptr<FrameSink> ShowCapture::makeSink(int width, int height) const
     // Stored while the next frames render: the PNG files encoded on every
     // core, the video's frames written down ffmpeg's pipe by a thread.
     if (m_options.pngSequence)
-        return std::make_unique<CapturePipeline>(std::make_unique<PngSequence>(m_options.capturePath, m_firstFrame),
-                                                 0);
+        return std::make_unique<CapturePipeline>(std::make_unique<PngSequence>(m_options.capturePath, m_firstFrame), 0);
     FfmpegEncoder::Settings settings;
     settings.output = m_options.capturePath;
     settings.soundtrack = m_soundtrack;
@@ -150,9 +149,9 @@ int ShowCapture::run(framework::Vorna3DFramework& framework, MyApplication& app)
         ++frames;
         // The read-back runs up to a frame or two behind the drawing.
         if (!m_failure && (m_framesDelivered > frames || m_framesDelivered + CAPTURE_READ_BACK_DEPTH - 1 < frames))
-            m_failure = std::make_exception_ptr(CaptureException(
-                "the renderer presented " + std::to_string(m_framesDelivered) + " frames for " +
-                std::to_string(frames)));
+            m_failure =
+                std::make_exception_ptr(CaptureException("the renderer presented " + std::to_string(m_framesDelivered) +
+                                                         " frames for " + std::to_string(frames)));
         if (m_failure)
             break;
         progress.update(frames);

@@ -68,6 +68,6 @@ private:
     std::unique_ptr<FrameSink> m_sink;
     std::exception_ptr m_failure;
     uint32_t m_framesDelivered = 0;
-    uint32_t m_firstFrame = 0;   // the show's frame the capture starts with
+    uint32_t m_firstFrame = 0; // the show's frame the capture starts with
     uint32_t m_firstFrameMs = 0; // and its music time
 };

@@ -64,8 +64,8 @@ bool parseSize(const char* text, int& width, int& height)
 bool parseSeconds(const char* text, double& value)
 {
     const size_t length = std::strlen(text);
-    if (length == 0 || std::strspn(text, "0123456789.") != length || std::strchr(text, '.') != std::strrchr(text, '.') ||
-        std::strcmp(text, ".") == 0)
+    if (length == 0 || std::strspn(text, "0123456789.") != length ||
+        std::strchr(text, '.') != std::strrchr(text, '.') || std::strcmp(text, ".") == 0)
         return false;
     char* end = nullptr;
     errno = 0;

@@ -12,10 +12,10 @@ class ShowOptions {
 public:
     // What the program does with these options.
     enum class Action {
-        SHOW,    // run the show (full screen or windowed)
+        SHOW, // run the show (full screen or windowed)
         CAPTURE, // capture it frame by frame
-        HELP,    // print the help on standard output and exit 0
-        ERROR,   // print the error line and the help on standard error and exit 2
+        HELP, // print the help on standard output and exit 0
+        ERROR, // print the error line and the help on standard error and exit 2
     };
 
     static constexpr int DEFAULT_FPS = 60;
@@ -44,15 +44,15 @@ public:
     int report(std::FILE* out, std::FILE* err) const;
 
     Action action = Action::SHOW;
-    std::string error;           // ERROR: what was wrong, naming the option
-    bool windowed = false;       // --window
-    std::string capturePath;     // --capture
-    bool pngSequence = false;    // the capture path ends in '/': a folder of PNG files
+    std::string error; // ERROR: what was wrong, naming the option
+    bool windowed = false; // --window
+    std::string capturePath; // --capture
+    bool pngSequence = false; // the capture path ends in '/': a folder of PNG files
     int fps = DEFAULT_FPS;
-    int width = DEFAULT_WIDTH;   // capture size
+    int width = DEFAULT_WIDTH; // capture size
     int height = DEFAULT_HEIGHT;
     double captureSeconds = 0.0; // > 0: stop after this much of the show; 0: the whole show
-    double startSeconds = 0.0;   // --start: the music time the show (or the capture) starts at
+    double startSeconds = 0.0; // --start: the music time the show (or the capture) starts at
 
     // The music time --start asks for, in whole milliseconds (rounded).
     uint32_t startMs() const;

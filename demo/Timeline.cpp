@@ -20,11 +20,11 @@ struct Timeline::Row {
     };
     // When a state is left.
     enum class Exit : uint8_t {
-        MUSIC_AT,           // the music time reached the threshold
-        LEVEL_ABOVE_250,    // a fade-in is (nearly) complete
+        MUSIC_AT, // the music time reached the threshold
+        LEVEL_ABOVE_250, // a fade-in is (nearly) complete
         LEVEL_AT_LEAST_250,
-        LEVEL_BELOW_10,     // a fade-out is (nearly) complete
-        LOGO_TURNED,        // the engine logo turned down to -167 degrees
+        LEVEL_BELOW_10, // a fade-out is (nearly) complete
+        LOGO_TURNED, // the engine logo turned down to -167 degrees
     };
 
     int32_t state;
@@ -33,8 +33,8 @@ struct Timeline::Row {
     Exit exit;
     float threshold; // MUSIC_AT only, seconds
     int32_t next;
-    bool record;     // the change time is recorded
-    bool log;        // "State change in" is logged
+    bool record; // the change time is recorded
+    bool log; // "State change in" is logged
     bool clearLevel; // the fade level restarts from 0 in the next state
 };
 
@@ -109,14 +109,19 @@ DemoEffect Timeline::effectOf(int32_t state)
 bool Timeline::showsFadeOverlay(int32_t state)
 {
     switch (state) {
-    case 1: case 997:          // logo
-    case 8: case 10:           // stone balls
-    case 11: case 13:          // helix
-    case 14: case 16:          // twin sprites
-    case 18:                   // scroller
-    case 20:                   // engine logo
-    case 21: case 23:          // closing
-    case 998:                  // title
+    case 1:
+    case 997: // logo
+    case 8:
+    case 10: // stone balls
+    case 11:
+    case 13: // helix
+    case 14:
+    case 16: // twin sprites
+    case 18: // scroller
+    case 20: // engine logo
+    case 21:
+    case 23: // closing
+    case 998: // title
         return true;
     default:
         return false;

@@ -29,17 +29,17 @@ protected:
 
 // The effect a timeline state shows.
 enum class DemoEffect : uint8_t {
-    NONE,         // a black frame
-    TITLE,        // the title line
-    LOGO,         // the title picture full screen
-    LATTICE,      // the flight through the line lattice
-    TORUS,        // the wire torus
-    BALLS,        // the stone balls with the plasma
-    HELIX,        // the helix over the cloud sprites
+    NONE, // a black frame
+    TITLE, // the title line
+    LOGO, // the title picture full screen
+    LATTICE, // the flight through the line lattice
+    TORUS, // the wire torus
+    BALLS, // the stone balls with the plasma
+    HELIX, // the helix over the cloud sprites
     TWIN_SPRITES, // the two flying sprites
-    SCROLLER,     // the underwater scroller
-    ENGINE_LOGO,  // the engine logo and its mirror image
-    CLOSING,      // the closing picture
+    SCROLLER, // the underwater scroller
+    ENGINE_LOGO, // the engine logo and its mirror image
+    CLOSING, // the closing picture
 };
 
 // The effects as the timeline drives them.

@@ -18,7 +18,7 @@ bool tooManyArguments(int argc, const char* const* argv)
     std::string line = framework::joinArguments(argc, argv);
     const char* args[framework::FrameworkConfig::MAX_ARGS + 1];
     return framework::splitCommandLine(line.data(), args, framework::FrameworkConfig::MAX_ARGS + 1) >
-           framework::FrameworkConfig::MAX_ARGS;
+        framework::FrameworkConfig::MAX_ARGS;
 }
 
 } // namespace

@@ -23,15 +23,15 @@ struct FrameworkConfig {
     core::MemoryManager::AllocFunction myPoolAlloc = nullptr;
     core::MemoryManager::FreeFunction myPoolFree = nullptr;
     int32_t debug_monitor_table_size = 0;
-    int32_t memorySize = 0;              // pool bytes; 0: the platform default
+    int32_t memorySize = 0; // pool bytes; 0: the platform default
     HAL::DisplayConfig display;
     uint8_t createConsole = 1;
     int32_t debugLevel = 4;
     int32_t sleepTimeIfGameFocusIsLost = 100; // ms; 0 disables sleep mode
     const char* args[MAX_ARGS] = {};
     int32_t argCount = 0;
-    float fixedTimeStep = 0.0f;          // seconds; > 0: update in steps of this length
-    float minFrameTime = 0.0f;           // seconds; > 0: wait at least this long per iteration
+    float fixedTimeStep = 0.0f; // seconds; > 0: update in steps of this length
+    float minFrameTime = 0.0f; // seconds; > 0: wait at least this long per iteration
     render::Graphics3DConfig graphics;
 
     // The memory manager's part of this configuration.

@@ -46,8 +46,8 @@ int runProgram(int argc, const char* const* argv, const CreateFramework& createF
     // Windows hands the program one line; its wide-character form keeps
     // every character whatever the code page (main's argv has them in the
     // ANSI one). Arguments a caller made up itself are taken as given.
-    std::string commandLine = argv == const_cast<const char* const*>(__argv) ? HAL::commandLineArguments()
-                                                                              : joinArguments(argc, argv);
+    std::string commandLine =
+        argv == const_cast<const char* const*>(__argv) ? HAL::commandLineArguments() : joinArguments(argc, argv);
 #else
     std::string commandLine = joinArguments(argc, argv);
 #endif

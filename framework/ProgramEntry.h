@@ -30,7 +30,6 @@ using RunFramework = std::function<void(Vorna3DFramework& framework)>;
 // (printed as "RUN ERROR : ..." on standard output; the engine is still
 // stopped). A framework without an application has nothing to run: it is
 // destroyed at once and the result is 0. `run` replaces the frame loop.
-int runProgram(int argc, const char* const* argv, const CreateFramework& createFramework,
-               const RunFramework& run = {});
+int runProgram(int argc, const char* const* argv, const CreateFramework& createFramework, const RunFramework& run = {});
 
 } // namespace framework

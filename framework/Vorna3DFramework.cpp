@@ -57,8 +57,7 @@ void Vorna3DFramework::startEngine()
     if (m_config.display.width > 0 && m_config.display.height > 0) {
         m_display = HAL::Display::createDisplayHandle(m_config.display);
         ASSERT(m_display);
-        while (m_display->getOSEvent().type != HAL::OS_EVENT_NONE) {
-        }
+        while (m_display->getOSEvent().type != HAL::OS_EVENT_NONE) { }
     }
 
     m_fixedTimeStep = m_config.fixedTimeStep;

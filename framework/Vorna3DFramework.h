@@ -26,15 +26,15 @@ class Vorna3DFramework {
 public:
     // What update() asks the loop to do next.
     enum : int {
-        UPDATE_RENDER = 0,  // render a frame now
-        UPDATE_IDLE = 1,    // nothing to render this iteration
-        UPDATE_STOP = 2,    // stop the loop
+        UPDATE_RENDER = 0, // render a frame now
+        UPDATE_IDLE = 1, // nothing to render this iteration
+        UPDATE_STOP = 2, // stop the loop
     };
 
     // Time keeping, all in milliseconds of the 32-bit system clock.
     struct OSInfo {
-        uint32_t startTime;   // time of the last accepted iteration
-        uint32_t endTime;     // time read in the current iteration
+        uint32_t startTime; // time of the last accepted iteration
+        uint32_t endTime; // time read in the current iteration
         uint32_t elapsedTime; // time to account for in the current iteration
     };
 

@@ -33,7 +33,7 @@ inline int allocatedBlocks()
 // finding for libFuzzer) when the count differs, naming `target`.
 class PoolLeakCheck {
 public:
-    explicit PoolLeakCheck(const char* target) : m_target(target), m_before(allocatedBlocks()) {}
+    explicit PoolLeakCheck(const char* target) : m_target(target), m_before(allocatedBlocks()) { }
 
     void check() const
     {

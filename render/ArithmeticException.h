@@ -8,7 +8,7 @@ namespace render {
 
 class ArithmeticException : public Vorna3DException {
 public:
-    explicit ArithmeticException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) {}
+    explicit ArithmeticException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) { }
 };
 
 } // namespace render

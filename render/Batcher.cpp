@@ -19,8 +19,8 @@ namespace render {
 namespace {
 
 constexpr int LINE_MESH_FLAGS = Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY | Graphics3D::CREATE_MESH_EMPTY;
-constexpr int TRIANGLE_MESH_FLAGS = Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY |
-                                    Graphics3D::CREATE_MESH_CREATE_NORMALS | Graphics3D::CREATE_MESH_EMPTY;
+constexpr int TRIANGLE_MESH_FLAGS =
+    Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY | Graphics3D::CREATE_MESH_CREATE_NORMALS | Graphics3D::CREATE_MESH_EMPTY;
 constexpr const char* TOO_MANY_ITEMS = "Batcher : too many items. Did you forget clear?";
 // A unit normal towards +z, for items without normals in a batch with some.
 constexpr short DEFAULT_NORMAL[3] = {0, 0, 32767};
@@ -125,8 +125,8 @@ int Batcher::add(Sprite3D* sprite, const Transform* transform)
 {
     ASSERT(sprite);
     ASSERT_MSG(matches(sprite->getAppearance(), sprite->getTexture()), "You can not add this sprite to this Batcher");
-    return addNode(sprite, sprite->getAppearance(), sprite->getTexture(), Sprite3D::VERTEX_COUNT,
-                   Sprite3D::INDEX_COUNT, transform, "can not add new item to batcher");
+    return addNode(sprite, sprite->getAppearance(), sprite->getTexture(), Sprite3D::VERTEX_COUNT, Sprite3D::INDEX_COUNT,
+                   transform, "can not add new item to batcher");
 }
 
 int Batcher::add(Text3D* text, const Transform* transform)
@@ -341,8 +341,7 @@ void Batcher::refreshMeshData()
     ASSERT_MSG(m_meshData.ib, " m_meshData.m_ib ");
     m_meshData.positions = m_meshData.vb->getPositions();
     ASSERT_MSG(m_meshData.positions, " m_meshData.m_vaP ");
-    m_meshData.texCoords =
-        m_meshData.vb->getTexCoordCount() > 0 ? m_meshData.vb->getTexCoords(0, nullptr) : nullptr;
+    m_meshData.texCoords = m_meshData.vb->getTexCoordCount() > 0 ? m_meshData.vb->getTexCoords(0, nullptr) : nullptr;
     m_meshData.colors = m_meshData.vb->getColors();
     m_meshData.normals = m_meshData.vb->getNormals();
 }
@@ -385,8 +384,7 @@ void Batcher::updateMesh()
     // Append while the new items fit the current shift and normals need no
     // filling in for earlier items; otherwise rewrite the whole batch.
     const int shift = shiftFor(low, high);
-    const bool rewrite = m_mergedVertexCount == 0 || shift > m_positionShift ||
-                         (newNormals && !m_meshHasNormals);
+    const bool rewrite = m_mergedVertexCount == 0 || shift > m_positionShift || (newNormals && !m_meshHasNormals);
     if (rewrite) {
         // The shift only widens within a batch: what fitted still fits.
         m_positionShift = shift > m_positionShift ? shift : m_positionShift;

@@ -47,16 +47,16 @@ public:
     // Vertices the item holds (positions / 3).
     int getVertexCount() const { return positionCoords.size() / 3; }
 
-    core::Vector<int> positionCoords;           // x, y, z per vertex, x 32
-    core::Vector<short> textureCoords;          // s, t per vertex, in texels
-    core::Vector<short> normals;                // x, y, z per vertex (x 32767), or empty
-    core::Vector<char> colors;                  // r, g, b, a per vertex
-    core::Vector<unsigned short> indices;       // offset to the item's first vertex
-    float textureCoordScale = 1.f;              // texels to texture units (1 / texture width)
-    int firstVertex = 0;                        // where the item's vertices start in the batch
-    int firstIndex = 0;                         // where the item's indices start in the batch
-    bool empty = true;                          // the slot is free for reuse
-    bool isNew = false;                         // filled since the last merge into the mesh
+    core::Vector<int> positionCoords; // x, y, z per vertex, x 32
+    core::Vector<short> textureCoords; // s, t per vertex, in texels
+    core::Vector<short> normals; // x, y, z per vertex (x 32767), or empty
+    core::Vector<char> colors; // r, g, b, a per vertex
+    core::Vector<unsigned short> indices; // offset to the item's first vertex
+    float textureCoordScale = 1.f; // texels to texture units (1 / texture width)
+    int firstVertex = 0; // where the item's vertices start in the batch
+    int firstIndex = 0; // where the item's indices start in the batch
+    bool empty = true; // the slot is free for reuse
+    bool isNew = false; // filled since the last merge into the mesh
 
 private:
     BatcherItem(const BatcherItem&) = delete;

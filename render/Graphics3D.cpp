@@ -60,10 +60,14 @@ Graphics3D* Graphics3D::getInstance()
 const char* Graphics3D::getBackendName() const
 {
     switch (m_backendType) {
-    case BACKEND_OPENGL_ES_1: return "OPENGL";
-    case BACKEND_OPENGL_SHADERS: return "OPENGL SHADERS";
-    case BACKEND_DIRECT3DMOBILE: return "DIRECT3DMOBILE";
-    default: return "UNKNOWN";
+    case BACKEND_OPENGL_ES_1:
+        return "OPENGL";
+    case BACKEND_OPENGL_SHADERS:
+        return "OPENGL SHADERS";
+    case BACKEND_DIRECT3DMOBILE:
+        return "DIRECT3DMOBILE";
+    default:
+        return "UNKNOWN";
     }
 }
 
@@ -91,8 +95,10 @@ void Graphics3D::readGraphics3DConfig()
     ASSERT_MSG(checkError("readGraphics3DConfig"), "OpenGLES error");
 
     updateProperties();
-    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportWidth     = %d\n", m_properties.maxViewportWidth);
-    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportHeight    = %d\n", m_properties.maxViewportHeight);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportWidth     = %d\n",
+                        m_properties.maxViewportWidth);
+    core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportHeight    = %d\n",
+                        m_properties.maxViewportHeight);
     core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxViewportDimension = %d\n",
                         m_properties.maxViewportDimension);
     core::Debug::printf(core::DEBUG_LEVEL_ENGINE, "OpenGLES : maxTextureDimension  = %d\n",
@@ -214,7 +220,7 @@ Graphics3D::PixelRect Graphics3D::fitPicture(int pictureWidth, int pictureHeight
 bool Graphics3D::hasBars() const
 {
     return m_screenViewport.x != 0 || m_screenViewport.y != 0 || m_screenViewport.width != m_displayWidth ||
-           m_screenViewport.height != m_displayHeight;
+        m_screenViewport.height != m_displayHeight;
 }
 
 void Graphics3D::resetGraphics3D()
@@ -237,8 +243,7 @@ void Graphics3D::resetGraphics3D()
         m_camera2DForDebugText3D->setParallel(0.f, width, 0.f, height, 0.f, 1000.f);
 }
 
-void Graphics3D::setDeviceLimits(int maxViewportWidth, int maxViewportHeight, int maxTextureDimension,
-                                 int textureUnits)
+void Graphics3D::setDeviceLimits(int maxViewportWidth, int maxViewportHeight, int maxTextureDimension, int textureUnits)
 {
     m_properties.maxViewportWidth = maxViewportWidth;
     m_properties.maxViewportHeight = maxViewportHeight;
@@ -439,7 +444,9 @@ const uint8_t* Graphics3D::mapPixelRead(int)
     return nullptr;
 }
 
-void Graphics3D::finishPixelRead(int) {}
+void Graphics3D::finishPixelRead(int)
+{
+}
 
 void Graphics3D::readScreenPixels(int, int, int, int, uint8_t*)
 {
@@ -582,8 +589,8 @@ void Graphics3D::handleLight(const Transform* tr, Light* light, int index)
     if (index >= MAX_LIGHTS) {
         // A scene may hold more lights than GL has: the first eight light it.
         if (!m_lightOverflowWarned)
-            core::Debug::printf(core::DEBUG_LEVEL_WARNING, "Graphics3D: more than %d lights, light %d and later ignored\n",
-                                MAX_LIGHTS, index);
+            core::Debug::printf(core::DEBUG_LEVEL_WARNING,
+                                "Graphics3D: more than %d lights, light %d and later ignored\n", MAX_LIGHTS, index);
         m_lightOverflowWarned = true;
         return;
     }
@@ -610,9 +617,15 @@ void Graphics3D::buildLightConfig(LightConfig& config, const Light& light, const
 
     config.transform = transform.getMatrix();
     switch (mode) {
-    case Light::AMBIENT: config.position = slmath::vec4(0.f, 0.f, 0.f, 0.f); break;
-    case Light::DIRECTIONAL: config.position = slmath::vec4(0.f, 0.f, 1.f, 0.f); break;
-    default: config.position = slmath::vec4(0.f, 0.f, 0.f, 1.f); break;
+    case Light::AMBIENT:
+        config.position = slmath::vec4(0.f, 0.f, 0.f, 0.f);
+        break;
+    case Light::DIRECTIONAL:
+        config.position = slmath::vec4(0.f, 0.f, 1.f, 0.f);
+        break;
+    default:
+        config.position = slmath::vec4(0.f, 0.f, 0.f, 1.f);
+        break;
     }
     config.diffuse = mode == Light::AMBIENT ? zero : color;
     config.specular = mode == Light::OMNI ? color : zero;

@@ -115,7 +115,7 @@ public:
     struct Statistics {
         int32_t triangles = 0;
         int32_t cameraSetCount = 0; // cameras actually applied
-        int32_t buffersUsed = 0;    // dynamic buffers flushed
+        int32_t buffersUsed = 0; // dynamic buffers flushed
         int32_t drawCalls = 0;
         int32_t lines = 0;
         int32_t shaderUniforms = 0;
@@ -534,8 +534,7 @@ private:
     // Renders the debug text at `transform`, or on the next debug line.
     void drawDebugText(const Transform* transform);
     // The shared search of addToDynamicBuffer (Graphics3D_DynamicBuffers.cpp).
-    template <class T>
-    int addToBuffers(T* object, const Transform* transform, const char* failText);
+    template <class T> int addToBuffers(T* object, const Transform* transform, const char* failText);
     // Builds `config` for `light` placed by `transform` as GL light `index`.
     void buildLightConfig(LightConfig& config, const Light& light, const Transform& transform, int index);
     // Draws the background's image over the cleared target (from clear).

@@ -13,13 +13,13 @@ struct Graphics3DProperties {
     bool supportPerspectiveCorrection = true;
     bool supportLocalCameraLighting = false;
     int32_t maxLights = 8;
-    int32_t maxViewportWidth = 0;      // GL_MAX_VIEWPORT_DIMS[0]
-    int32_t maxViewportHeight = 0;     // GL_MAX_VIEWPORT_DIMS[1]
-    int32_t maxViewportDimension = 0;  // the smaller of the two
+    int32_t maxViewportWidth = 0; // GL_MAX_VIEWPORT_DIMS[0]
+    int32_t maxViewportHeight = 0; // GL_MAX_VIEWPORT_DIMS[1]
+    int32_t maxViewportDimension = 0; // the smaller of the two
     int32_t maxTextureDimension = 256; // GL_MAX_TEXTURE_SIZE
     int32_t maxSpriteCropDimension = 2147483647;
     int32_t maxTransformsPerVertex = 2;
-    int32_t numTextureUnits = 1;       // GL_MAX_TEXTURE_UNITS
+    int32_t numTextureUnits = 1; // GL_MAX_TEXTURE_UNITS
 };
 
 } // namespace render

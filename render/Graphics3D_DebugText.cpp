@@ -157,8 +157,7 @@ void Graphics3D::drawStatisticsLines(const Statistics& frame, const Transform& c
     drawText(m_statisticsLine);
 
     core::MemoryManager* memory = core::Globals::get()->m_memoryManager;
-    const core::MemoryManager::Statistics pool =
-        memory ? memory->getStatistics() : core::MemoryManager::Statistics{};
+    const core::MemoryManager::Statistics pool = memory ? memory->getStatistics() : core::MemoryManager::Statistics{};
     if (!memory || pool.forwarding) {
         drawText("MEMORY MANAGER DISABLED");
     } else {

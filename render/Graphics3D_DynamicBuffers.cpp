@@ -17,8 +17,7 @@
 
 namespace render {
 
-template <class T>
-int Graphics3D::addToBuffers(T* object, const Transform* transform, const char* failText)
+template <class T> int Graphics3D::addToBuffers(T* object, const Transform* transform, const char* failText)
 {
     ASSERT(object);
     Camera* cam = m_camera.get();

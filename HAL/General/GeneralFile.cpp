@@ -71,7 +71,9 @@ File::File(const core::String& path, const core::String& flags) : m_flags(flags)
     m_name = slice(normalised, slash + 1, normalised.length() - 1);
 }
 
-GeneralFile::GeneralFile(const core::String& path, const core::String& flags) : File(path, flags) {}
+GeneralFile::GeneralFile(const core::String& path, const core::String& flags) : File(path, flags)
+{
+}
 
 GeneralFile::~GeneralFile() noexcept(false)
 {

@@ -13,7 +13,7 @@ namespace HAL {
 class AudioRing {
 public:
     // Holds up to `capacity` samples. Requires capacity > 0.
-    explicit AudioRing(size_t capacity) : m_data(capacity) {}
+    explicit AudioRing(size_t capacity) : m_data(capacity) { }
 
     size_t capacity() const { return m_data.size(); }
     // Samples waiting to be read (exact on the reading side, a lower bound elsewhere).

@@ -4,8 +4,7 @@
 
 namespace HAL {
 
-int chooseFullscreenMode(const ScreenMode* modes, int count, int32_t width, int32_t height,
-                         const ScreenMode& desktop)
+int chooseFullscreenMode(const ScreenMode* modes, int count, int32_t width, int32_t height, const ScreenMode& desktop)
 {
     ASSERT(count >= 0);
     ASSERT(count == 0 || modes);

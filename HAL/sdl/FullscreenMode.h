@@ -10,7 +10,7 @@ namespace HAL {
 struct ScreenMode {
     int32_t width = 0;
     int32_t height = 0;
-    uint32_t format = 0;     // pixel format code; only compared for equality
+    uint32_t format = 0; // pixel format code; only compared for equality
     int32_t refreshRate = 0; // Hz; 0 when the screen does not say
 };
 
@@ -21,7 +21,6 @@ struct ScreenMode {
 // window then takes the desktop's own mode and the picture is scaled into
 // it; a larger mode is never taken, as that would stretch the picture.
 // Requires `count` >= 0 and `modes` non-null when `count` > 0.
-int chooseFullscreenMode(const ScreenMode* modes, int count, int32_t width, int32_t height,
-                         const ScreenMode& desktop);
+int chooseFullscreenMode(const ScreenMode* modes, int count, int32_t width, int32_t height, const ScreenMode& desktop);
 
 } // namespace HAL

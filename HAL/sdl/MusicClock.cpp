@@ -5,14 +5,10 @@
 
 namespace HAL {
 
-MusicClock::MusicClock(Kind kind, uint32_t rate, uint32_t latencyFrames, uint64_t lengthUs, bool paused,
-                       int64_t nowNs)
-    : m_kind(kind),
-      m_rate(rate > 0 ? rate : 1),
-      m_latencyNs(static_cast<int64_t>(latencyFrames) * 1000000000 / (rate > 0 ? rate : 1)),
-      m_lengthUs(lengthUs),
-      m_paused(paused),
-      m_resumeNs(nowNs)
+MusicClock::MusicClock(Kind kind, uint32_t rate, uint32_t latencyFrames, uint64_t lengthUs, bool paused, int64_t nowNs)
+    : m_kind(kind), m_rate(rate > 0 ? rate : 1),
+      m_latencyNs(static_cast<int64_t>(latencyFrames) * 1000000000 / (rate > 0 ? rate : 1)), m_lengthUs(lengthUs),
+      m_paused(paused), m_resumeNs(nowNs)
 {
 }
 

@@ -57,9 +57,9 @@ public:
 
 private:
     struct Block {
-        uint64_t startUs = 0;     // stream time of the block's first frame
+        uint64_t startUs = 0; // stream time of the block's first frame
         uint64_t lengthUs = 0;
-        int64_t heardFromNs = 0;  // when its first frame reaches the listener
+        int64_t heardFromNs = 0; // when its first frame reaches the listener
         bool valid = false;
     };
 

@@ -167,13 +167,10 @@ SDL_Window* SDLDisplay::createWindowWithDepth(int depthBits)
     // alpha, stencil 8, double buffered, and a compatibility context (the
     // renderer draws with the fixed-function pipeline).
     const bool formatSet = SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) == 0 &&
-                           SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY) == 0;
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8) == 0 && SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8) == 0 &&
+        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8) == 0 && SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits) == 0 &&
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8) == 0 && SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) == 0 &&
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY) == 0;
     ASSERT_MSG(formatSet, "initDisplay : pixel format failed");
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;

@@ -45,7 +45,9 @@ std::string pathBesideProgram(const char* fileName)
     return (program.parent_path() / fileName).string();
 }
 
-SDLMusicSystem::SDLMusicSystem() : m_channel(*this) {}
+SDLMusicSystem::SDLMusicSystem() : m_channel(*this)
+{
+}
 
 SDLMusicSystem::~SDLMusicSystem()
 {

@@ -24,29 +24,28 @@ constexpr auto DECODER_NAP = std::chrono::milliseconds(5);
 struct SDLMusicChannel::Playback {
     Playback(MusicClock::Kind kind, uint32_t rate, uint32_t latencyFrames, SDLMusicStream& stream, bool paused,
              int64_t now, size_t ringSamples)
-        : clock(kind, rate, latencyFrames, stream.lengthUs, paused, now),
-          ring(ringSamples),
-          stream(stream),
-          decoder(stream.decoder),
-          chunk(kind == MusicClock::Kind::DEVICE ? CHUNK_FRAMES * Mpg123Decoder::CHANNELS : 0),
+        : clock(kind, rate, latencyFrames, stream.lengthUs, paused, now), ring(ringSamples), stream(stream),
+          decoder(stream.decoder), chunk(kind == MusicClock::Kind::DEVICE ? CHUNK_FRAMES * Mpg123Decoder::CHANNELS : 0),
           paused(paused)
     {
     }
 
     MusicClock clock;
-    AudioRing ring;              // a token size when nothing is decoded
+    AudioRing ring; // a token size when nothing is decoded
     SDLMusicStream& stream;
-    Mpg123Decoder& decoder;      // the decoder thread's alone while it runs
-    std::vector<int16_t> chunk;  // the decoder thread's buffer
+    Mpg123Decoder& decoder; // the decoder thread's alone while it runs
+    std::vector<int16_t> chunk; // the decoder thread's buffer
     std::thread decoderThread;
     std::atomic<bool> quit{false};
     std::atomic<bool> decodedAll{false}; // set after the last samples went into the ring
-    std::atomic<bool> paused;            // read by the audio callback
-    bool endHanded = false;              // audio thread only
-    bool failureReported = false;        // caller's thread only
+    std::atomic<bool> paused; // read by the audio callback
+    bool endHanded = false; // audio thread only
+    bool failureReported = false; // caller's thread only
 };
 
-SDLMusicChannel::SDLMusicChannel(SDLMusicSystem& system) : m_system(system) {}
+SDLMusicChannel::SDLMusicChannel(SDLMusicSystem& system) : m_system(system)
+{
+}
 
 SDLMusicChannel::~SDLMusicChannel()
 {

@@ -79,7 +79,7 @@ private:
     uint32_t m_latencyFrames = 0;
 
     std::unique_ptr<Playback> m_playback; // owned by the caller's thread
-    Playback* m_live = nullptr;           // what fillDevice() plays; set with the device locked
+    Playback* m_live = nullptr; // what fillDevice() plays; set with the device locked
 };
 
 } // namespace HAL

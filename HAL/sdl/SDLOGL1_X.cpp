@@ -54,8 +54,7 @@ void OGL_1_X::init(Display* display)
         Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OGL_1_X::init: no vertical sync (%s)\n", SDL_GetError());
 
     const char* version = glText(GL_VERSION);
-    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OpenGL %s (%s, %s)\n", version, glText(GL_RENDERER),
-                  glText(GL_VENDOR));
+    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OpenGL %s (%s, %s)\n", version, glText(GL_RENDERER), glText(GL_VENDOR));
     gl::loadEntryPoints(resolveWithSDL, version, glText(GL_EXTENSIONS));
 }
 

@@ -270,7 +270,8 @@ void Win32Display::setFullscreen(bool on, int8_t color)
         }
     }
     // A full-screen window has no frame, whatever it was made with.
-    SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    SetWindowLongPtrW(window, GWL_STYLE,
+                      static_cast<LONG_PTR>(WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
     m_fullscreen = true;
     ShowWindow(window, SW_RESTORE);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, width, height, SWP_SHOWWINDOW | SWP_FRAMECHANGED);

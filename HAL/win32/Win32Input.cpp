@@ -46,8 +46,8 @@ float Win32Input::readJoystick(int32_t axis)
     JOYINFO info = {};
     // No joystick gives JOYERR_UNPLUGGED, or JOYERR_PARMS for an id the
     // system has no driver slot for: both are "not there".
-    const MMRESULT result = joyGetPos(static_cast<UINT>(JOYSTICKID1 + (m_inputDeviceType - INPUT_DEVICE_JOYSTICK_0)),
-                                      &info);
+    const MMRESULT result =
+        joyGetPos(static_cast<UINT>(JOYSTICKID1 + (m_inputDeviceType - INPUT_DEVICE_JOYSTICK_0)), &info);
     if (result != JOYERR_NOERROR)
         throw HALException("HAL: gamepad reading error");
     switch (axis) {

@@ -61,8 +61,7 @@ void OGL_1_X::init(Display* display)
         Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OGL_1_X::init: no vertical sync\n");
 
     const char* version = glText(GL_VERSION);
-    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OpenGL %s (%s, %s)\n", version, glText(GL_RENDERER),
-                  glText(GL_VENDOR));
+    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OpenGL %s (%s, %s)\n", version, glText(GL_RENDERER), glText(GL_VENDOR));
     gl::loadEntryPoints(resolveWithWGL, version, glText(GL_EXTENSIONS));
 }
 
@@ -98,8 +97,7 @@ void OGL_1_X::makeCurrent(Display* display)
     ASSERT(ogl->m_context);
     if (wglGetCurrentDC() == ogl->m_display && wglGetCurrentContext() == ogl->m_context)
         return;
-    const bool switched =
-        wglMakeCurrent(static_cast<HDC>(ogl->m_display), static_cast<HGLRC>(ogl->m_context)) != FALSE;
+    const bool switched = wglMakeCurrent(static_cast<HDC>(ogl->m_display), static_cast<HGLRC>(ogl->m_context)) != FALSE;
     ASSERT_MSG(switched, "makeCurrent : wglMakeCurrent failed");
     ++ogl->m_contextSwitches;
 }

@@ -73,8 +73,7 @@ Win32System::Win32System(bool createConsole)
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     installQuitHandlers();
     if (createConsole) {
-        const bool ok = AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED ||
-                        AllocConsole();
+        const bool ok = AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED || AllocConsole();
         core::Debug::printf(core::DEBUG_LEVEL_PLATFORM,
                             ok ? "HAL::createConsoleWindow ok\n" : "HAL::createConsoleWindow failed\n");
     }

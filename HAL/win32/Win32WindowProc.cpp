@@ -84,9 +84,9 @@ bool handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP: {
-        const int32_t axis = (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)   ? Input::AXIS_BUTTON_1
-                             : (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) ? Input::AXIS_BUTTON_2
-                                                                                      : Input::AXIS_BUTTON_3;
+        const int32_t axis = (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) ? Input::AXIS_BUTTON_1
+            : (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP)                ? Input::AXIS_BUTTON_2
+                                                                                    : Input::AXIS_BUTTON_3;
         const bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
         Input::platformUpdatesInput(Input::INPUT_DEVICE_MOUSE, axis, down ? 1.0f : 0.0f);
         // The position of a click counts as a move there.

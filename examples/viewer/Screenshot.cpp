@@ -13,7 +13,7 @@ namespace {
 // noted, not thrown, so that the frame is still presented.
 class ScreenshotReader final : public render::FrameReader {
 public:
-    explicit ScreenshotReader(const char* path) : m_path(path) {}
+    explicit ScreenshotReader(const char* path) : m_path(path) { }
 
     bool written() const { return m_written; }
 

@@ -28,9 +28,9 @@ short fixed(float value, float units)
 core::Ref<render::Mesh> createTorus(const TorusShape& shape)
 {
     ASSERT_MSG(shape.rings >= 3 && shape.rings <= 180 && shape.sides >= 3 && shape.sides <= 180 &&
-                   shape.majorRadius > 0.f && shape.minorRadius > 0.f &&
-                   shape.majorRadius + shape.minorRadius < 4.f && shape.repeatsAround > 0.f &&
-                   shape.repeatsAround <= 30.f && shape.repeatsAcross > 0.f && shape.repeatsAcross <= 30.f,
+                   shape.majorRadius > 0.f && shape.minorRadius > 0.f && shape.majorRadius + shape.minorRadius < 4.f &&
+                   shape.repeatsAround > 0.f && shape.repeatsAround <= 30.f && shape.repeatsAcross > 0.f &&
+                   shape.repeatsAcross <= 30.f,
                " shape is valid ");
     // One more vertex than segments each way: the texture seam needs both
     // coordinates 0 and 1 at the same place.

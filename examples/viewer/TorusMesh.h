@@ -7,10 +7,10 @@
 namespace viewer {
 
 struct TorusShape {
-    float majorRadius = 1.0f;  // centre of the tube to the centre of the torus
-    float minorRadius = 0.4f;  // radius of the tube
-    int rings = 48;            // segments around the torus
-    int sides = 24;            // segments around the tube
+    float majorRadius = 1.0f; // centre of the tube to the centre of the torus
+    float minorRadius = 0.4f; // radius of the tube
+    int rings = 48; // segments around the torus
+    int sides = 24; // segments around the tube
     float repeatsAround = 4.f; // texture repeats around the torus
     float repeatsAcross = 1.f; // texture repeats around the tube
 };

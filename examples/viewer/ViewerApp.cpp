@@ -8,7 +8,9 @@
 
 namespace viewer {
 
-ViewerApp::ViewerApp(const ViewerOptions& options) : m_options(options) {}
+ViewerApp::ViewerApp(const ViewerOptions& options) : m_options(options)
+{
+}
 
 ViewerApp::~ViewerApp() noexcept(false) = default;
 
@@ -73,8 +75,7 @@ void ViewerApp::render(render::Graphics3D& g3d)
         core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "viewer: screenshot written to %s\n",
                             m_options.screenshotPath);
     else
-        core::Debug::printf(core::DEBUG_LEVEL_ERROR, "viewer: can not write screenshot %s\n",
-                            m_options.screenshotPath);
+        core::Debug::printf(core::DEBUG_LEVEL_ERROR, "viewer: can not write screenshot %s\n", m_options.screenshotPath);
 }
 
 } // namespace viewer

@@ -40,7 +40,7 @@ private:
     core::Ref<ViewerScene> m_scene;
     core::Ref<ViewerDecorations> m_decorations;
     int m_frames = 0;
-    bool m_f1Down = false;           // F1 as last read: a press switches once
+    bool m_f1Down = false; // F1 as last read: a press switches once
     bool m_toggleStatistics = false; // switch the overlay at the next render
 };
 

@@ -18,13 +18,13 @@ namespace viewer {
 namespace {
 
 constexpr int DOT_SIZE = 16;
-constexpr float ORBIT_RADIUS = 0.32f;   // inside the torus's hole (inner radius 0.6)
-constexpr float DOT_TEXEL = 0.018f;     // world units per texel: dots 0.29 wide
-constexpr float TITLE_SCALE = 2.f;      // 8-pixel glyphs drawn 16 pixels high
+constexpr float ORBIT_RADIUS = 0.32f; // inside the torus's hole (inner radius 0.6)
+constexpr float DOT_TEXEL = 0.018f; // world units per texel: dots 0.29 wide
+constexpr float TITLE_SCALE = 2.f; // 8-pixel glyphs drawn 16 pixels high
 constexpr const char* TITLE = "VORNA3D VIEWER   F1: STATISTICS   ESC: QUIT";
 // Dot colours, 0xRRGGBBAA.
 constexpr uint32_t DOT_COLORS[ViewerDecorations::DOT_COUNT] = {0xFFD060FF, 0x60FFA0FF, 0x60A0FFFF,
-                                                                0xFF70D0FF, 0xFFFFFFFF, 0xA0FF40FF};
+                                                               0xFF70D0FF, 0xFFFFFFFF, 0xA0FF40FF};
 
 // White, with alpha falling from 1 in the middle to 0 at the rim.
 core::Ref<render::Image2D> createDotImage()

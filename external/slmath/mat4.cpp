@@ -68,10 +68,9 @@ mat4& mat4::operator*=(float s)
     ASSERT(check(s));
     ASSERT(check(*this));
     const vec4* r = m_rows;
-    *this = mat4(vec4(r[0].x * s, r[0].y * s, r[0].z * s, r[0].w * s),
-                 vec4(r[1].x * s, r[1].y * s, r[1].z * s, r[1].w * s),
-                 vec4(r[2].x * s, r[2].y * s, r[2].z * s, r[2].w * s),
-                 vec4(r[3].x * s, r[3].y * s, r[3].z * s, r[3].w * s));
+    *this = mat4(
+        vec4(r[0].x * s, r[0].y * s, r[0].z * s, r[0].w * s), vec4(r[1].x * s, r[1].y * s, r[1].z * s, r[1].w * s),
+        vec4(r[2].x * s, r[2].y * s, r[2].z * s, r[2].w * s), vec4(r[3].x * s, r[3].y * s, r[3].z * s, r[3].w * s));
     return *this;
 }
 
@@ -91,8 +90,7 @@ bool mat4::operator==(const mat4& o) const
 mat4 mat4::fromRowMajor(const float* values)
 {
     ASSERT(values);
-    return mat4(vec4(values[0], values[1], values[2], values[3]),
-                vec4(values[4], values[5], values[6], values[7]),
+    return mat4(vec4(values[0], values[1], values[2], values[3]), vec4(values[4], values[5], values[6], values[7]),
                 vec4(values[8], values[9], values[10], values[11]),
                 vec4(values[12], values[13], values[14], values[15]));
 }
@@ -179,18 +177,12 @@ mat4 inverse(const mat4& m)
 
 mat4 translation(const vec3& t)
 {
-    return mat4(vec4(1.f, 0.f, 0.f, t.x),
-                vec4(0.f, 1.f, 0.f, t.y),
-                vec4(0.f, 0.f, 1.f, t.z),
-                vec4(0.f, 0.f, 0.f, 1.f));
+    return mat4(vec4(1.f, 0.f, 0.f, t.x), vec4(0.f, 1.f, 0.f, t.y), vec4(0.f, 0.f, 1.f, t.z), vec4(0.f, 0.f, 0.f, 1.f));
 }
 
 mat4 scaling(const vec3& s)
 {
-    return mat4(vec4(s.x, 0.f, 0.f, 0.f),
-                vec4(0.f, s.y, 0.f, 0.f),
-                vec4(0.f, 0.f, s.z, 0.f),
-                vec4(0.f, 0.f, 0.f, 1.f));
+    return mat4(vec4(s.x, 0.f, 0.f, 0.f), vec4(0.f, s.y, 0.f, 0.f), vec4(0.f, 0.f, s.z, 0.f), vec4(0.f, 0.f, 0.f, 1.f));
 }
 
 mat4 rotation(float degrees, const vec3& axis)

@@ -51,7 +51,7 @@ public:
     void toColumnMajor(float* out) const;
 
 private:
-    struct Unchecked {};
+    struct Unchecked { };
     // The matrix with the given rows, for results that are checked by the caller.
     mat4(const vec4& row0, const vec4& row1, const vec4& row2, const vec4& row3, Unchecked)
         : m_rows{row0, row1, row2, row3}
@@ -151,10 +151,8 @@ inline vec4 operator*(const mat4& m, const vec4& v)
     const vec4& r1 = m.m_rows[1];
     const vec4& r2 = m.m_rows[2];
     const vec4& r3 = m.m_rows[3];
-    return vec4(r0.x * v.x + r0.y * v.y + r0.z * v.z + r0.w * v.w,
-                r1.x * v.x + r1.y * v.y + r1.z * v.z + r1.w * v.w,
-                r2.x * v.x + r2.y * v.y + r2.z * v.z + r2.w * v.w,
-                r3.x * v.x + r3.y * v.y + r3.z * v.z + r3.w * v.w);
+    return vec4(r0.x * v.x + r0.y * v.y + r0.z * v.z + r0.w * v.w, r1.x * v.x + r1.y * v.y + r1.z * v.z + r1.w * v.w,
+                r2.x * v.x + r2.y * v.y + r2.z * v.z + r2.w * v.w, r3.x * v.x + r3.y * v.y + r3.z * v.z + r3.w * v.w);
 }
 
 // The transpose of m; asserts " check(m) ".

@@ -42,8 +42,7 @@ inline bool check(const quat& q)
     return check(q.x) && check(q.y) && check(q.z) && check(q.w);
 }
 
-inline quat::quat(float x_, float y_, float z_, float w_)
-    : x(x_), y(y_), z(z_), w(w_)
+inline quat::quat(float x_, float y_, float z_, float w_) : x(x_), y(y_), z(z_), w(w_)
 {
     ASSERT(check(*this));
 }

@@ -40,8 +40,7 @@ inline bool check(const vec2& v)
     return check(v.x) && check(v.y);
 }
 
-inline vec2::vec2(float x_, float y_)
-    : x(x_), y(y_)
+inline vec2::vec2(float x_, float y_) : x(x_), y(y_)
 {
     ASSERT(check(*this));
 }

@@ -47,8 +47,7 @@ inline bool check(const vec3& v)
     return check(v.x) && check(v.y) && check(v.z);
 }
 
-inline vec3::vec3(float x_, float y_, float z_)
-    : x(x_), y(y_), z(z_)
+inline vec3::vec3(float x_, float y_, float z_) : x(x_), y(y_), z(z_)
 {
     ASSERT(check(*this));
 }

@@ -59,14 +59,12 @@ inline bool check(const vec4& v)
     return check(v.x) && check(v.y) && check(v.z) && check(v.w);
 }
 
-inline vec4::vec4(float x_, float y_, float z_, float w_)
-    : x(x_), y(y_), z(z_), w(w_)
+inline vec4::vec4(float x_, float y_, float z_, float w_) : x(x_), y(y_), z(z_), w(w_)
 {
     ASSERT(check(*this));
 }
 
-inline vec4::vec4(const vec3& v, float w_)
-    : x(v.x), y(v.y), z(v.z), w(w_)
+inline vec4::vec4(const vec3& v, float w_) : x(v.x), y(v.y), z(v.z), w(w_)
 {
     ASSERT(check(*this));
 }
@@ -79,7 +77,7 @@ inline vec3 vec4::xyz() const
 
 namespace detail {
 // Member pointers give indexed access without stepping a pointer past x.
-inline constexpr float vec4::* VEC4_COMPONENTS[4] = {&vec4::x, &vec4::y, &vec4::z, &vec4::w};
+inline constexpr float vec4::*VEC4_COMPONENTS[4] = {&vec4::x, &vec4::y, &vec4::z, &vec4::w};
 } // namespace detail
 
 inline float& vec4::operator[](size_t i)

@@ -10,8 +10,8 @@ namespace gl = HAL::gl;
 bool OGLES1_Framebuffer::isAvailable()
 {
     return gl::glGenFramebuffers && gl::glBindFramebuffer && gl::glFramebufferTexture2D && gl::glDeleteFramebuffers &&
-           gl::glCheckFramebufferStatus && gl::glGenRenderbuffers && gl::glBindRenderbuffer && gl::glRenderbufferStorage &&
-           gl::glFramebufferRenderbuffer && gl::glDeleteRenderbuffers;
+        gl::glCheckFramebufferStatus && gl::glGenRenderbuffers && gl::glBindRenderbuffer && gl::glRenderbufferStorage &&
+        gl::glFramebufferRenderbuffer && gl::glDeleteRenderbuffers;
 }
 
 OGLES1_Framebuffer::OGLES1_Framebuffer(int textureId, int width, int height)
@@ -36,8 +36,7 @@ OGLES1_Framebuffer::OGLES1_Framebuffer(int textureId, int width, int height)
 
     // bindTarget found no earlier error: what is recorded now is ours.
     const GLenum error = glGetError();
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
-    }
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) { }
     if (status != GL_FRAMEBUFFER_COMPLETE || error != GL_NO_ERROR) {
         core::Debug::printf(core::DEBUG_LEVEL_WARNING,
                             "render to texture: no framebuffer for texture %d (status 0x%X, error 0x%X), the frame "

@@ -260,13 +260,13 @@ bool OGLES1_Graphics3D::startPixelRead(int slot, int x, int y, int width, int he
         const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
         int major = 0;
         int minor = 0;
-        const bool v21 = version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
-                         (major > 2 || (major == 2 && minor >= 1));
+        const bool v21 =
+            version && std::sscanf(version, "%d.%d", &major, &minor) == 2 && (major > 2 || (major == 2 && minor >= 1));
         const bool arb = extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object");
         m_packSupport = (v21 || arb) && HAL::gl::glGenBuffers && HAL::gl::glBindBuffer && HAL::gl::glBufferData &&
-                                HAL::gl::glMapBuffer && HAL::gl::glUnmapBuffer && HAL::gl::glDeleteBuffers
-                            ? 1
-                            : 0;
+                HAL::gl::glMapBuffer && HAL::gl::glUnmapBuffer && HAL::gl::glDeleteBuffers
+            ? 1
+            : 0;
     }
     if (m_packSupport == 0 || slot < 0 || slot >= 3)
         return false;

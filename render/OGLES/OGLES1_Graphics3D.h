@@ -91,8 +91,7 @@ protected:
     void sendBlending(const ogles::BlendFactors& factors) override;
     void sendMasks(float offsetFactor, float offsetUnits, bool colorWrite, bool alphaWrite) override;
     void sendDepth(bool depthWrite, bool depthTest, int depthFunc) override;
-    void sendStencil(bool enabled, int func, int ref, uint32_t mask, int failOp, int depthFailOp,
-                     int passOp) override;
+    void sendStencil(bool enabled, int func, int ref, uint32_t mask, int failOp, int depthFailOp, int passOp) override;
     void bindTexture(int unit, int textureId) override;
     void sendDepthRange(float nearPlane, float farPlane) override;
     void readDeviceLimits(int* maxViewportWidth, int* maxViewportHeight, int* maxTextureSize,

@@ -268,9 +268,15 @@ void OGLES_Graphics3D::handleIndex(IndexBuffer* indexBuffer)
     drawElements(mode, count, indices);
     Statistics& stats = statistics();
     switch (indexBuffer->getPrimitiveType()) {
-    case IndexBuffer::TRIANGLE_STRIP: stats.triangles += count >= 3 ? count - 2 : 0; break;
-    case IndexBuffer::TRIANGLE_LIST: stats.triangles += count / 3; break;
-    default: stats.lines += count / 2; break;
+    case IndexBuffer::TRIANGLE_STRIP:
+        stats.triangles += count >= 3 ? count - 2 : 0;
+        break;
+    case IndexBuffer::TRIANGLE_LIST:
+        stats.triangles += count / 3;
+        break;
+    default:
+        stats.lines += count / 2;
+        break;
     }
     if (isStatic)
         bindBuffer(0, 1);
@@ -291,10 +297,12 @@ void OGLES_Graphics3D::handleHints()
     const int hints = getHints();
     sendDepthAndHints(isDepthBufferEnabled(), (hints & HINT_ANTIALIAS) != 0, (hints & HINT_DITHER) != 0);
     if (hints & HINT_OVERWRITE)
-        core::Debug::printf(core::DEBUG_LEVEL_RENDER, "You use Object3D %s method and it does not provide functionality.\n",
+        core::Debug::printf(core::DEBUG_LEVEL_RENDER,
+                            "You use Object3D %s method and it does not provide functionality.\n",
                             "render::OGLES1_Graphics3D::handleHints");
     if (hints & HINT_TRUE_COLOR)
-        core::Debug::printf(core::DEBUG_LEVEL_RENDER, "You use Object3D %s method and it does not provide functionality.\n",
+        core::Debug::printf(core::DEBUG_LEVEL_RENDER,
+                            "You use Object3D %s method and it does not provide functionality.\n",
                             "render::OGLES1_Graphics3D::handleHints");
 }
 
@@ -400,8 +408,7 @@ void OGLES_Graphics3D::handleAppearanceCompositingMode(CompositingMode* composit
             const int face = culling == PolygonMode::CULL_FRONT ? Stencil::BACK : Stencil::FRONT;
             Stencil::funcRefMaskOps test{};
             stencil->getStencil(face, &test);
-            sendStencil(true, test.func, test.ref, test.mask, test.stencilFailOp, test.depthFailOp,
-                        test.depthPassOp);
+            sendStencil(true, test.func, test.ref, test.mask, test.stencilFailOp, test.depthFailOp, test.depthPassOp);
         }
     } else if (!m_defaultCompositing) {
         // A CompositingMode's defaults: the masks, and the depth function,

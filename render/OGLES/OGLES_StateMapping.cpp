@@ -35,16 +35,26 @@ void colorToRGBA(uint32_t color, float scale, float out[4])
 BlendFactors blendFactors(int blending)
 {
     switch (blending) {
-    case CompositingMode::ALPHA: return {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA};
-    case CompositingMode::ALPHA_ADD: return {GL_SRC_ALPHA, GL_ONE};
-    case CompositingMode::MODULATE: return {GL_DST_COLOR, GL_ZERO};
-    case CompositingMode::MODULATE_X2: return {GL_DST_COLOR, GL_SRC_COLOR};
-    case CompositingMode::REPLACE: return {GL_ONE, GL_ZERO};
-    case CompositingMode::ADDITIVE: return {GL_ONE, GL_ONE};
-    case CompositingMode::ALPHA_DARKEN: return {GL_ZERO, GL_ONE_MINUS_SRC_ALPHA};
-    case CompositingMode::PREMULTIPLIED_ALPHA: return {GL_ONE, GL_ONE_MINUS_SRC_ALPHA};
-    case CompositingMode::SCREEN: return {GL_ONE, GL_ONE_MINUS_SRC_COLOR};
-    default: break;
+    case CompositingMode::ALPHA:
+        return {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA};
+    case CompositingMode::ALPHA_ADD:
+        return {GL_SRC_ALPHA, GL_ONE};
+    case CompositingMode::MODULATE:
+        return {GL_DST_COLOR, GL_ZERO};
+    case CompositingMode::MODULATE_X2:
+        return {GL_DST_COLOR, GL_SRC_COLOR};
+    case CompositingMode::REPLACE:
+        return {GL_ONE, GL_ZERO};
+    case CompositingMode::ADDITIVE:
+        return {GL_ONE, GL_ONE};
+    case CompositingMode::ALPHA_DARKEN:
+        return {GL_ZERO, GL_ONE_MINUS_SRC_ALPHA};
+    case CompositingMode::PREMULTIPLIED_ALPHA:
+        return {GL_ONE, GL_ONE_MINUS_SRC_ALPHA};
+    case CompositingMode::SCREEN:
+        return {GL_ONE, GL_ONE_MINUS_SRC_COLOR};
+    default:
+        break;
     }
     ASSERT_MSG(false, "Graphics3D : handleAppearanceCompositingMode : blending is illegal");
     return {GL_ONE, GL_ZERO};
@@ -83,7 +93,8 @@ FogState fogState(const Fog* fog)
         state.start = fog->getNearDistance();
         state.end = fog->getFarDistance();
         break;
-    default: ASSERT_MSG(false, "Graphics3D : handleAppearanceFog : fog mode is illegal");
+    default:
+        ASSERT_MSG(false, "Graphics3D : handleAppearanceFog : fog mode is illegal");
     }
     colorToRGB(fog->getColor(), 1.f, state.color);
     return state;
@@ -97,16 +108,27 @@ TextureEnvState textureEnvState(const Texture2D* texture)
         return state;
     }
     switch (texture->getBlending()) {
-    case Texture2D::FUNC_ADD: state.mode = GL_ADD; break;
+    case Texture2D::FUNC_ADD:
+        state.mode = GL_ADD;
+        break;
     case Texture2D::FUNC_BLEND:
         state.mode = GL_BLEND;
         colorToRGB(texture->getBlendColor(), 1.f, state.color);
         break;
-    case Texture2D::FUNC_DECAL: state.mode = GL_DECAL; break;
-    case Texture2D::FUNC_MODULATE: state.mode = GL_MODULATE; break;
-    case Texture2D::FUNC_REPLACE: state.mode = GL_REPLACE; break;
-    case Texture2D::FUNC_KEEP: state.mode = 0; break;
-    default: ASSERT_MSG(false, "handleAppearanceTexture2D : Unknown blending");
+    case Texture2D::FUNC_DECAL:
+        state.mode = GL_DECAL;
+        break;
+    case Texture2D::FUNC_MODULATE:
+        state.mode = GL_MODULATE;
+        break;
+    case Texture2D::FUNC_REPLACE:
+        state.mode = GL_REPLACE;
+        break;
+    case Texture2D::FUNC_KEEP:
+        state.mode = 0;
+        break;
+    default:
+        ASSERT_MSG(false, "handleAppearanceTexture2D : Unknown blending");
     }
     return state;
 }
@@ -114,10 +136,14 @@ TextureEnvState textureEnvState(const Texture2D* texture)
 CullState cullState(int culling)
 {
     switch (culling) {
-    case PolygonMode::CULL_BACK: return {true, GL_BACK};
-    case PolygonMode::CULL_FRONT: return {true, GL_FRONT};
-    case PolygonMode::CULL_NONE: return {false, GL_BACK};
-    default: break;
+    case PolygonMode::CULL_BACK:
+        return {true, GL_BACK};
+    case PolygonMode::CULL_FRONT:
+        return {true, GL_FRONT};
+    case PolygonMode::CULL_NONE:
+        return {false, GL_BACK};
+    default:
+        break;
     }
     ASSERT_MSG(false, "Graphics3D : handleAppearancePolygonMode : PolygonMode has invalid culling information");
     return {false, GL_BACK};
@@ -126,9 +152,12 @@ CullState cullState(int culling)
 int shadeModel(int shading)
 {
     switch (shading) {
-    case PolygonMode::SHADE_FLAT: return GL_FLAT;
-    case PolygonMode::SHADE_SMOOTH: return GL_SMOOTH;
-    default: break;
+    case PolygonMode::SHADE_FLAT:
+        return GL_FLAT;
+    case PolygonMode::SHADE_SMOOTH:
+        return GL_SMOOTH;
+    default:
+        break;
     }
     ASSERT_MSG(false, "Graphics3D : handleAppearancePolygonMode : PolygonMode has invalid shading information");
     return GL_SMOOTH;
@@ -137,9 +166,12 @@ int shadeModel(int shading)
 int frontFace(int winding)
 {
     switch (winding) {
-    case PolygonMode::WINDING_CCW: return GL_CCW;
-    case PolygonMode::WINDING_CW: return GL_CW;
-    default: break;
+    case PolygonMode::WINDING_CCW:
+        return GL_CCW;
+    case PolygonMode::WINDING_CW:
+        return GL_CW;
+    default:
+        break;
     }
     ASSERT_MSG(false, "Graphics3D : handleAppearancePolygonMode : PolygonMode has invalid winding information");
     return GL_CCW;
@@ -148,9 +180,12 @@ int frontFace(int winding)
 int dataType(int componentSize)
 {
     switch (componentSize) {
-    case 1: return GL_BYTE;
-    case 2: return GL_SHORT;
-    default: break;
+    case 1:
+        return GL_BYTE;
+    case 2:
+        return GL_SHORT;
+    default:
+        break;
     }
     ASSERT_MSG(false, "Graphics3D : VertexArray component type is invalid");
     return GL_SHORT;
@@ -159,10 +194,14 @@ int dataType(int componentSize)
 int primitiveMode(int primitiveType)
 {
     switch (primitiveType) {
-    case IndexBuffer::TRIANGLE_STRIP: return GL_TRIANGLE_STRIP;
-    case IndexBuffer::TRIANGLE_LIST: return GL_TRIANGLES;
-    case IndexBuffer::LINE_LIST: return GL_LINES;
-    default: break;
+    case IndexBuffer::TRIANGLE_STRIP:
+        return GL_TRIANGLE_STRIP;
+    case IndexBuffer::TRIANGLE_LIST:
+        return GL_TRIANGLES;
+    case IndexBuffer::LINE_LIST:
+        return GL_LINES;
+    default:
+        break;
     }
     ASSERT_MSG(false, "OGLES1_Graphics3D can not draw items because IndexBuffer has unknown data");
     return GL_TRIANGLES;

@@ -32,11 +32,10 @@ namespace {
     core::assertionFailed(__FILE__, function, line, text);
 }
 
-#define CHECK_COUNT(ok)                                                                                    \
-    do {                                                                                                   \
-        if (!(ok))                                                                                         \
-            failFor(VORNA3D_FUNCTION, __LINE__, "Component count not correct for \"%s\" target property.", \
-                    property);                                                                             \
+#define CHECK_COUNT(ok)                                                                                               \
+    do {                                                                                                              \
+        if (!(ok))                                                                                                    \
+            failFor(VORNA3D_FUNCTION, __LINE__, "Component count not correct for \"%s\" target property.", property); \
     } while (0)
 
 #define FAIL_TYPE() \
@@ -73,11 +72,20 @@ bool applyColor(Object3D* target, int property, const float* value)
     if (Material* material = dynamic_cast<Material*>(target)) {
         int which = 0;
         switch (property) {
-        case AnimationTrack::AMBIENT_COLOR: which = Material::AMBIENT; break;
-        case AnimationTrack::DIFFUSE_COLOR: which = Material::DIFFUSE; break;
-        case AnimationTrack::EMISSIVE_COLOR: which = Material::EMISSIVE; break;
-        case AnimationTrack::SPECULAR_COLOR: which = Material::SPECULAR; break;
-        default: return false;
+        case AnimationTrack::AMBIENT_COLOR:
+            which = Material::AMBIENT;
+            break;
+        case AnimationTrack::DIFFUSE_COLOR:
+            which = Material::DIFFUSE;
+            break;
+        case AnimationTrack::EMISSIVE_COLOR:
+            which = Material::EMISSIVE;
+            break;
+        case AnimationTrack::SPECULAR_COLOR:
+            which = Material::SPECULAR;
+            break;
+        default:
+            return false;
         }
         material->setColor(which, withRGB(material->getColor(which), value));
         return true;
@@ -206,8 +214,7 @@ void applyCrop(Sprite3D* sprite, const float* value, int count)
     sprite->setCrop(rounded(value[0]), rounded(value[1]), width, height);
 }
 
-template <class T>
-bool isA(const Object3D* object)
+template <class T> bool isA(const Object3D* object)
 {
     return dynamic_cast<const T*>(object) != nullptr;
 }
@@ -351,16 +358,17 @@ bool acceptsAnimatedValue(const Object3D* target, int property, int count)
         return false;
     switch (property) {
     case AnimationTrack::ALPHA:
-        return count == 1 && (isA<Node>(target) || isA<Background>(target) || isA<Material>(target) ||
-                              isA<VertexBuffer>(target));
+        return count == 1 &&
+            (isA<Node>(target) || isA<Background>(target) || isA<Material>(target) || isA<VertexBuffer>(target));
     case AnimationTrack::AMBIENT_COLOR:
     case AnimationTrack::DIFFUSE_COLOR:
     case AnimationTrack::EMISSIVE_COLOR:
     case AnimationTrack::SPECULAR_COLOR:
         return count == 3 && isA<Material>(target);
     case AnimationTrack::COLOR:
-        return count == 3 && (isA<Light>(target) || isA<Background>(target) || isA<Fog>(target) ||
-                              isA<Texture2D>(target) || isA<VertexBuffer>(target));
+        return count == 3 &&
+            (isA<Light>(target) || isA<Background>(target) || isA<Fog>(target) || isA<Texture2D>(target) ||
+             isA<VertexBuffer>(target));
     case AnimationTrack::CROP:
         return (count == 2 || count == 4) && (isA<Background>(target) || isA<Sprite3D>(target));
     case AnimationTrack::DENSITY:

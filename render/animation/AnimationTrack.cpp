@@ -40,12 +40,11 @@ void AnimationTrack::setController(AnimationController* controller)
 
 const char* AnimationTrack::getTargetPropertyName(int property)
 {
-    static const char* const NAMES[] = {"ALPHA",         "AMBIENT_COLOR", "COLOR",         "CROP",
-                                        "DENSITY",       "DIFFUSE_COLOR", "EMISSIVE_COLOR", "FAR_DISTANCE",
-                                        "FIELD_OF_VIEW", "INTENSITY",     "MORPH_WEIGHTS", "NEAR_DISTANCE",
-                                        "ORIENTATION",   "PICKABILITY",   "SCALE",         "SHININESS",
-                                        "SPECULAR_COLOR", "SPOT_ANGLE",   "SPOT_EXPONENT", "TRANSLATION",
-                                        "VISIBILITY"};
+    static const char* const NAMES[] = {
+        "ALPHA",          "AMBIENT_COLOR", "COLOR",         "CROP",      "DENSITY",        "DIFFUSE_COLOR",
+        "EMISSIVE_COLOR", "FAR_DISTANCE",  "FIELD_OF_VIEW", "INTENSITY", "MORPH_WEIGHTS",  "NEAR_DISTANCE",
+        "ORIENTATION",    "PICKABILITY",   "SCALE",         "SHININESS", "SPECULAR_COLOR", "SPOT_ANGLE",
+        "SPOT_EXPONENT",  "TRANSLATION",   "VISIBILITY"};
     if (property < ALPHA || property > VISIBILITY)
         return "UNKNOWN";
     return NAMES[property - ALPHA];

@@ -13,11 +13,11 @@ namespace {
 
 // The checks every interpolation makes, reported from the interpolation
 // function itself.
-#define CHECK_INTERPOLATION_ARGUMENTS()                                                                       \
-    do {                                                                                                      \
-        ASSERT_MSG(0 <= tBefore && 0 <= tAfter && tBefore <= t && t < tAfter,                                 \
-                   "Given interpolation times not correct");                                                  \
-        ASSERT_MSG(out && before && after, "NULL paremeter");                                                 \
+#define CHECK_INTERPOLATION_ARGUMENTS()                                       \
+    do {                                                                      \
+        ASSERT_MSG(0 <= tBefore && 0 <= tAfter && tBefore <= t && t < tAfter, \
+                   "Given interpolation times not correct");                  \
+        ASSERT_MSG(out&& before&& after, "NULL paremeter");                   \
     } while (0)
 
 // s of t between the two keyframe times; in double, so that the difference

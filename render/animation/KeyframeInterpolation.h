@@ -10,25 +10,21 @@ namespace render {
 
 // (1 - s) * before + s * after per component. Asserts "Invalid component
 // count for linear interpolation" for count < 1.
-void interpolateLinear(float* out, int count, int tBefore, const float* before, int tAfter, const float* after,
-                       int t);
+void interpolateLinear(float* out, int count, int tBefore, const float* before, int tAfter, const float* after, int t);
 
 // Spherical interpolation of the unit quaternions (x, y, z, w) before and
 // after (slmath::slerp: no flip to the shorter arc). Asserts "Invalid
 // component count for slerp interpolation" unless count is 4.
-void interpolateSlerp(float* out, int count, int tBefore, const float* before, int tAfter, const float* after,
-                      int t);
+void interpolateSlerp(float* out, int count, int tBefore, const float* before, int tAfter, const float* after, int t);
 
 // A cubic Hermite curve between the two keyframes alone, both tangents
 // (after - before) / 2: before + (after - before) * (-s^3 + 1.5 s^2 + 0.5 s).
 // Asserts "Invalid component count for spline interpolation" for count < 1.
-void interpolateSpline(float* out, int count, int tBefore, const float* before, int tAfter, const float* after,
-                       int t);
+void interpolateSpline(float* out, int count, int tBefore, const float* before, int tAfter, const float* after, int t);
 
 // The before values while s < 0.5, the after values from s = 0.5 on.
 // Asserts "Invalid component count for step interpolation" for count < 1.
-void interpolateStep(float* out, int count, int tBefore, const float* before, int tAfter, const float* after,
-                     int t);
+void interpolateStep(float* out, int count, int tBefore, const float* before, int tAfter, const float* after, int t);
 
 // Spherical quadrangle interpolation of unit quaternions: with q0 the
 // keyframe before `before` and q3 the one after `after`, the inner control

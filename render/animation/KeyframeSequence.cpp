@@ -207,8 +207,8 @@ void KeyframeSequence::evaluate(float sequenceTime, float* out) const
         interpolateStep(out, m_componentCount, tBefore, valuesBefore, tAfter, valuesAfter, t);
         break;
     case SQUAD:
-        interpolateSquad(out, m_componentCount, tBefore, keyframeValues(previousInRange(before)), valuesBefore,
-                         tAfter, valuesAfter, keyframeValues(nextInRange(after)), t);
+        interpolateSquad(out, m_componentCount, tBefore, keyframeValues(previousInRange(before)), valuesBefore, tAfter,
+                         valuesAfter, keyframeValues(nextInRange(after)), t);
         break;
     default:
         ASSERT_MSG(false, "Interpolation type not according to specification or it is unsupported.");

@@ -12,8 +12,7 @@ namespace render {
 namespace {
 
 // A duplicate of `component`, or null.
-template <class T>
-core::Ref<T> duplicateOf(const core::Ref<T>& component)
+template <class T> core::Ref<T> duplicateOf(const core::Ref<T>& component)
 {
     return component ? core::Ref<T>(component->duplicate()) : core::Ref<T>();
 }
@@ -38,8 +37,7 @@ Appearance::Appearance() = default;
 
 Appearance::Appearance(const Appearance& other)
     : Object3D(other), m_compositingMode(duplicateOf(other.m_compositingMode)), m_fog(duplicateOf(other.m_fog)),
-      m_material(duplicateOf(other.m_material)), m_polygonMode(duplicateOf(other.m_polygonMode)),
-      m_layer(other.m_layer)
+      m_material(duplicateOf(other.m_material)), m_polygonMode(duplicateOf(other.m_polygonMode)), m_layer(other.m_layer)
 {
     m_textures.reserve(other.m_textures.size());
     for (const core::Ref<Texture2D>& texture : other.m_textures) {

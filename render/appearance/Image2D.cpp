@@ -94,12 +94,18 @@ int Image2D::getBpp(int format)
 const char* Image2D::getFormatName(int format)
 {
     switch (format) {
-    case ALPHA: return "ALPHA";
-    case LUMINANCE: return "LUMINANCE";
-    case LUMINANCE_ALPHA: return "LUMINANCE_ALPHA";
-    case RGB: return "RGB";
-    case RGBA: return "RGBA";
-    default: return "UNKNOWN";
+    case ALPHA:
+        return "ALPHA";
+    case LUMINANCE:
+        return "LUMINANCE";
+    case LUMINANCE_ALPHA:
+        return "LUMINANCE_ALPHA";
+    case RGB:
+        return "RGB";
+    case RGBA:
+        return "RGBA";
+    default:
+        return "UNKNOWN";
     }
 }
 

@@ -89,7 +89,7 @@ private:
     int32_t m_height = 0;
     int32_t m_format = 0;
     unsigned char* m_palette = nullptr; // pool block of 256 x bpp bytes, or null
-    unsigned char* m_pixels = nullptr;  // pool block, or null
+    unsigned char* m_pixels = nullptr; // pool block, or null
     bool m_mutable = false;
 };
 

@@ -36,11 +36,16 @@ void Material::setColor(int target, uint32_t argb)
 uint32_t Material::getColor(int target) const
 {
     switch (target) {
-    case AMBIENT: return m_ambient;
-    case DIFFUSE: return m_diffuse;
-    case EMISSIVE: return m_emissive;
-    case SPECULAR: return m_specular;
-    default: ASSERT_MSG(false, "IllegalArgumentException");
+    case AMBIENT:
+        return m_ambient;
+    case DIFFUSE:
+        return m_diffuse;
+    case EMISSIVE:
+        return m_emissive;
+    case SPECULAR:
+        return m_specular;
+    default:
+        ASSERT_MSG(false, "IllegalArgumentException");
     }
     return 0;
 }

@@ -13,19 +13,10 @@ Texture2D::Texture2D(Image2D* image)
 }
 
 Texture2D::Texture2D(const Texture2D& other)
-    : Transformable(other),
-      m_blendColor(other.m_blendColor),
-      m_width(other.m_width),
-      m_height(other.m_height),
-      m_format(other.m_format),
-      m_paddedWidth(other.m_paddedWidth),
-      m_paddedHeight(other.m_paddedHeight),
-      m_blending(other.m_blending),
-      m_wrappingS(other.m_wrappingS),
-      m_wrappingT(other.m_wrappingT),
-      m_levelFilter(other.m_levelFilter),
-      m_imageFilter(other.m_imageFilter),
-      m_paddingScaleSet(other.m_paddingScaleSet)
+    : Transformable(other), m_blendColor(other.m_blendColor), m_width(other.m_width), m_height(other.m_height),
+      m_format(other.m_format), m_paddedWidth(other.m_paddedWidth), m_paddedHeight(other.m_paddedHeight),
+      m_blending(other.m_blending), m_wrappingS(other.m_wrappingS), m_wrappingT(other.m_wrappingT),
+      m_levelFilter(other.m_levelFilter), m_imageFilter(other.m_imageFilter), m_paddingScaleSet(other.m_paddingScaleSet)
 {
     ASSERT_MSG(other.m_image, "can not duplicate Texture2D because source texture does not have an image");
     m_image = core::Ref<Image2D>(static_cast<Image2D*>(other.m_image->duplicate()));
@@ -137,11 +128,17 @@ int Texture2D::getTextureID() const
     return 0;
 }
 
-void Texture2D::applyWrapping() {}
+void Texture2D::applyWrapping()
+{
+}
 
-void Texture2D::applyFilters() {}
+void Texture2D::applyFilters()
+{
+}
 
-void Texture2D::bindFBOandRBO() {}
+void Texture2D::bindFBOandRBO()
+{
+}
 
 void Texture2D::createTexture(Image2D* image)
 {

@@ -2,7 +2,9 @@
 
 namespace render {
 
-IndexBuffer::IndexBuffer(int primitiveType) : m_primitiveType(primitiveType) {}
+IndexBuffer::IndexBuffer(int primitiveType) : m_primitiveType(primitiveType)
+{
+}
 
 IndexBuffer::IndexBuffer(const IndexBuffer& other)
     : Object3D(other), m_buffer(other.m_buffer), m_primitiveType(other.m_primitiveType)

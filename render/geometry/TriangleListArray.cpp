@@ -32,15 +32,13 @@ TriangleListArray* TriangleListArray::duplicate() const
     return VORNA3D_NEW TriangleListArray(*this);
 }
 
-core::Ref<TriangleListArray> TriangleListArray::convertTriangleStripArrayToTriangleListArray(
-    const TriangleStripArray* triangleStrip)
+core::Ref<TriangleListArray>
+TriangleListArray::convertTriangleStripArrayToTriangleListArray(const TriangleStripArray* triangleStrip)
 {
     ASSERT(triangleStrip);
     const unsigned short* idx = triangleStrip->getPtr();
     const int n = triangleStrip->getIndexCount();
-    auto degenerate = [idx](int i) {
-        return idx[i] == idx[i + 1] || idx[i + 1] == idx[i + 2] || idx[i] == idx[i + 2];
-    };
+    auto degenerate = [idx](int i) { return idx[i] == idx[i + 1] || idx[i + 1] == idx[i + 2] || idx[i] == idx[i + 2]; };
     int triangles = 0;
     for (int i = 0; i + 2 < n; ++i)
         triangles += degenerate(i) ? 0 : 1;

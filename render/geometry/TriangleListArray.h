@@ -25,8 +25,8 @@ public:
     // strip is drawn, so every triangle keeps its winding. Requires
     // triangleStrip (" triangleStrip ") and at least one non-degenerate
     // triangle (" indiceCount > 0 ").
-    static core::Ref<TriangleListArray> convertTriangleStripArrayToTriangleListArray(
-        const TriangleStripArray* triangleStrip);
+    static core::Ref<TriangleListArray>
+    convertTriangleStripArrayToTriangleListArray(const TriangleStripArray* triangleStrip);
 
 protected:
     TriangleListArray(const TriangleListArray& other);

@@ -6,7 +6,9 @@
 
 namespace render {
 
-TriangleStripArray::TriangleStripArray() : IndexBuffer(TRIANGLE_STRIP) {}
+TriangleStripArray::TriangleStripArray() : IndexBuffer(TRIANGLE_STRIP)
+{
+}
 
 TriangleStripArray::TriangleStripArray(const unsigned short* indices, const int* stripLengths, int stripCount)
     : IndexBuffer(TRIANGLE_STRIP)
@@ -17,7 +19,8 @@ TriangleStripArray::TriangleStripArray(const unsigned short* indices, const int*
     ASSERT(stripCount > 0);
     for (int i = 0; i < stripCount; ++i)
         ASSERT(stripLengths[i] >= 3);
-    join(indices, [stripLengths](int i) { return stripLengths[i]; }, stripCount);
+    join(
+        indices, [stripLengths](int i) { return stripLengths[i]; }, stripCount);
 }
 
 TriangleStripArray::TriangleStripArray(const TriangleStripArray& other) = default;
@@ -97,15 +100,16 @@ void TriangleStripArray::getTriangleStrips(core::Vector<unsigned short>& receive
         stripLengths.add(run);
 }
 
-core::Ref<TriangleStripArray> TriangleStripArray::convertTriangleListArrayToTriangleStripArray(
-    const TriangleListArray* triangleList)
+core::Ref<TriangleStripArray>
+TriangleStripArray::convertTriangleListArrayToTriangleStripArray(const TriangleListArray* triangleList)
 {
     ASSERT(triangleList);
     const int stripCount = triangleList->getIndexCount() / 3;
     ASSERT(stripCount > 0);
     ASSERT((triangleList->getIndexCount()%3) == 0);
     core::Ref<TriangleStripArray> strips = VORNA3D_NEW TriangleStripArray();
-    strips->join(triangleList->getPtr(), [](int) { return 3; }, stripCount);
+    strips->join(
+        triangleList->getPtr(), [](int) { return 3; }, stripCount);
     return strips;
 }
 

@@ -40,8 +40,8 @@ public:
     // Every triangle of `triangleList` as a strip of its own, joined.
     // Requires triangleList (" triangleList "), at least one triangle
     // (" stripCount > 0 ") and a whole number of triangles.
-    static core::Ref<TriangleStripArray> convertTriangleListArrayToTriangleStripArray(
-        const TriangleListArray* triangleList);
+    static core::Ref<TriangleStripArray>
+    convertTriangleListArrayToTriangleStripArray(const TriangleListArray* triangleList);
 
 protected:
     TriangleStripArray(const TriangleStripArray& other);
@@ -50,8 +50,7 @@ private:
     TriangleStripArray();
     // Fills the buffer with the joined strip of `stripCount` strips,
     // stripLength(i) indices each, taken in order from `indices`.
-    template <class StripLength>
-    void join(const unsigned short* indices, StripLength stripLength, int stripCount);
+    template <class StripLength> void join(const unsigned short* indices, StripLength stripLength, int stripCount);
 };
 
 } // namespace render

@@ -188,8 +188,7 @@ void VertexArray::setComponentType(int componentSize)
     m_dirty = true;
 }
 
-template <class T>
-void VertexArray::computeBounds(const core::Vector<T>& buffer)
+template <class T> void VertexArray::computeBounds(const core::Vector<T>& buffer)
 {
     const int vertices = bufferVertexCount();
     const T* e = buffer.data();

@@ -87,11 +87,9 @@ private:
     // Vertices held by the element buffer (the count when not static).
     int bufferVertexCount() const;
     // Copies elements of type T out of `buffer` (see get).
-    template <class T>
-    void copyOut(const core::Vector<T>& buffer, int firstVertex, int numVertices, T* values) const;
+    template <class T> void copyOut(const core::Vector<T>& buffer, int firstVertex, int numVertices, T* values) const;
     // Sets the bounds from the elements of `buffer`.
-    template <class T>
-    void computeBounds(const core::Vector<T>& buffer);
+    template <class T> void computeBounds(const core::Vector<T>& buffer);
 
     slmath::vec3 m_min;
     slmath::vec3 m_max;

@@ -8,8 +8,8 @@ namespace render {
 Background::Background() = default;
 
 Background::Background(const Background& other)
-    : Object3D(other), m_color(other.m_color), m_image(other.m_image),
-      m_depthClearEnabled(other.m_depthClearEnabled), m_colorClearEnabled(other.m_colorClearEnabled)
+    : Object3D(other), m_color(other.m_color), m_image(other.m_image), m_depthClearEnabled(other.m_depthClearEnabled),
+      m_colorClearEnabled(other.m_colorClearEnabled)
 {
     setCrop(other.m_cropX, other.m_cropY, other.m_cropWidth, other.m_cropHeight);
     setImageMode(other.m_imageModeX, other.m_imageModeY);

@@ -21,7 +21,9 @@ Camera* Camera::duplicate() const
     return VORNA3D_NEW Camera(*this);
 }
 
-void Camera::render(Graphics3D*, const Transform*, int) {}
+void Camera::render(Graphics3D*, const Transform*, int)
+{
+}
 
 void Camera::setPerspective(float fovy, float aspectRatio, float nearplane, float farplane)
 {

@@ -13,7 +13,9 @@ Light* Light::duplicate() const
     return VORNA3D_NEW Light(*this);
 }
 
-void Light::render(Graphics3D*, const Transform*, int) {}
+void Light::render(Graphics3D*, const Transform*, int)
+{
+}
 
 void Light::setMode(int mode)
 {

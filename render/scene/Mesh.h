@@ -81,8 +81,8 @@ private:
     bool rayCollisionToMeshVertexArrayBox(const slmath::vec3& o, const slmath::vec3& d, const Transform& world,
                                           float* boxT) const;
     // The triangle stage: the nearest triangle nearer than *minDistance.
-    bool findMeshPolygon(const slmath::vec3& o, const slmath::vec3& d, RayIntersection* ri,
-                         const Transform& world, int pickFlags, float* minDistance);
+    bool findMeshPolygon(const slmath::vec3& o, const slmath::vec3& d, RayIntersection* ri, const Transform& world,
+                         int pickFlags, float* minDistance);
 
     core::Ref<VertexBuffer> m_vertexBuffer;
     core::Vector<core::Ref<IndexBuffer>> m_submeshes;

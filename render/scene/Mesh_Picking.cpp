@@ -73,13 +73,12 @@ bool Mesh::rayCollisionToMeshVertexArrayBox(const slmath::vec3& o, const slmath:
 
     if (!pick::strictlyInside(o, boxMin, boxMax) && !pick::segmentMeetsBox(o, d, boxMin, boxMax))
         return false;
-    return pick::nearestBoxFace(o, d, boxMin, boxMax, boxT, [](float) {
-        core::Debug::printf(core::DEBUG_LEVEL_RENDER, "pick hit (box only)\n");
-    });
+    return pick::nearestBoxFace(o, d, boxMin, boxMax, boxT,
+                                [](float) { core::Debug::printf(core::DEBUG_LEVEL_RENDER, "pick hit (box only)\n"); });
 }
 
-bool Mesh::findMeshPolygon(const slmath::vec3& o, const slmath::vec3& d, RayIntersection* ri,
-                           const Transform& world, int pickFlags, float* minDistance)
+bool Mesh::findMeshPolygon(const slmath::vec3& o, const slmath::vec3& d, RayIntersection* ri, const Transform& world,
+                           int pickFlags, float* minDistance)
 {
     ASSERT(ri);
     VertexBuffer* vb = m_vertexBuffer.get();

@@ -81,9 +81,8 @@ public:
     // stop at the first polygon hit. A hit nearer than *minDistance (a world
     // distance; the caller starts it at FLT_MAX) is written to `ri` and
     // *minDistance. Returns whether this call hit. Default: no hit.
-    virtual bool handlePick(int scope, float ox, float oy, float oz, float dx, float dy, float dz,
-                            RayIntersection* ri, const Transform* parentTransform, int pickFlags,
-                            float* minDistance);
+    virtual bool handlePick(int scope, float ox, float oy, float oz, float dx, float dy, float dz, RayIntersection* ri,
+                            const Transform* parentTransform, int pickFlags, float* minDistance);
 
     // Writes the node's geometry into a batch item from vertex `firstVertex`
     // on. Default: asserts " item " for a null item, else "This Node does

@@ -6,8 +6,8 @@
 namespace render {
 namespace pick {
 
-bool intersectTriangle(const slmath::vec3& o, const slmath::vec3& d, const slmath::vec3& p0,
-                       const slmath::vec3& p1, const slmath::vec3& p2, float* t)
+bool intersectTriangle(const slmath::vec3& o, const slmath::vec3& d, const slmath::vec3& p0, const slmath::vec3& p1,
+                       const slmath::vec3& p2, float* t)
 {
     const float e1x = p1.x - p0.x, e1y = p1.y - p0.y, e1z = p1.z - p0.z;
     const float e2x = p2.x - p0.x, e2y = p2.y - p0.y, e2z = p2.z - p0.z;
@@ -39,8 +39,7 @@ bool intersectTriangle(const slmath::vec3& o, const slmath::vec3& d, const slmat
 
 bool strictlyInside(const slmath::vec3& o, const slmath::vec3& boxMin, const slmath::vec3& boxMax)
 {
-    return o.x > boxMin.x && o.x < boxMax.x && o.y > boxMin.y && o.y < boxMax.y && o.z > boxMin.z &&
-           o.z < boxMax.z;
+    return o.x > boxMin.x && o.x < boxMax.x && o.y > boxMin.y && o.y < boxMax.y && o.z > boxMin.z && o.z < boxMax.z;
 }
 
 bool segmentMeetsBox(const slmath::vec3& o, const slmath::vec3& d, const slmath::vec3& boxMin,

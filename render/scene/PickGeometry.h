@@ -12,8 +12,8 @@ namespace pick {
 // triangle (p0, p1, p2), from either side. On a hit writes t and returns
 // true; a triangle whose determinant is within FLT_MIN of 0 (degenerate, or
 // parallel to the ray) is never hit.
-bool intersectTriangle(const slmath::vec3& o, const slmath::vec3& d, const slmath::vec3& p0,
-                       const slmath::vec3& p1, const slmath::vec3& p2, float* t);
+bool intersectTriangle(const slmath::vec3& o, const slmath::vec3& d, const slmath::vec3& p0, const slmath::vec3& p1,
+                       const slmath::vec3& p2, float* t);
 
 // Whether o lies strictly inside the box on all three axes.
 bool strictlyInside(const slmath::vec3& o, const slmath::vec3& boxMin, const slmath::vec3& boxMax);

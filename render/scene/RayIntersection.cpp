@@ -8,8 +8,8 @@ RayIntersection::RayIntersection() = default;
 
 RayIntersection::~RayIntersection() noexcept(false) = default;
 
-void RayIntersection::set(Node* intersected, const slmath::vec3& origin, const slmath::vec3& direction,
-                          float distance, int submeshIndex, const slmath::vec3& normal)
+void RayIntersection::set(Node* intersected, const slmath::vec3& origin, const slmath::vec3& direction, float distance,
+                          int submeshIndex, const slmath::vec3& normal)
 {
     m_intersected = intersected;
     m_rayOrigin = origin;

@@ -261,8 +261,8 @@ void SkinnedMesh::recalcVertices()
             const float* m = matrices + 16 * info.boneIndex;
             const slmath::vec4& p = info.position;
             for (int row = 0; row < 4; ++row)
-                sum[row] += info.weight * (m[4 * row] * p.x + m[4 * row + 1] * p.y + m[4 * row + 2] * p.z +
-                                           m[4 * row + 3] * p.w);
+                sum[row] += info.weight *
+                    (m[4 * row] * p.x + m[4 * row + 1] * p.y + m[4 * row + 2] * p.z + m[4 * row + 3] * p.w);
             weights += info.weight;
         }
         slmath::vec4& out = m_skinnedPositions[v];
@@ -308,22 +308,19 @@ void SkinnedMesh::render(Graphics3D* g3d, const Transform* transform, int flags)
     m_skeleton->render(g3d, &placed, flags);
 }
 
-bool SkinnedMesh::handlePick(int scope, float ox, float oy, float oz, float dx, float dy, float dz,
-                             RayIntersection* ri, const Transform* parentTransform, int pickFlags,
-                             float* minDistance)
+bool SkinnedMesh::handlePick(int scope, float ox, float oy, float oz, float dx, float dy, float dz, RayIntersection* ri,
+                             const Transform* parentTransform, int pickFlags, float* minDistance)
 {
     ASSERT(minDistance);
     ASSERT(ri);
     ASSERT(parentTransform);
-    const bool meshHit =
-        Mesh::handlePick(scope, ox, oy, oz, dx, dy, dz, ri, parentTransform, pickFlags, minDistance);
+    const bool meshHit = Mesh::handlePick(scope, ox, oy, oz, dx, dy, dz, ri, parentTransform, pickFlags, minDistance);
     ASSERT_MSG(m_skeleton.get(), " m_skeleton.ptr() ");
     Transform skeleton;
     m_skeleton->getCompositeTransform(&skeleton);
     Transform placed(*parentTransform);
     placed.postMultiply(skeleton);
-    const bool skeletonHit =
-        m_skeleton->handlePick(scope, ox, oy, oz, dx, dy, dz, ri, &placed, pickFlags, minDistance);
+    const bool skeletonHit = m_skeleton->handlePick(scope, ox, oy, oz, dx, dy, dz, ri, &placed, pickFlags, minDistance);
     return meshHit || skeletonHit;
 }
 

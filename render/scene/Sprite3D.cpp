@@ -196,8 +196,7 @@ void Sprite3D::calcFinalTransform(Camera* camera, const Transform* invertedCamer
     finalTransformOut->postMultiply(Transform(rotation));
 }
 
-void Sprite3D::calcRotatedCornerPoints(slmath::vec3* normalOut, slmath::vec4* corners,
-                                       const Transform* transform) const
+void Sprite3D::calcRotatedCornerPoints(slmath::vec3* normalOut, slmath::vec4* corners, const Transform* transform) const
 {
     ASSERT_MSG(corners, " p ");
     ASSERT(transform);
@@ -305,8 +304,7 @@ bool Sprite3D::handlePick(int scope, float ox, float oy, float oz, float dx, flo
         return false;
 
     Transform final;
-    calcFinalTransform(g3d->getCamera(), &g3d->getViewTransform(), &g3d->getCameraTransform(), parentTransform,
-                       &final);
+    calcFinalTransform(g3d->getCamera(), &g3d->getViewTransform(), &g3d->getCameraTransform(), parentTransform, &final);
     if (m_hasLocalTransform)
         final.postMultiply(m_localTransform);
     slmath::vec4 c[4];

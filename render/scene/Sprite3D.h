@@ -125,9 +125,8 @@ public:
     // The placement of the quad (see the class comment) for the sprite
     // placed by `spriteTransform`, seen by `camera` with its world transform
     // and its inverse; sets the sprite scale. Exposed for tests.
-    void calcFinalTransform(Camera* camera, const Transform* invertedCameraTransform,
-                            const Transform* cameraTransform, const Transform* spriteTransform,
-                            Transform* finalTransformOut);
+    void calcFinalTransform(Camera* camera, const Transform* invertedCameraTransform, const Transform* cameraTransform,
+                            const Transform* spriteTransform, Transform* finalTransformOut);
     // The four corners of the cropped, scaled quad under `transform`, and
     // its unit normal. Exposed for tests.
     void calcRotatedCornerPoints(slmath::vec3* normalOut, slmath::vec4* corners, const Transform* transform) const;

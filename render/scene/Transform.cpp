@@ -11,7 +11,9 @@ Transform::Transform(const slmath::mat4& matrix) : m_matrix(matrix)
     ASSERT(slmath::check(m_matrix));
 }
 
-Transform::Transform(const Transform& other) : core::Object(), m_matrix(other.m_matrix) {}
+Transform::Transform(const Transform& other) : core::Object(), m_matrix(other.m_matrix)
+{
+}
 
 Transform& Transform::operator=(const Transform& other)
 {

@@ -5,9 +5,8 @@ namespace render {
 Transformable::Transformable() = default;
 
 Transformable::Transformable(const Transformable& other)
-    : Object3D(other), m_translation(other.m_translation), m_scale(other.m_scale),
-      m_orientation(other.m_orientation), m_transform(other.m_transform), m_dirty(other.m_dirty),
-      m_composite(other.m_composite)
+    : Object3D(other), m_translation(other.m_translation), m_scale(other.m_scale), m_orientation(other.m_orientation),
+      m_transform(other.m_transform), m_dirty(other.m_dirty), m_composite(other.m_composite)
 {
 }
 

@@ -12,7 +12,9 @@ namespace render {
 
 Font2D::Font2D() = default;
 
-Font2D::Font2D(const Font2D& other) : Object3D(other), m_zoom(other.m_zoom), m_xSpacing(other.m_xSpacing) {}
+Font2D::Font2D(const Font2D& other) : Object3D(other), m_zoom(other.m_zoom), m_xSpacing(other.m_xSpacing)
+{
+}
 
 Font2D::~Font2D() noexcept(false) = default;
 

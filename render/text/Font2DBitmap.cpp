@@ -60,7 +60,9 @@ bool columnEmpty(const Image2D& image, int x, int y0, int y1)
 
 } // namespace
 
-Font2DBitmap::Font2DBitmap() : m_charMap(CHAR_MAP_CAPACITY, CHAR_MAP_LOAD) {}
+Font2DBitmap::Font2DBitmap() : m_charMap(CHAR_MAP_CAPACITY, CHAR_MAP_LOAD)
+{
+}
 
 Font2DBitmap::Font2DBitmap(const Font2DBitmap& other)
     : Font2D(other), m_charMap(CHAR_MAP_CAPACITY, CHAR_MAP_LOAD), m_charInfoArray(other.m_charInfoArray),
@@ -132,8 +134,8 @@ void Font2DBitmap::mapCharacter(unsigned short ch, int index)
     ASSERT_MSG(m_charMap.put(ch, glyph), "can not parse font info (check your font txt-file)");
 }
 
-void Font2DBitmap::createFont(const core::String& characters, Image2D* image, int charWidth, int charHeight,
-                              int emptyX, int emptyY, uint32_t separator)
+void Font2DBitmap::createFont(const core::String& characters, Image2D* image, int charWidth, int charHeight, int emptyX,
+                              int emptyY, uint32_t separator)
 {
     ASSERT_MSG(!m_fontTexture, " m_fontTexture == 0 ");
     ASSERT(image);
@@ -408,8 +410,8 @@ bool Font2DBitmap::renderNodeToBatcher(const Transform& final, BatcherItem* item
         const Line line = nextLine(codes, n, begin, spacing, wrap, skip);
         const float lineWidth = float(line.width) * zoom.x;
         float pen = text.getAlignment() == Text3D::ALIGN_CENTER ? -lineWidth / 2.f
-                    : text.getAlignment() == Text3D::ALIGN_RIGHT ? -lineWidth
-                                                                  : 0.f;
+            : text.getAlignment() == Text3D::ALIGN_RIGHT        ? -lineWidth
+                                                                : 0.f;
         const float y0 = -float(lineIndex * m_lineHeight) * zoom.y;
         for (int i = line.begin; i < line.end; ++i) {
             const int index = getGlyphIndex(codes[i]);

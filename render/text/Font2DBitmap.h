@@ -42,10 +42,10 @@ public:
 
     // The measures of a laid-out text, in font pixels (before zoom).
     struct TextMetrics {
-        int width = 0;      // the widest line: glyph widths plus spacing
-        int height = 0;     // first line's tallest glyph plus one line height per further line
-        int lines = 0;      // lines laid out (at least 1)
-        int glyphs = 0;     // quads made
+        int width = 0; // the widest line: glyph widths plus spacing
+        int height = 0; // first line's tallest glyph plus one line height per further line
+        int lines = 0; // lines laid out (at least 1)
+        int glyphs = 0; // quads made
     };
 
     // An empty font: no glyphs, no texture.

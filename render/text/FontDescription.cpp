@@ -13,7 +13,7 @@ constexpr int END = -1;
 // The description's bytes with a reading position and the skipping rules.
 class Reader {
 public:
-    explicit Reader(const core::Vector<char>& bytes) : m_bytes(bytes) {}
+    explicit Reader(const core::Vector<char>& bytes) : m_bytes(bytes) { }
 
     // The next character that counts: comments and tabs skipped always,
     // blanks and line breaks too unless `inValue`. END at the end of the

@@ -7,7 +7,7 @@ namespace render {
 
 class FontException : public Vorna3DException {
 public:
-    explicit FontException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) {}
+    explicit FontException(const char* message) : Vorna3DException("UNKNOWN", "UNKNOWN", 0, message) { }
 };
 
 } // namespace render

@@ -25,9 +25,8 @@ Text3D::Text3D(Font2D* font)
 
 Text3D::Text3D(const Text3D& other)
     : Node(other), m_text(other.m_text), m_font(other.m_font), m_appearance(other.m_appearance),
-      m_wrapWidth(other.m_wrapWidth), m_scale(other.m_scale), m_color(other.m_color),
-      m_alignment(other.m_alignment), m_sharedAppearance(other.m_sharedAppearance),
-      m_fixedSize(other.m_fixedSize), m_skipUnmapped(other.m_skipUnmapped)
+      m_wrapWidth(other.m_wrapWidth), m_scale(other.m_scale), m_color(other.m_color), m_alignment(other.m_alignment),
+      m_sharedAppearance(other.m_sharedAppearance), m_fixedSize(other.m_fixedSize), m_skipUnmapped(other.m_skipUnmapped)
 {
     if (!m_sharedAppearance) {
         ASSERT_MSG(other.m_appearance, " app ");

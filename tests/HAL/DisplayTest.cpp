@@ -21,7 +21,7 @@ using HAL::OSEvent;
 
 namespace {
 
-class DisplayTest : public testing_support::EngineTest {};
+class DisplayTest : public testing_support::EngineTest { };
 
 // Records the full-screen switches the events ask for.
 class RecordingDisplay : public Display {

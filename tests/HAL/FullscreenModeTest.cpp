@@ -49,8 +49,8 @@ TEST(FullscreenMode, OfSeveralModesOfTheSizeTheDesktopsFormatThenRefreshRateWins
     const ScreenMode desktop{1920, 1080, XRGB, 60};
     // Listed as SDL lists them: deepest format first, fastest refresh first.
     const std::vector<ScreenMode> modes = {
-        {1024, 768, XRGB, 85},   // 0: the desktop's format
-        {1024, 768, XRGB, 60},   // 1: the desktop's format and rate
+        {1024, 768, XRGB, 85}, // 0: the desktop's format
+        {1024, 768, XRGB, 60}, // 1: the desktop's format and rate
         {1024, 768, RGB565, 60}, // 2: the desktop's rate only
         {1024, 768, RGB565, 75}, // 3: neither
     };

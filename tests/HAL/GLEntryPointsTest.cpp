@@ -58,9 +58,8 @@ int count(const std::string& text, const std::string& part)
     return n;
 }
 
-const char* const FRAMEBUFFER_CORE[] = {"glGenerateMipmap",      "glCheckFramebufferStatus",
-                                        "glGenRenderbuffers",    "glBindRenderbuffer",
-                                        "glRenderbufferStorage", "glFramebufferRenderbuffer",
+const char* const FRAMEBUFFER_CORE[] = {"glGenerateMipmap",     "glCheckFramebufferStatus", "glGenRenderbuffers",
+                                        "glBindRenderbuffer",   "glRenderbufferStorage",    "glFramebufferRenderbuffer",
                                         "glDeleteRenderbuffers"};
 
 } // namespace

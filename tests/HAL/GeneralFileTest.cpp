@@ -41,14 +41,14 @@ TEST_F(GeneralFileTest, SplitsPathIntoDirectoryAndName)
     // Created without opening: only the path handling is under test.
     struct Probe : HAL::File {
         using File::File;
-        void fopen() override {}
+        void fopen() override { }
         int32_t fread(void*, int32_t) override { return 0; }
-        void fwrite(const void*, int32_t) override {}
+        void fwrite(const void*, int32_t) override { }
         int64_t fsize() override { return 0; }
-        void fsetpos(int64_t) override {}
+        void fsetpos(int64_t) override { }
         int64_t fgetpos() override { return 0; }
         void* getNativeHandle() override { return nullptr; }
-        void fclose() override {}
+        void fclose() override { }
         bool isOpen() const override { return false; }
     };
     Ref<Probe> nested = VORNA3D_NEW Probe("assets\\fonts/font.txt", "rb");

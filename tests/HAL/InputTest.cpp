@@ -17,12 +17,11 @@ using HAL::Input;
 
 namespace {
 
-class InputTest : public testing_support::EngineTest {};
+class InputTest : public testing_support::EngineTest { };
 
 using testing_support::assertionText;
 
-template <class F>
-std::string halErrorOf(F action)
+template <class F> std::string halErrorOf(F action)
 {
     try {
         action();

@@ -42,8 +42,7 @@ protected:
 
     // The fixture holds its objects by hand: a Ref member's destructor may
     // throw, which a test's destructor must not.
-    template <class T>
-    static T* hold(T* object)
+    template <class T> static T* hold(T* object)
     {
         object->addRef();
         return object;

@@ -13,7 +13,7 @@
 using testing_support::EngineTest;
 
 namespace {
-class SystemTest : public EngineTest {};
+class SystemTest : public EngineTest { };
 } // namespace
 
 TEST(SystemInfo, DefaultsWithoutADisplay)

@@ -24,15 +24,14 @@
 #include "core/Stream.h"
 
 // Runs `stmt` and expects a core::IOException whose message contains `text`.
-#define EXPECT_IO_ERROR(stmt, text)                                                        \
-    do {                                                                                   \
-        try {                                                                              \
-            stmt;                                                                          \
-            ADD_FAILURE() << "no IOException from " #stmt;                                 \
-        } catch (const core::IOException& e) {                                             \
-            EXPECT_NE(std::string(e.what()).find(text), std::string::npos)                 \
-                << "from " #stmt ": " << e.what();                                         \
-        }                                                                                  \
+#define EXPECT_IO_ERROR(stmt, text)                                                                           \
+    do {                                                                                                      \
+        try {                                                                                                 \
+            stmt;                                                                                             \
+            ADD_FAILURE() << "no IOException from " #stmt;                                                    \
+        } catch (const core::IOException& e) {                                                                \
+            EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << "from " #stmt ": " << e.what(); \
+        }                                                                                                     \
     } while (0)
 
 namespace archive_test {

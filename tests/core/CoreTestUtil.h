@@ -25,7 +25,7 @@ struct Tracked {
     static void reset() { constructions = destructions = badDestructions = 0; }
     static int alive() { return constructions - destructions; }
 
-    Tracked() : Tracked(0) {}
+    Tracked() : Tracked(0) { }
     explicit Tracked(int v) : value(v), magic(LIVE) { ++constructions; }
     Tracked(const Tracked& other) : value(other.value), magic(LIVE)
     {

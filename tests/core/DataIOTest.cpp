@@ -21,7 +21,7 @@ using core::Ref;
 
 namespace {
 
-class DataIOTest : public testing_support::EngineTest {};
+class DataIOTest : public testing_support::EngineTest { };
 
 using Bytes = std::vector<unsigned char>;
 
@@ -33,10 +33,10 @@ Bytes written(const MemoryStream& stream)
 // A DataIO reading `bytes` with the budget `budget`.
 Ref<DataIO> reader(const Bytes& bytes, uint32_t budget)
 {
-    Ref<MemoryStream> stream =
-        bytes.empty() ? Ref<MemoryStream>(VORNA3D_NEW MemoryStream("", 0, true))
-                      : Ref<MemoryStream>(VORNA3D_NEW MemoryStream(reinterpret_cast<const char*>(bytes.data()),
-                                                                   static_cast<int>(bytes.size()), false));
+    Ref<MemoryStream> stream = bytes.empty()
+        ? Ref<MemoryStream>(VORNA3D_NEW MemoryStream("", 0, true))
+        : Ref<MemoryStream>(VORNA3D_NEW MemoryStream(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<int>(bytes.size()), false));
     stream->setName("data.bin");
     return VORNA3D_NEW DataIO(Ref<core::Stream>(stream), budget);
 }
@@ -47,8 +47,7 @@ Ref<DataIO> reader(const Bytes& bytes)
 }
 
 // The message of the IOException `action` throws, without the name prefix.
-template <class Action>
-std::string failure(Action action)
+template <class Action> std::string failure(Action action)
 {
     try {
         action();
@@ -78,8 +77,8 @@ TEST_F(DataIOTest, WritesLittleEndianAndReadsItBack)
     const unsigned char raw[2] = {7, 8};
     out->writeBytes(raw, 2);
     // The expected bytes by hand: 1.0f is 0x3F800000.
-    const Bytes expected = {0xAB, 0xFE, 0xFF, 0xEF, 0xBE, 0x44, 0x33, 0x22, 0x11, 0xFE, 0xFF, 0xFF, 0xFF,
-                            0x00, 0x00, 0x80, 0x3F, 0x01, 0x00, 'a',  'b',  0x00, 7,    8};
+    const Bytes expected = {0xAB, 0xFE, 0xFF, 0xEF, 0xBE, 0x44, 0x33, 0x22, 0x11, 0xFE, 0xFF, 0xFF,
+                            0xFF, 0x00, 0x00, 0x80, 0x3F, 0x01, 0x00, 'a',  'b',  0x00, 7,    8};
     EXPECT_EQ(written(*stream), expected);
     EXPECT_EQ(out->getByteCount(), expected.size());
 

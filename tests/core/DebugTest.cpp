@@ -18,7 +18,7 @@ using testing_support::LogCapture;
 
 namespace {
 
-class DebugTest : public testing_support::EngineTest {};
+class DebugTest : public testing_support::EngineTest { };
 
 // A copy target that records what the log writes to it.
 class RecordingStream : public core::Stream {
@@ -32,8 +32,8 @@ public:
     }
     int read(void*, int) override { return 0; }
     int peek(void*, int) override { return 0; }
-    void setSeek(int) override {}
-    void close() override {}
+    void setSeek(int) override { }
+    void close() override { }
     int getSeek() override { return 0; }
     int available() override { return 0; }
     core::String getName() override { return "recording stream"; }

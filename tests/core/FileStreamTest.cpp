@@ -16,7 +16,7 @@ using namespace archive_test;
 
 namespace {
 
-class FileStreamTest : public testing_support::EngineTest {};
+class FileStreamTest : public testing_support::EngineTest { };
 
 } // namespace
 
@@ -79,10 +79,8 @@ TEST_F(FileStreamTest, WritingAndFilesThatCannotBeOpened)
     }
     EXPECT_EQ(readFile(dir.file("out.bin")), "hello world");
 
-    EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.file("missing").c_str(), "rb")),
-                 HAL::HALException);
+    EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.file("missing").c_str(), "rb")), HAL::HALException);
     // A directory opens on Linux, but it is not a file.
     EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.path().c_str(), "rb")), HAL::HALException);
-    EXPECT_IO_ERROR((void)Ref<FileStream>(VORNA3D_NEW FileStream((dir.path() + "/").c_str(), "rb")),
-                    "No file name");
+    EXPECT_IO_ERROR((void)Ref<FileStream>(VORNA3D_NEW FileStream((dir.path() + "/").c_str(), "rb")), "No file name");
 }

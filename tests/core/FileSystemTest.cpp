@@ -57,7 +57,7 @@ protected:
 // An archive that records the names it is asked about.
 class RecordingArchive : public Archive {
 public:
-    void openFile(Ref<Stream>&, const String&, int) override {}
+    void openFile(Ref<Stream>&, const String&, int) override { }
     bool exists(const String& fileName, int) override
     {
         asked += std::string("[") + fileName.getASCII() + "]";
@@ -138,7 +138,8 @@ TEST_F(FileSystemTest, MountingAndUnmounting)
     EXPECT_EQ(contentOf(*outer, "inner/a"), "a data"); // a nested file system works
     outer->removeArchive("inner");
 
-    EXPECT_IO_ERROR(fs->removeArchive("nowhere"), "FileSystem::removeArchive: Archive not found from path \"nowhere\"!");
+    EXPECT_IO_ERROR(fs->removeArchive("nowhere"),
+                    "FileSystem::removeArchive: Archive not found from path \"nowhere\"!");
     fs->addArchive("twice", tarOf({"b"}));
     fs->addArchive("twice", tarOf({"c"}));
     EXPECT_IO_ERROR(fs->removeArchive("twice"),

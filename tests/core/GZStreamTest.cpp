@@ -60,8 +60,8 @@ public:
     int write(const void*, int) override { throw core::IOException("disk full", "failing"); }
     int read(void*, int) override { return 0; }
     int peek(void*, int) override { return 0; }
-    void setSeek(int) override {}
-    void close() override {}
+    void setSeek(int) override { }
+    void close() override { }
     int getSeek() override { return 0; }
     int available() override { return 0; }
     core::String getName() override { return "failing"; }
@@ -96,7 +96,7 @@ TEST_F(GZStreamTest, LargeDataSurvivesAnyPieceSizes)
     EXPECT_EQ(decompress(packed, 5000), data);
     EXPECT_EQ(decompress(packed, 1 << 20), data); // straight into the caller's buffer
     EXPECT_EQ(decompress(gzip(data), 4096), data); // zlib's own output reads back
-    EXPECT_EQ(compress("", 1).size(), 20u);        // an empty member is header and trailer only
+    EXPECT_EQ(compress("", 1).size(), 20u); // an empty member is header and trailer only
     EXPECT_EQ(decompress(compress("", 1), 10), "");
 }
 

@@ -26,14 +26,14 @@ using testing_support::LogCapture;
 
 namespace {
 
-class HashTableTest : public testing_support::EngineTest {};
+class HashTableTest : public testing_support::EngineTest { };
 
 using IntTable = HashTable<int, int>;
 
 // Counts its destructions.
 class Payload : public Object {
 public:
-    explicit Payload(int* deaths) : m_deaths(deaths) {}
+    explicit Payload(int* deaths) : m_deaths(deaths) { }
     ~Payload() override { ++*m_deaths; }
 
 private:
@@ -55,8 +55,7 @@ int occurrences(const std::string& text, const std::string& what)
 
 } // namespace
 
-template <>
-struct core::HashCode<SameHash> {
+template <> struct core::HashCode<SameHash> {
     static uint32_t hashCode(const SameHash&) { return 12345; }
     static uint32_t maxHash() { return 0xFFFFFFFFu; }
     static bool equals(const SameHash& a, const SameHash& b) { return a.v == b.v; }
@@ -169,7 +168,7 @@ TEST_F(HashTableTest, CollidingKeysChainAndRemoveFromAnyPosition)
     const int freeBefore = table.getFreeNodeCount();
     EXPECT_TRUE(table.remove(1 + 67 * 7)); // chain head (last put)
     EXPECT_TRUE(table.remove(1 + 67 * 3)); // middle
-    EXPECT_TRUE(table.remove(1));          // tail
+    EXPECT_TRUE(table.remove(1)); // tail
     EXPECT_FALSE(table.remove(1));
     EXPECT_EQ(table.size(), 6);
     EXPECT_EQ(table.getFreeNodeCount(), freeBefore + 3);

@@ -26,7 +26,7 @@ using namespace mm_test;
 
 namespace {
 
-class MemoryManagerConcurrencyTest : public testing_support::EngineTest {};
+class MemoryManagerConcurrencyTest : public testing_support::EngineTest { };
 
 const char* const USER = "void Worker::run()";
 
@@ -44,8 +44,8 @@ public:
     }
     int read(void*, int) override { return 0; }
     int peek(void*, int) override { return 0; }
-    void setSeek(int) override {}
-    void close() override {}
+    void setSeek(int) override { }
+    void close() override { }
     int getSeek() override { return 0; }
     int available() override { return 0; }
     core::String getName() override { return "allocating stream"; }
@@ -188,7 +188,7 @@ TEST_F(MemoryManagerConcurrencyTest, FreeSpaceIsPoisonedForAddressSanitizer)
     EXPECT_TRUE(__asan_address_is_poisoned(p + 31));
     EXPECT_FALSE(__asan_address_is_poisoned(q - 16)); // q's header
     EXPECT_FALSE(__asan_address_is_poisoned(q + 16)); // the free tail's header
-    EXPECT_TRUE(__asan_address_is_poisoned(q + 32));  // the free tail itself
+    EXPECT_TRUE(__asan_address_is_poisoned(q + 32)); // the free tail itself
 
     void* ptr = p;
     mm.hwMemFree(&ptr, USER, 3);

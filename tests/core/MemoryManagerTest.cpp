@@ -26,7 +26,7 @@ using namespace mm_test;
 
 namespace {
 
-class MemoryManagerTest : public testing_support::EngineTest {};
+class MemoryManagerTest : public testing_support::EngineTest { };
 
 const char* const USER = "void Foo::bar(int)"; // what VORNA3D_ALLOC passes; traces print "Foo::bar"
 

@@ -52,7 +52,7 @@ inline uint32_t blockOffset(const core::MemoryManager& mm, const void* userPtr)
 {
     return static_cast<uint32_t>(static_cast<const unsigned char*>(userPtr) -
                                  static_cast<const unsigned char*>(mm.getPoolBase())) -
-           16;
+        16;
 }
 
 // Calls of the allocators below.

@@ -32,7 +32,7 @@ protected:
 // A stream that is not a memory stream and hands out at most `step` bytes per read.
 class TrickleStream : public Stream {
 public:
-    TrickleStream(std::string bytes, int step) : m_bytes(std::move(bytes)), m_step(step) {}
+    TrickleStream(std::string bytes, int step) : m_bytes(std::move(bytes)), m_step(step) { }
     int write(const void*, int len) override { return len; }
     int read(void* dst, int len) override
     {
@@ -42,8 +42,8 @@ public:
         return n;
     }
     int peek(void*, int) override { return 0; }
-    void setSeek(int) override {}
-    void close() override {}
+    void setSeek(int) override { }
+    void close() override { }
     int getSeek() override { return m_pos; }
     // Promises less than it has, as a decompressor does.
     int available() override { return std::min(m_step, static_cast<int>(m_bytes.size()) - m_pos); }

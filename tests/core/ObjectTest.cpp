@@ -20,7 +20,7 @@ namespace {
 // Counts its own destructions, so tests can see when the last Ref let go.
 class Counted : public Object {
 public:
-    explicit Counted(int* deaths) : m_deaths(deaths) {}
+    explicit Counted(int* deaths) : m_deaths(deaths) { }
     ~Counted() override { ++*m_deaths; }
 
 private:
@@ -32,7 +32,7 @@ public:
     using Counted::Counted;
 };
 
-class ObjectTest : public EngineTest {};
+class ObjectTest : public EngineTest { };
 
 } // namespace
 

@@ -21,7 +21,7 @@ using core_test::poolStats;
 
 namespace {
 
-class StringTest : public testing_support::EngineTest {};
+class StringTest : public testing_support::EngineTest { };
 
 // The code units of `s`, for comparisons.
 std::u16string units(const String& s)
@@ -67,7 +67,9 @@ TEST_F(StringTest, HighBytesRoundTripAndHashAsSignedOnEveryPlatform)
     // Units above 0xFF keep only their low byte in the 8-bit form.
     String wide("ab");
     wide.setCharAt(0, 0x263A);
-    EXPECT_STREQ(wide.getASCII(), "\x3A" "b");
+    EXPECT_STREQ(wide.getASCII(),
+                 "\x3A"
+                 "b");
     EXPECT_EQ(wide.getHash(), 0x3A + 'b');
 }
 

@@ -43,8 +43,8 @@ protected:
         EngineTest::SetUp();
         // Sizes below, at and above one block, a multiple of it, none, and many blocks.
         const std::vector<std::pair<std::string, size_t>> files = {
-            {"small.txt", 100}, {"block.bin", 512},   {"odd.bin", 513},       {"empty.txt", 0},
-            {NAME_100, 700},    {"two.bin", 1024},    {"dir/nested.bin", 100000},
+            {"small.txt", 100}, {"block.bin", 512}, {"odd.bin", 513},           {"empty.txt", 0},
+            {NAME_100, 700},    {"two.bin", 1024},  {"dir/nested.bin", 100000},
         };
         uint32_t seed = 1;
         for (const auto& [name, size] : files) {
@@ -209,7 +209,7 @@ TEST_F(TARArchiveTest, WriterOutputIsReadByTheSystemTarAndByTheArchive)
     // 100 characters fit the name field; 170 need the prefix field.
     const std::string prefixed = std::string(60, 'p') + "/" + std::string(60, 'q') + "/" + std::string(48, 'r');
     const std::vector<std::pair<std::string, std::string>> entries = {
-        {"a.txt", testBytes(100, 1)},  {"b/c.bin", testBytes(512, 2)}, {"empty", ""},
+        {"a.txt", testBytes(100, 1)},   {"b/c.bin", testBytes(512, 2)},  {"empty", ""},
         {NAME_100, testBytes(1500, 3)}, {prefixed, testBytes(70000, 4)},
     };
     for (bool compressed : {false, true}) {

@@ -43,7 +43,7 @@ protected:
 // Logs its id into `order` when it dies.
 class Numbered : public Object {
 public:
-    Numbered(int id, std::vector<int>* order) : m_id(id), m_order(order) {}
+    Numbered(int id, std::vector<int>* order) : m_id(id), m_order(order) { }
     ~Numbered() override { m_order->push_back(m_id); }
 
 private:
@@ -116,7 +116,7 @@ TEST_F(VectorTest, EveryConstructedElementIsDestroyedExactlyOnce)
         Vector<Tracked> v;
         v.setSize(10, Tracked(7)); // the temporary fill is one more construction
         EXPECT_EQ(Tracked::alive(), 10);
-        v.setSize(4);              // destroys 6, keeps the storage with their remains
+        v.setSize(4); // destroys 6, keeps the storage with their remains
         EXPECT_EQ(Tracked::alive(), 4);
         v.setSize(12, Tracked(1)); // rebuilds within the capacity
         EXPECT_EQ(Tracked::alive(), 12);
@@ -133,7 +133,7 @@ TEST_F(VectorTest, EveryConstructedElementIsDestroyedExactlyOnce)
         EXPECT_EQ(Tracked::alive(), 10);
         copy = copy;
         copy.add(Tracked(3));
-        v = copy;                  // grows v within its capacity
+        v = copy; // grows v within its capacity
         EXPECT_EQ(Tracked::alive(), 12);
         Vector<Tracked> moved(std::move(copy));
         EXPECT_EQ(copy.size(), 0);

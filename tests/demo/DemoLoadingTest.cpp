@@ -88,9 +88,9 @@ protected:
         return *m_app;
     }
 
-    HAL::Display* m_display = nullptr;          // held with addRef (a Ref member would make the destructor throwing)
+    HAL::Display* m_display = nullptr; // held with addRef (a Ref member would make the destructor throwing)
     render_test::RecordingOGLES* m_g3d = nullptr; // likewise
-    MyApplication* m_app = nullptr;             // likewise
+    MyApplication* m_app = nullptr; // likewise
 };
 
 TEST_F(DemoLoadingTest, LoadsEverythingAndStartsTheMusicLast)
@@ -103,10 +103,18 @@ TEST_F(DemoLoadingTest, LoadsEverythingAndStartsTheMusicLast)
         log = capture.text();
     }
     // The progress lines, in order.
-    const char* const lines[] = {"Loading and initializing...\n", "Loading font...OK\n", "Creating static textures...",
-                                 "Loading m3g meshes...",         "Creating scroller...\n", "OK\n",
-                                 "Calculating meshes...\n",      "OK\n",                "Calculating dynamics...",
-                                 "OK\n",                         "Starting sound...",      "OK\n"};
+    const char* const lines[] = {"Loading and initializing...\n",
+                                 "Loading font...OK\n",
+                                 "Creating static textures...",
+                                 "Loading m3g meshes...",
+                                 "Creating scroller...\n",
+                                 "OK\n",
+                                 "Calculating meshes...\n",
+                                 "OK\n",
+                                 "Calculating dynamics...",
+                                 "OK\n",
+                                 "Starting sound...",
+                                 "OK\n"};
     size_t at = 0;
     for (const char* line : lines) {
         const size_t found = log.find(line, at);
@@ -213,8 +221,7 @@ TEST_F(DemoLoadingTest, ShortSceneFailsAtTheMemberItWasFor)
     writeArchiveReplacing(folder, "demoball.m3g", "stoneball.m3g");
     MyApplication& app = makeApp(folder + "/");
     LogCapture quiet;
-    EXPECT_TRUE(testing_support::failsWith([&] { app.createDevice(*m_g3d); }, " m_demopallo2 ",
-                                           "EffectBalls::load"));
+    EXPECT_TRUE(testing_support::failsWith([&] { app.createDevice(*m_g3d); }, " m_demopallo2 ", "EffectBalls::load"));
     std::filesystem::remove_all(folder);
 }
 

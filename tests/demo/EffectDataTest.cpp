@@ -151,8 +151,8 @@ TEST_F(EffectDataTest, PlasmaTablesAndIndexMapping)
     struct Entry {
         int index, red, blue;
     };
-    const Entry entries[] = {{0, 0, 254},   {63, 252, 2},  {64, 255, 1},   {127, 255, 253},
-                             {128, 254, 254}, {191, 2, 2},  {192, 0, 1},    {255, 0, 253}};
+    const Entry entries[] = {{0, 0, 254},     {63, 252, 2}, {64, 255, 1}, {127, 255, 253},
+                             {128, 254, 254}, {191, 2, 2},  {192, 0, 1},  {255, 0, 253}};
     for (const Entry& e : entries) {
         EXPECT_EQ(plasma.paletteEntry(e.index).red, e.red) << "entry " << e.index;
         EXPECT_EQ(plasma.paletteEntry(e.index).blue, e.blue) << "entry " << e.index;
@@ -421,7 +421,7 @@ TEST_F(EffectDataTest, TwinSpritesFlashHelixAndEngineLogo)
     createHelixSegments(segments);
     ASSERT_EQ(segments.size(), 20);
     EXPECT_EQ(segments[0].y, -350.f);
-    EXPECT_EQ(segments[1].y, 38.f - 350.f);  // floor(38.4)
+    EXPECT_EQ(segments[1].y, 38.f - 350.f); // floor(38.4)
     EXPECT_EQ(segments[19].y, 729.f - 350.f); // floor(729.6)
     EXPECT_EQ(segments[19].rotation, 342.f);
     updateHelixSegments(segments, 2.f);

@@ -73,8 +73,8 @@ TEST(ShowOptionsTest, NoArgumentsRunTheShowFullScreenAsBefore)
 
 TEST(ShowOptionsTest, CaptureOptionsInBothSpellings)
 {
-    const ShowOptions video = parse({"--capture", "out.mp4", "--fps", "30", "--size", "320x240",
-                                     "--capture-seconds", "2.5"});
+    const ShowOptions video =
+        parse({"--capture", "out.mp4", "--fps", "30", "--size", "320x240", "--capture-seconds", "2.5"});
     EXPECT_EQ(video.action, ShowOptions::Action::CAPTURE);
     EXPECT_EQ(video.capturePath, "out.mp4");
     EXPECT_FALSE(video.pngSequence);
@@ -99,8 +99,7 @@ TEST(ShowOptionsTest, CaptureOptionsInBothSpellings)
     EXPECT_EQ(plain.height, 768);
     EXPECT_EQ(plain.captureSeconds, 0.0);
     // Ten arguments, the most the framework hands on, with every option.
-    EXPECT_EQ(parse({"--capture", "a.mp4", "--fps", "1", "--size", "16x16", "--capture-seconds", "0.001", "-h"})
-                  .action,
+    EXPECT_EQ(parse({"--capture", "a.mp4", "--fps", "1", "--size", "16x16", "--capture-seconds", "0.001", "-h"}).action,
               ShowOptions::Action::HELP);
 }
 

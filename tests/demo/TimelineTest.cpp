@@ -56,13 +56,13 @@ struct Change {
 
 // The hand-computed show (see the file comment).
 const Change SHOW[] = {
-    {999, 998, 6000, false},   {998, 997, 7255, false},   {997, 0, 8465, true},     {0, 1, 18965, false},
-    {1, 2, 20175, true},       {2, 3, 21385, true},       {3, 4, 50000, true},      {4, 5, 51210, true},
-    {5, 6, 52420, true},       {6, 7, 80000, true},       {7, 8, 81210, true},      {8, 9, 82420, true},
-    {9, 10, 101000, true},     {10, 11, 102210, true},    {11, 12, 103420, true},   {12, 13, 131000, true},
-    {13, 14, 132210, true},    {14, 15, 133420, true},    {15, 16, 161000, true},   {16, 17, 162205, true},
-    {17, 18, 245000, true},    {18, 19, 246245, true},    {19, 20, 247680, true},   {20, 21, 248930, true},
-    {21, 22, 250135, true},    {22, 23, 277000, true},    {23, 24, 278205, true},
+    {999, 998, 6000, false}, {998, 997, 7255, false}, {997, 0, 8465, true},   {0, 1, 18965, false},
+    {1, 2, 20175, true},     {2, 3, 21385, true},     {3, 4, 50000, true},    {4, 5, 51210, true},
+    {5, 6, 52420, true},     {6, 7, 80000, true},     {7, 8, 81210, true},    {8, 9, 82420, true},
+    {9, 10, 101000, true},   {10, 11, 102210, true},  {11, 12, 103420, true}, {12, 13, 131000, true},
+    {13, 14, 132210, true},  {14, 15, 133420, true},  {15, 16, 161000, true}, {16, 17, 162205, true},
+    {17, 18, 245000, true},  {18, 19, 246245, true},  {19, 20, 247680, true}, {20, 21, 248930, true},
+    {21, 22, 250135, true},  {22, 23, 277000, true},  {23, 24, 278205, true},
 };
 
 DemoEffect expectedEffect(int state)
@@ -94,8 +94,7 @@ std::string logLine(uint32_t ms)
 // Runs the whole show: before each update `advance` moves the clock to the
 // next 5 ms and returns the position. Checks every change against SHOW, the
 // effect each update drove and the log; returns the number of updates.
-template <class Advance>
-void runShow(Timeline& timeline, FakeEffects& effects, Advance advance)
+template <class Advance> void runShow(Timeline& timeline, FakeEffects& effects, Advance advance)
 {
     std::vector<Change> changes;
     std::string expectedLog;
@@ -139,7 +138,7 @@ void runShow(Timeline& timeline, FakeEffects& effects, Advance advance)
     EXPECT_EQ(text, expectedLog + runningLine);
 }
 
-class TimelineTest : public testing_support::EngineTest {};
+class TimelineTest : public testing_support::EngineTest { };
 
 TEST_F(TimelineTest, WholeShowOnAFiveMillisecondClock)
 {

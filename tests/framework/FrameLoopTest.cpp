@@ -16,7 +16,7 @@ using testing_support::LogCapture;
 
 namespace {
 
-class FrameLoopTest : public FrameworkTest {};
+class FrameLoopTest : public FrameworkTest { };
 
 // The demo's timing: 5 ms steps, at least 5 ms per iteration.
 void demoTiming(FrameworkConfig& config)

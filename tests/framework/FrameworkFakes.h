@@ -29,12 +29,12 @@ public:
     bool pumpMessages() override;
 
     uint32_t now = 1000;
-    uint32_t advancePerRead = 0;     // added to the clock after every read
-    std::vector<int32_t> sleeps;     // every sleep, in ms
+    uint32_t advancePerRead = 0; // added to the clock after every read
+    std::vector<int32_t> sleeps; // every sleep, in ms
     int pumpCalls = 0;
-    bool quit = false;               // a latched quit, like the real pump
-    int quitOnlyAtPumpCall = -1;     // a quit reported by that one call only
-    int pumpLimit = 100000;          // fail-safe: a loop that never ends reports quit here
+    bool quit = false; // a latched quit, like the real pump
+    int quitOnlyAtPumpCall = -1; // a quit reported by that one call only
+    int pumpLimit = 100000; // fail-safe: a loop that never ends reports quit here
     bool pumpLimitReached = false;
 };
 
@@ -43,7 +43,7 @@ using Journal = std::vector<std::string>;
 
 class FakeApp : public framework::App {
 public:
-    explicit FakeApp(Journal* journal) : m_journal(journal) {}
+    explicit FakeApp(Journal* journal) : m_journal(journal) { }
     ~FakeApp() noexcept(false) override;
 
     bool update(float seconds) override;
@@ -52,14 +52,14 @@ public:
     void lostDevice() override;
     void resetDevice(render::Graphics3D& g3d) override;
 
-    std::vector<float> updates;          // every update's seconds
+    std::vector<float> updates; // every update's seconds
     int renders = 0;
     int createDevices = 0;
     int lostDevices = 0;
     int resetDevices = 0;
-    size_t stopAtUpdate = 0;             // update number n returns false (0: never)
+    size_t stopAtUpdate = 0; // update number n returns false (0: never)
     std::function<void(FakeApp&)> onUpdate;
-    std::function<void()> onDestroy;     // runs inside the destructor
+    std::function<void()> onDestroy; // runs inside the destructor
 
 private:
     Journal* m_journal;
@@ -67,7 +67,7 @@ private:
 
 class FakeGraphics3D : public testing_support::NullGraphics3D {
 public:
-    explicit FakeGraphics3D(Journal* journal) : m_journal(journal) {}
+    explicit FakeGraphics3D(Journal* journal) : m_journal(journal) { }
     ~FakeGraphics3D() noexcept(false) override;
 
     void configGraphics3D(HAL::Display* display, const render::Graphics3DConfig& config) override;
@@ -113,7 +113,7 @@ protected:
     FakeSystem fake;
     Journal journal;
     std::unique_ptr<framework::Vorna3DFramework> fw;
-    FakeApp* app = nullptr;        // owned by the framework
+    FakeApp* app = nullptr; // owned by the framework
     FakeGraphics3D* g3d = nullptr; // owned by the framework
 
 private:

@@ -21,7 +21,7 @@ using testing_support::LogCapture;
 
 namespace {
 
-class FrameworkLifecycleTest : public FrameworkTest {};
+class FrameworkLifecycleTest : public FrameworkTest { };
 
 bool contains(const std::string& text, const std::string& part)
 {
@@ -30,8 +30,7 @@ bool contains(const std::string& text, const std::string& part)
 
 // Constructs a framework from `config` expecting it to throw E; returns
 // what it printed.
-template <class E>
-std::string constructionFailure(const FrameworkConfig& config, std::string* message)
+template <class E> std::string constructionFailure(const FrameworkConfig& config, std::string* message)
 {
     LogCapture log;
     try {
@@ -154,8 +153,9 @@ TEST(FrameworkInit, ErrorsArePrintedAndTheStartedEngineStopsAgain)
     config.display.title = "";
     std::string text = constructionFailure<HAL::HALException>(config, &message);
     EXPECT_EQ(message, "Display constructor can not init a display because title length is 0");
-    EXPECT_TRUE(contains(text, "INIT ERROR : Display constructor can not init a display because title length is 0"
-                               " FILE : UNKNOWN LINE : 0\n"))
+    EXPECT_TRUE(contains(text,
+                         "INIT ERROR : Display constructor can not init a display because title length is 0"
+                         " FILE : UNKNOWN LINE : 0\n"))
         << text;
     EXPECT_FALSE(core::Globals::exists());
 
@@ -176,7 +176,7 @@ TEST(FrameworkInit, ErrorsArePrintedAndTheStartedEngineStopsAgain)
 }
 
 namespace {
-class FrameworkOnRunningEngineTest : public testing_support::EngineTest {};
+class FrameworkOnRunningEngineTest : public testing_support::EngineTest { };
 } // namespace
 
 TEST_F(FrameworkOnRunningEngineTest, SecondEngineStartIsAnInitErrorThatLeavesTheFirstAlone)

@@ -8,7 +8,7 @@
 #include "tests/support/LogCapture.h"
 
 namespace {
-class OSEventQueueTest : public testing_support::EngineTest {};
+class OSEventQueueTest : public testing_support::EngineTest { };
 } // namespace
 
 TEST_F(OSEventQueueTest, FirstInFirstOutWithinItsCapacity)

@@ -126,17 +126,17 @@ TEST(ProgramEntry, AGivenRunFunctionReplacesTheLoopAndItsFailuresAreTheLoops)
     const auto create = [&](FrameworkConfig&) { return createWithApp(&journal, [](FakeApp&) {}); };
 
     int runs = 0;
-    EXPECT_EQ(framework::runProgram(1, ARGV, create, [&](Vorna3DFramework& framework) {
-                  ++runs;
-                  EXPECT_NE(framework.getApp(), nullptr);
-              }),
+    EXPECT_EQ(framework::runProgram(1, ARGV, create,
+                                    [&](Vorna3DFramework& framework) {
+                                        ++runs;
+                                        EXPECT_NE(framework.getApp(), nullptr);
+                                    }),
               0);
     EXPECT_EQ(runs, 1);
     EXPECT_FALSE(core::Globals::exists());
 
-    EXPECT_EQ(framework::runProgram(1, ARGV, create,
-                                    [](Vorna3DFramework&) { throw std::runtime_error("encoder gone"); }),
-              1);
+    EXPECT_EQ(
+        framework::runProgram(1, ARGV, create, [](Vorna3DFramework&) { throw std::runtime_error("encoder gone"); }), 1);
     EXPECT_NE(log.text().find("RUN ERROR : encoder gone FILE : UNKNOWN LINE : 0\n"), std::string::npos);
     EXPECT_FALSE(core::Globals::exists());
 }

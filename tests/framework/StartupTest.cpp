@@ -43,12 +43,9 @@ TEST(Startup, LogsEachStepInOrder)
     LogCapture capture;
     framework::initEngineClasses(&config);
     const std::vector<std::string> expected = {
-        "START: debug initialized : ok",
-        "START: system initialized : ok",
-        "START: MemoryManager init",
-        "START: MemoryManager pool allocated",
-        "START: memory initialized : ok",
-        "START: dummy Graphics3D object initialized : ok",
+        "START: debug initialized : ok",  "START: system initialized : ok",
+        "START: MemoryManager init",      "START: MemoryManager pool allocated",
+        "START: memory initialized : ok", "START: dummy Graphics3D object initialized : ok",
         "START: initEngineClasses : ok",
     };
     EXPECT_EQ(lines(capture.text()), expected);

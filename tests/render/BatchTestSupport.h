@@ -80,9 +80,9 @@ protected:
     }
 
     // Changes the renderer's configuration before it is configured.
-    virtual void adjust(render::Graphics3DConfig&) {}
+    virtual void adjust(render::Graphics3DConfig&) { }
     // Changes the display's configuration before it is made.
-    virtual void adjustDisplay(HAL::DisplayConfig&) {}
+    virtual void adjustDisplay(HAL::DisplayConfig&) { }
 
     // A texture holding an opaque white RGBA image of width x height.
     static core::Ref<render::Texture2D> texture(int width, int height)
@@ -91,7 +91,7 @@ protected:
         return core::Ref<render::Texture2D>(VORNA3D_NEW render::Texture2D(image.get()));
     }
 
-    HAL::Display* display = nullptr;  // held with addRef
+    HAL::Display* display = nullptr; // held with addRef
     render::Camera* camera = nullptr; // held with addRef
 };
 
@@ -130,8 +130,7 @@ inline float texCoordScale(const render::Batcher& batcher)
 }
 
 // The message of the FontException `action` throws ("" when none).
-template <class Action>
-std::string fontError(Action action)
+template <class Action> std::string fontError(Action action)
 {
     testing_support::LogCapture quiet;
     try {

@@ -202,11 +202,10 @@ TEST_F(BatcherTest, BatchKeyLinesAndItemReuse)
     batcher->updateMesh();
     EXPECT_TRUE(batcher->isLineBatcher());
     EXPECT_EQ(batcher->getMesh()->getIndexBuffer(0)->getPrimitiveType(), IndexBuffer::LINE_LIST);
-    EXPECT_EQ(meshPositions(*batcher),
-              (std::vector<short>{32, 64, 96, 128, 160, -208, 0, 0, 0, 0, 32, 0}));
+    EXPECT_EQ(meshPositions(*batcher), (std::vector<short>{32, 64, 96, 128, 160, -208, 0, 0, 0, 0, 32, 0}));
     EXPECT_EQ(meshIndices(*batcher), (std::vector<unsigned short>{0, 1, 2, 3}));
-    EXPECT_EQ(meshColors(*batcher), (std::vector<int>{255, 255, 0, 255, 255, 255, 0, 255, 0x10, 0x20, 0x30,
-                                                      0x40, 0x10, 0x20, 0x30, 0x40}));
+    EXPECT_EQ(meshColors(*batcher),
+              (std::vector<int>{255, 255, 0, 255, 255, 255, 0, 255, 0x10, 0x20, 0x30, 0x40, 0x10, 0x20, 0x30, 0x40}));
     EXPECT_EQ(batcher->getMesh()->getVertexBuffer()->getTexCoords(0, nullptr), nullptr);
     EXPECT_FALSE(batcher->canIAddThisObject(a.get()));
     batcher->clear();
@@ -228,8 +227,7 @@ TEST_F(BatcherTest, TextsWithoutNormalsShareABatchWithSprites)
     const Transform identity;
     batcher->add(text.get(), &identity);
     batcher->updateMesh();
-    const core::Vector<short>& normals =
-        *batcher->getMesh()->getVertexBuffer()->getNormals()->getShortDataArrayPtr();
+    const core::Vector<short>& normals = *batcher->getMesh()->getVertexBuffer()->getNormals()->getShortDataArrayPtr();
     EXPECT_EQ(normals.size(), 0);
     ASSERT_TRUE(batcher->canIAddThisObject(sprite.get()));
     Transform turned;
@@ -238,8 +236,8 @@ TEST_F(BatcherTest, TextsWithoutNormalsShareABatchWithSprites)
     batcher->add(text.get(), &identity);
     batcher->updateMesh();
     ASSERT_EQ(normals.size(), 20 * 3); // 8 + 4 + 8 vertices
-    EXPECT_EQ(normals[0 * 3 + 2], 32767);  // first text
-    EXPECT_EQ(normals[8 * 3 + 0], 32767);  // the sprite
+    EXPECT_EQ(normals[0 * 3 + 2], 32767); // first text
+    EXPECT_EQ(normals[8 * 3 + 0], 32767); // the sprite
     EXPECT_EQ(normals[12 * 3 + 2], 32767); // second text
     EXPECT_EQ(meshPositions(*batcher).size(), 20u * 3u);
     EXPECT_EQ(meshTexCoords(*batcher).size(), 20u * 2u);

@@ -40,10 +40,7 @@ protected:
         BatchTest::TearDown();
     }
 
-    Ref<Sprite3D> sprite(Texture2D* t = nullptr)
-    {
-        return Ref<Sprite3D>(VORNA3D_NEW Sprite3D(t ? t : tex));
-    }
+    Ref<Sprite3D> sprite(Texture2D* t = nullptr) { return Ref<Sprite3D>(VORNA3D_NEW Sprite3D(t ? t : tex)); }
     void draw(Node* node) { g3d->render(Graphics3D::RENDER_ALL, node, Transform()); }
     int draws() const { return static_cast<int>(g3d->of(RecordingGraphics3D::DRAW).size()); }
     DynamicBuffer* buffer(int i) const { return g3d->getDynamicBuffer(i); }

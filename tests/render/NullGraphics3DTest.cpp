@@ -51,7 +51,7 @@ protected:
         EngineTest::TearDown();
     }
 
-    NullGraphics3D* g3d = nullptr;   // held with addRef
+    NullGraphics3D* g3d = nullptr; // held with addRef
     HAL::Display* display = nullptr; // held with addRef
 };
 

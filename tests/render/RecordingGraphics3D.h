@@ -19,7 +19,7 @@ public:
     enum Kind { CLEAR, DRAW, LIGHT, LIGHTS_OFF, PROJECTION };
 
     struct Call {
-        explicit Call(Kind k) : kind(k) {}
+        explicit Call(Kind k) : kind(k) { }
         Kind kind;
         // CLEAR: colour and the two switches.
         float rgba[4] = {0.f, 0.f, 0.f, 0.f};
@@ -76,8 +76,8 @@ protected:
         calls.push_back(call);
     }
 
-    void lowLevelRender(render::VertexBuffer* vertices, render::IndexBuffer* triangles,
-                        render::Appearance* appearance, const render::Transform& transform, int scope) override
+    void lowLevelRender(render::VertexBuffer* vertices, render::IndexBuffer* triangles, render::Appearance* appearance,
+                        const render::Transform& transform, int scope) override
     {
         updateLights();
         Call call(DRAW);

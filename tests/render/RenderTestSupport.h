@@ -30,8 +30,8 @@ inline ::testing::AssertionResult near(const slmath::vec4& a, const slmath::vec4
     if (std::fabs(a.x - b.x) <= tol && std::fabs(a.y - b.y) <= tol && std::fabs(a.z - b.z) <= tol &&
         std::fabs(a.w - b.w) <= tol)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") vs ("
-                                         << b.x << ", " << b.y << ", " << b.z << ", " << b.w << ")";
+    return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") vs (" << b.x
+                                         << ", " << b.y << ", " << b.z << ", " << b.w << ")";
 }
 
 // Element-wise comparison of two transforms.
@@ -59,8 +59,7 @@ inline render::Transform rows(std::initializer_list<float> values)
 }
 
 // The elements of an engine vector, for comparisons with EXPECT_EQ.
-template <class T>
-std::vector<T> elements(const core::Vector<T>& v)
+template <class T> std::vector<T> elements(const core::Vector<T>& v)
 {
     return std::vector<T>(v.begin(), v.end());
 }

@@ -26,7 +26,7 @@ using render_test::failsWith;
 namespace {
 
 // Meshes read the registered renderer's configuration when they are made.
-class ScreenQuadsTest : public render_test::SceneTest {};
+class ScreenQuadsTest : public render_test::SceneTest { };
 
 std::vector<short> shorts(VertexArray* array)
 {
@@ -65,9 +65,10 @@ TEST_F(ScreenQuadsTest, UnitQuadGeometry)
     EXPECT_EQ(quad->getIndexBuffer(0)->getPrimitiveType(), IndexBuffer::TRIANGLE_LIST);
     EXPECT_EQ(indicesOf(quad->getIndexBuffer(0)), (std::vector<unsigned short>{0, 2, 3, 0, 1, 2}));
 
-    Ref<Mesh> full = g3d->createMesh(IndexBuffer::TRIANGLE_LIST, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON |
-                                                                     Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY |
-                                                                     Graphics3D::CREATE_MESH_CREATE_NORMALS);
+    Ref<Mesh> full =
+        g3d->createMesh(IndexBuffer::TRIANGLE_LIST,
+                        Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON | Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY |
+                            Graphics3D::CREATE_MESH_CREATE_NORMALS);
     VertexArray* colors = full->getVertexBuffer()->getColors();
     ASSERT_NE(colors, nullptr);
     EXPECT_EQ(colors->getComponentCount(), 4);
@@ -105,26 +106,25 @@ TEST_F(ScreenQuadsTest, EmptyMeshesAndLineListsKeepRoomForSixIndices)
 TEST_F(ScreenQuadsTest, FactoryChecks)
 {
     const char* fn = "render::Graphics3D::createMesh";
-    const char* anyText =
-        "flags&(CREATEMESH_CREATE_DEFAULT_POLYGON|CREATE_MESH_CREATE_COLOR_ARRAY|CREATE_MESH_EMPTY)";
+    const char* anyText = "flags&(CREATEMESH_CREATE_DEFAULT_POLYGON|CREATE_MESH_CREATE_COLOR_ARRAY|CREATE_MESH_EMPTY)";
     const char* oneText = "(flags&CREATE_MESH_EMPTY && !(flags&CREATEMESH_CREATE_DEFAULT_POLYGON)) || "
                           "(!(flags&CREATE_MESH_EMPTY) && flags&CREATEMESH_CREATE_DEFAULT_POLYGON)";
     EXPECT_TRUE(failsWith([&] { Ref<Mesh> m = g3d->createMesh(2, 0); }, anyText, fn));
-    EXPECT_TRUE(failsWith([&] { Ref<Mesh> m = g3d->createMesh(2, Graphics3D::CREATE_MESH_CREATE_NORMALS); },
-                          anyText, fn));
+    EXPECT_TRUE(
+        failsWith([&] { Ref<Mesh> m = g3d->createMesh(2, Graphics3D::CREATE_MESH_CREATE_NORMALS); }, anyText, fn));
     EXPECT_TRUE(failsWith(
         [&] {
-            Ref<Mesh> m = g3d->createMesh(
-                2, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON | Graphics3D::CREATE_MESH_EMPTY);
+            Ref<Mesh> m =
+                g3d->createMesh(2, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON | Graphics3D::CREATE_MESH_EMPTY);
         },
         oneText, fn));
-    EXPECT_TRUE(failsWith([&] { Ref<Mesh> m = g3d->createMesh(2, Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY); },
-                          oneText, fn));
+    EXPECT_TRUE(
+        failsWith([&] { Ref<Mesh> m = g3d->createMesh(2, Graphics3D::CREATE_MESH_CREATE_COLOR_ARRAY); }, oneText, fn));
     const char* typeText = "Graphics3D::createMesh failed because index buffer type is invalid";
-    EXPECT_TRUE(failsWith(
-        [&] { Ref<Mesh> m = g3d->createMesh(1, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON); }, typeText, fn));
-    EXPECT_TRUE(failsWith(
-        [&] { Ref<Mesh> m = g3d->createMesh(4, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON); }, typeText, fn));
+    EXPECT_TRUE(failsWith([&] { Ref<Mesh> m = g3d->createMesh(1, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON); },
+                          typeText, fn));
+    EXPECT_TRUE(failsWith([&] { Ref<Mesh> m = g3d->createMesh(4, Graphics3D::CREATEMESH_CREATE_DEFAULT_POLYGON); },
+                          typeText, fn));
 
     // The 2D quad and the background need a configured renderer.
     Ref<render::Image2D> image = VORNA3D_NEW render::Image2D(render::Image2D::RGB, 2, 2);

@@ -15,8 +15,7 @@ namespace testing_support {
 // What the failed check logs is kept off the console; `quiet` = false leaves
 // the console alone, for callers that capture it themselves (only one
 // capture can run at a time).
-template <class Action>
-std::string assertionText(Action action, bool quiet = true)
+template <class Action> std::string assertionText(Action action, bool quiet = true)
 {
     std::optional<LogCapture> console;
     if (quiet)

@@ -11,8 +11,7 @@ namespace testing_support {
 
 // Runs `action` and succeeds when it throws AssertationFailedException with
 // exactly `message`, reported from `function`.
-template <class Action>
-::testing::AssertionResult failsWith(Action action, const char* message, const char* function)
+template <class Action>::testing::AssertionResult failsWith(Action action, const char* message, const char* function)
 {
     try {
         action();
@@ -22,7 +21,7 @@ template <class Action>
         if (got == message && in == function)
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
-               << "reported \"" << got << "\" in " << in << ", expected \"" << message << "\" in " << function;
+            << "reported \"" << got << "\" in " << in << ", expected \"" << message << "\" in " << function;
     }
     return ::testing::AssertionFailure() << "no assertion reported, expected \"" << message << "\" in " << function;
 }

@@ -151,15 +151,17 @@ void previewScenes(const Preview& preview, render::World& demoball, render::Worl
 
     PreviewView rung;
     rung.eye = {30.f, 60.f, 150.f};
-    preview.write("preview-heelix.png", encodePng(renderPreview({{meshChild(helix, 1), nullptr}}, rung, 512, 384), true));
+    preview.write("preview-heelix.png",
+                  encodePng(renderPreview({{meshChild(helix, 1), nullptr}}, rung, 512, 384), true));
 
     PreviewView front;
     front.eye = {-35.f, 30.f, 170.f};
     front.target = {0.f, 5.f, 0.f};
     front.background = rgb(0x000000);
     render::Mesh* letters = meshChild(logo, 1);
-    preview.write("preview-v3d.png",
-                  encodePng(renderPreview({{letters, &chrome}, {letters, &reflection, -1.f, 0.1f}}, front, 640, 400), true));
+    preview.write(
+        "preview-v3d.png",
+        encodePng(renderPreview({{letters, &chrome}, {letters, &reflection, -1.f, 0.1f}}, front, 640, 400), true));
 }
 
 } // namespace

@@ -18,10 +18,10 @@ namespace {
 constexpr int FISH_SS = 8;
 
 struct FishStyle {
-    float bodyRx, bodyRy;      // body half sizes (in 32 px units)
-    Color back, belly;         // body shading top to bottom
-    Color fin, finRim;         // fins and tail
-    float finHeight;           // dorsal and anal fin size relative to the body
+    float bodyRx, bodyRy; // body half sizes (in 32 px units)
+    Color back, belly; // body shading top to bottom
+    Color fin, finRim; // fins and tail
+    float finHeight; // dorsal and anal fin size relative to the body
     int kind;
 };
 
@@ -53,8 +53,8 @@ Canvas paintFish(int kind)
     const float tailX = cx - rx + 1.5f;
     auto paint = [&](auto sdf, auto shader) {
         paintShape(
-            big, 0, 0, big.width(), big.height(),
-            [&](float x, float y) { return sdf(x / k, y / k) * k; }, [&](float x, float y) { return shader(x / k, y / k); });
+            big, 0, 0, big.width(), big.height(), [&](float x, float y) { return sdf(x / k, y / k) * k; },
+            [&](float x, float y) { return shader(x / k, y / k); });
     };
 
     // Tail: a forked fan behind the body.
@@ -126,16 +126,19 @@ Canvas paintFish(int kind)
               return mix(c, rgb(0xFFFFFF), sheen * 0.45f);
           });
     // Gill line and pectoral fin.
-    paint([&](float x, float y) { return std::fabs(sdCircle(x, y, cx + rx * 0.95f, cy, rx * 0.55f)) - 0.35f +
-                                         (std::fabs(y - cy) > ry * 0.7f ? 10.f : 0.f) +
-                                         (x > cx + rx * 0.5f ? 10.f : 0.f); },
-          [&](float, float) { return faded(s.finRim, 0.5f); });
+    paint(
+        [&](float x, float y) {
+            return std::fabs(sdCircle(x, y, cx + rx * 0.95f, cy, rx * 0.55f)) - 0.35f +
+                (std::fabs(y - cy) > ry * 0.7f ? 10.f : 0.f) + (x > cx + rx * 0.5f ? 10.f : 0.f);
+        },
+        [&](float, float) { return faded(s.finRim, 0.5f); });
     paint([&](float x, float y) { return sdEllipse(x, y, cx + rx * 0.15f, cy + ry * 0.3f, 2.6f, 1.3f); },
           [&](float, float) { return faded(mix(s.fin, rgb(0xFFFFFF), 0.25f), 0.85f); });
     // Eye: white, dark pupil, a glint.
     const float ex = cx + rx * 0.62f, ey = cy - ry * 0.25f;
     paint([&](float x, float y) { return sdCircle(x, y, ex, ey, 1.9f); }, [](float, float) { return rgb(0xFFFFFF); });
-    paint([&](float x, float y) { return sdCircle(x, y, ex + 0.25f, ey, 1.2f); }, [](float, float) { return rgb(0x05060A); });
+    paint([&](float x, float y) { return sdCircle(x, y, ex + 0.25f, ey, 1.2f); },
+          [](float, float) { return rgb(0x05060A); });
     paint([&](float x, float y) { return sdCircle(x, y, ex - 0.2f, ey - 0.5f, 0.45f); },
           [](float, float) { return rgb(0xFFFFFF, 0.9f); });
     Canvas fish = big.downsampled(FISH_SS);
@@ -218,7 +221,7 @@ Canvas paintTwinEmblem()
         polar(x, y, r, a);
         const float sector = 2.f * PI / 24.f;
         const float local = std::fmod(a + PI + sector * 0.5f, sector) - sector * 0.5f; // angle from the petal axis
-        const float across = local * r;                                              // arc distance
+        const float across = local * r; // arc distance
         const float d = sdEllipse(across, r, 0.f, 172.f, 10.f + (r - 120.f) * 0.05f, 52.f);
         const Color petal = mix(rgb(0xE0309A), rgb(0xFFC247), smoothstep(125.f, 220.f, r));
         return faded(petal, coverage(d) * 0.9f);
@@ -280,7 +283,8 @@ Canvas paintClosing(const Typeface& face)
         const float a = (0.3f + 0.7f * hash01(i, 4, 137u)) * (1.f - y / horizon);
         paintShape(
             c, static_cast<int>(x - 3), static_cast<int>(y - 3), static_cast<int>(x + 4), static_cast<int>(y + 4),
-            [&](float px, float py) { return sdCircle(px, py, x, y, r); }, [&](float, float) { return rgb(0xE8F0FF, a); });
+            [&](float px, float py) { return sdCircle(px, py, x, y, r); },
+            [&](float, float) { return rgb(0xE8F0FF, a); });
     }
     // Aurora: two curtains of green and violet light.
     paintEach(c, [&](float x, float y) {
@@ -288,7 +292,7 @@ Canvas paintClosing(const Typeface& face)
         for (int band = 0; band < 2; ++band) {
             const float b = static_cast<float>(band);
             const float centre = 120.f + 55.f * b + 38.f * std::sin(x / (95.f + 30.f * b) + b * 2.f) +
-                                 16.f * fbm(x / 60.f, b, 3, 0.5f, 139u);
+                16.f * fbm(x / 60.f, b, 3, 0.5f, 139u);
             const float below = y - centre;
             const float curtain = below > 0.f ? std::exp(-below / (60.f - 20.f * b)) : std::exp(-below * below / 40.f);
             const float rays = 0.55f + 0.45f * fbm(x / 9.f, b * 3.f, 2, 0.5f, 149u);
@@ -318,7 +322,8 @@ Canvas paintClosing(const Typeface& face)
         return faded(rgb(0xFFE9B8), path * sparkle * 0.8f);
     });
     // Horizon line.
-    paintEach(c, [&](float, float y) { return faded(rgb(0x6A8AC0), std::exp(-std::pow((y - horizon) / 1.2f, 2.f)) * 0.6f); });
+    paintEach(
+        c, [&](float, float y) { return faded(rgb(0x6A8AC0), std::exp(-std::pow((y - horizon) / 1.2f, 2.f)) * 0.6f); });
 
     // The credits, centred, with a soft dark shadow for legibility.
     struct Line {
@@ -337,7 +342,8 @@ Canvas paintClosing(const Typeface& face)
     for (const Line& line : lines) {
         const PlacedText t = placeText(face, line.text, line.size, line.tracking, 255.f, line.baseline, 10);
         const float top = line.baseline - line.size * 0.75f;
-        t.mask.dilated(2.f).blurred(3).paint(c, t.x + 1, t.y + 2, [](float, float) { return rgb(0x000000); }, 0.85f);
+        t.mask.dilated(2.f).blurred(3).paint(
+            c, t.x + 1, t.y + 2, [](float, float) { return rgb(0x000000); }, 0.85f);
         t.mask.paint(c, t.x, t.y, [&](float, float y) {
             return mix(rgb(line.top), rgb(line.bottom), clampf((y - top) / (line.size * 0.75f), 0.f, 1.f));
         });

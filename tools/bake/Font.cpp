@@ -132,8 +132,8 @@ Mask Typeface::line(const std::string& text, float pixelSize, float tracking, in
     return out;
 }
 
-BitmapFont makeBitmapFont(const Typeface& face, const std::string& characters, const std::string& pngName,
-                          int cellSize, int imageSize)
+BitmapFont makeBitmapFont(const Typeface& face, const std::string& characters, const std::string& pngName, int cellSize,
+                          int imageSize)
 {
     const int columns = imageSize / cellSize;
     if (columns <= 0 || static_cast<int>(characters.size()) > columns * (imageSize / cellSize))

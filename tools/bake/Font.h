@@ -53,8 +53,8 @@ struct BitmapFont {
     // The description file naming `pngName`.
     std::string description;
 };
-BitmapFont makeBitmapFont(const Typeface& face, const std::string& characters, const std::string& pngName,
-                          int cellSize, int imageSize);
+BitmapFont makeBitmapFont(const Typeface& face, const std::string& characters, const std::string& pngName, int cellSize,
+                          int imageSize);
 
 // The characters the demo's texts use, blank first.
 extern const char* const DEMO_FONT_CHARACTERS;

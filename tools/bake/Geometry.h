@@ -20,12 +20,30 @@ struct Vec3 {
     float x = 0.f, y = 0.f, z = 0.f;
 };
 
-inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator*(Vec3 a, float k) { return {a.x * k, a.y * k, a.z * k}; }
-inline float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-inline float length(Vec3 a) { return std::sqrt(dot(a, a)); }
+inline Vec3 operator+(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator*(Vec3 a, float k)
+{
+    return {a.x * k, a.y * k, a.z * k};
+}
+inline float dot(Vec3 a, Vec3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline Vec3 cross(Vec3 a, Vec3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float length(Vec3 a)
+{
+    return std::sqrt(dot(a, a));
+}
 // `a` scaled to length 1 (the zero vector stays zero).
 inline Vec3 normalized(Vec3 a)
 {
@@ -35,8 +53,8 @@ inline Vec3 normalized(Vec3 a)
 
 struct MeshData {
     std::vector<Vec3> positions;
-    std::vector<Vec3> normals;   // one per position, unit length
-    std::vector<Color> colors;   // one per position when withColors
+    std::vector<Vec3> normals; // one per position, unit length
+    std::vector<Color> colors; // one per position when withColors
     std::vector<Vec2> texCoords; // one per position when withTexCoords
     std::vector<std::vector<uint16_t>> strips;
     bool withColors = false;

@@ -9,8 +9,8 @@
 namespace bake {
 
 struct PlacedText {
-    Mask mask;  // coverage, padded on every side
-    int x = 0;  // canvas position of the mask's top-left corner
+    Mask mask; // coverage, padded on every side
+    int x = 0; // canvas position of the mask's top-left corner
     int y = 0;
 };
 

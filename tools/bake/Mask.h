@@ -31,8 +31,7 @@ public:
 
     // Blends shader(x, y) (canvas coordinates) over the canvas through the
     // mask placed with its top-left corner at (dx, dy), scaled by `opacity`.
-    template <class Shader>
-    void paint(Canvas& canvas, int dx, int dy, Shader shader, float opacity = 1.f) const
+    template <class Shader> void paint(Canvas& canvas, int dx, int dy, Shader shader, float opacity = 1.f) const
     {
         for (int y = 0; y < m_height; ++y)
             for (int x = 0; x < m_width; ++x) {

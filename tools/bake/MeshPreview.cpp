@@ -21,7 +21,7 @@ constexpr int SS = 2;
 
 struct Vertex {
     Vec3 position; // world
-    Color color;   // lit colour
+    Color color; // lit colour
     Vec2 uv;
 };
 
@@ -84,7 +84,8 @@ std::vector<Vertex> lightVertices(render::Mesh& mesh, float scaleY, const Vec3& 
     const int count = positions->getVertexCount();
     for (int i = 0; i < count; ++i) {
         Vertex v;
-        v.position = Vec3{p[i * 3] * sb[0] + sb[1], (p[i * 3 + 1] * sb[0] + sb[2]) * scaleY, p[i * 3 + 2] * sb[0] + sb[3]};
+        v.position =
+            Vec3{p[i * 3] * sb[0] + sb[1], (p[i * 3 + 1] * sb[0] + sb[2]) * scaleY, p[i * 3 + 2] * sb[0] + sb[3]};
         Color base{1.f, 1.f, 1.f, 1.f};
         if (colorComponents > 0) {
             const auto* c = reinterpret_cast<const unsigned char*>(colors.data()) + i * colorComponents;
@@ -104,11 +105,13 @@ std::vector<Vertex> lightVertices(render::Mesh& mesh, float scaleY, const Vec3& 
             const float lambert = std::max(0.f, dot(normal, light));
             const Vec3 halfway = normalized(light + toEye);
             const float shininess = material->getShininess();
-            const float highlight = lambert > 0.f && shininess > 0.f ? std::pow(std::max(0.f, dot(normal, halfway)), shininess) : 0.f;
+            const float highlight =
+                lambert > 0.f && shininess > 0.f ? std::pow(std::max(0.f, dot(normal, halfway)), shininess) : 0.f;
             const float ambientLight = 0.35f;
-            v.color = Color{emissive.r + ambient.r * ambientLight + diffuse.r * lambert + specular.r * highlight,
-                            emissive.g + ambient.g * ambientLight + diffuse.g * lambert + specular.g * highlight,
-                            emissive.b + ambient.b * ambientLight + diffuse.b * lambert + specular.b * highlight, diffuse.a};
+            v.color =
+                Color{emissive.r + ambient.r * ambientLight + diffuse.r * lambert + specular.r * highlight,
+                      emissive.g + ambient.g * ambientLight + diffuse.g * lambert + specular.g * highlight,
+                      emissive.b + ambient.b * ambientLight + diffuse.b * lambert + specular.b * highlight, diffuse.a};
         } else {
             v.color = base;
         }
@@ -157,7 +160,9 @@ Canvas renderPreview(const std::vector<PreviewItem>& items, const PreviewView& v
 {
     const int w = width * SS, h = height * SS;
     Canvas frame(w, h);
-    paintEach(frame, [&](float, float y) { return mix(view.background, scaled(view.background, 0.4f), y / static_cast<float>(h)); });
+    paintEach(frame, [&](float, float y) {
+        return mix(view.background, scaled(view.background, 0.4f), y / static_cast<float>(h));
+    });
     std::vector<float> depth(static_cast<size_t>(w) * h, std::numeric_limits<float>::infinity());
 
     // Camera basis.
@@ -169,16 +174,16 @@ Canvas renderPreview(const std::vector<PreviewItem>& items, const PreviewView& v
     for (const PreviewItem& item : items) {
         const std::vector<Vertex> vertices = lightVertices(*item.mesh, item.scaleY, view.eye);
         render::Appearance* look = item.mesh->getAppearance(0);
-        const bool cullBack = !(look && look->getPolygonMode() &&
-                                look->getPolygonMode()->getCulling() == render::PolygonMode::CULL_NONE);
+        const bool cullBack =
+            !(look && look->getPolygonMode() && look->getPolygonMode()->getCulling() == render::PolygonMode::CULL_NONE);
         std::vector<ScreenVertex> screen;
         for (const Vertex& v : vertices) {
             const Vec3 rel = v.position - view.eye;
             const float z = dot(rel, forward);
             const float zc = std::max(z, 0.01f);
             screen.push_back(ScreenVertex{static_cast<float>(w) * 0.5f + dot(rel, right) * focal / zc,
-                                          static_cast<float>(h) * 0.5f - dot(rel, up) * focal / zc, z, 1.f / zc, v.color,
-                                          v.uv});
+                                          static_cast<float>(h) * 0.5f - dot(rel, up) * focal / zc, z, 1.f / zc,
+                                          v.color, v.uv});
         }
         for (std::array<int, 3> t : trianglesOf(*item.mesh)) {
             if (item.scaleY < 0.f)
@@ -217,15 +222,17 @@ Canvas renderPreview(const std::vector<PreviewItem>& items, const PreviewView& v
                               a.color.b * k0 + b.color.b * k1 + c.color.b * k2,
                               a.color.a * k0 + b.color.a * k1 + c.color.a * k2};
                     if (item.texture) {
-                        const Color tex = sampleTexture(*item.texture, Vec2{a.uv.x * k0 + b.uv.x * k1 + c.uv.x * k2,
-                                                                             a.uv.y * k0 + b.uv.y * k1 + c.uv.y * k2});
+                        const Color tex = sampleTexture(
+                            *item.texture,
+                            Vec2{a.uv.x * k0 + b.uv.x * k1 + c.uv.x * k2, a.uv.y * k0 + b.uv.y * k1 + c.uv.y * k2});
                         col = Color{col.r * tex.r, col.g * tex.g, col.b * tex.b, col.a * tex.a};
                     }
                     if (col.a < item.alphaThreshold)
                         continue;
                     stored = z;
                     col.a = 1.f;
-                    frame.set(x, y, Color{clampf(col.r, 0.f, 1.f), clampf(col.g, 0.f, 1.f), clampf(col.b, 0.f, 1.f), 1.f});
+                    frame.set(x, y,
+                              Color{clampf(col.r, 0.f, 1.f), clampf(col.g, 0.f, 1.f), clampf(col.b, 0.f, 1.f), 1.f});
                 }
         }
     }

@@ -19,8 +19,8 @@ namespace bake {
 struct PreviewItem {
     render::Mesh* mesh = nullptr;
     const Canvas* texture = nullptr; // for texture unit 0; null: untextured
-    float scaleY = 1.f;              // -1 mirrors the mesh in y = 0 (a reflection)
-    float alphaThreshold = 0.f;      // fragments with less alpha are dropped
+    float scaleY = 1.f; // -1 mirrors the mesh in y = 0 (a reflection)
+    float alphaThreshold = 0.f; // fragments with less alpha are dropped
 };
 
 struct PreviewView {

@@ -83,8 +83,8 @@ MeshData helixBar(float length, float thickness)
     auto colourAt = [&](float x) {
         const float t = x / half; // -1 .. 1
         const float band = 1.f - smoothstep(0.03f, 0.12f, std::fabs(t));
-        const Color side = t < 0.f ? mix(warmIn, warmEnd, smoothstep(0.f, 1.f, -t))
-                                   : mix(coolIn, coolEnd, smoothstep(0.f, 1.f, t));
+        const Color side =
+            t < 0.f ? mix(warmIn, warmEnd, smoothstep(0.f, 1.f, -t)) : mix(coolIn, coolEnd, smoothstep(0.f, 1.f, t));
         return mix(side, joint, band);
     };
 
@@ -124,14 +124,14 @@ void letterV(Shape2D& s, float x)
 void letter3(Shape2D& s, float x)
 {
     const int arc = 8;
-    s.addRect(x + 0.f, 32.f, x + 20.f, 40.f);                             // top bar
-    s.addRingSector({x + 20.f, 30.f}, 2.f, 10.f, 0.f, 90.f, arc);         // top right corner
-    s.addRect(x + 22.f, 24.f, x + 30.f, 30.f);                            // upper spine
-    s.addRect(x + 22.f, 16.f, x + 30.f, 24.f);                            // spine at the middle bar
-    s.addRect(x + 8.f, 16.f, x + 22.f, 24.f);                             // middle bar
-    s.addRect(x + 22.f, 10.f, x + 30.f, 16.f);                            // lower spine
-    s.addRingSector({x + 20.f, 10.f}, 2.f, 10.f, -90.f, 0.f, arc);        // bottom right corner
-    s.addRect(x + 0.f, 0.f, x + 20.f, 8.f);                               // bottom bar
+    s.addRect(x + 0.f, 32.f, x + 20.f, 40.f); // top bar
+    s.addRingSector({x + 20.f, 30.f}, 2.f, 10.f, 0.f, 90.f, arc); // top right corner
+    s.addRect(x + 22.f, 24.f, x + 30.f, 30.f); // upper spine
+    s.addRect(x + 22.f, 16.f, x + 30.f, 24.f); // spine at the middle bar
+    s.addRect(x + 8.f, 16.f, x + 22.f, 24.f); // middle bar
+    s.addRect(x + 22.f, 10.f, x + 30.f, 16.f); // lower spine
+    s.addRingSector({x + 20.f, 10.f}, 2.f, 10.f, -90.f, 0.f, arc); // bottom right corner
+    s.addRect(x + 0.f, 0.f, x + 20.f, 8.f); // bottom bar
 }
 
 void letterD(Shape2D& s, float x)

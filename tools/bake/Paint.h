@@ -108,8 +108,7 @@ void paintShape(Canvas& canvas, int x0, int y0, int x1, int y1, Sdf sdf, Shader 
 }
 
 // Runs `shader(x, y)` for every pixel and blends its colour over the canvas.
-template <class Shader>
-void paintEach(Canvas& canvas, Shader shader)
+template <class Shader> void paintEach(Canvas& canvas, Shader shader)
 {
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)

@@ -48,8 +48,8 @@ void paintStars(Canvas& c, float bottom, uint32_t seed, int count)
         const float brightness = (0.35f + 0.65f * hash01(i, 4, seed)) * fade;
         const Color tint = mix(rgb(0xCFE0FF), rgb(0xFFE8D0), hash01(i, 5, seed));
         paintShape(
-            c, static_cast<int>(x - 3.f), static_cast<int>(y - 3.f), static_cast<int>(x + 4.f), static_cast<int>(y + 4.f),
-            [&](float px, float py) { return sdCircle(px, py, x, y, size * 0.5f); },
+            c, static_cast<int>(x - 3.f), static_cast<int>(y - 3.f), static_cast<int>(x + 4.f),
+            static_cast<int>(y + 4.f), [&](float px, float py) { return sdCircle(px, py, x, y, size * 0.5f); },
             [&](float, float) { return faded(tint, brightness); });
         if (size > 1.6f)
             glow(c, x, y, size * 3.f, tint, 0.35f * brightness);
@@ -90,7 +90,8 @@ Canvas paintTitle(const Typeface& face)
                 const float period = 22.f;
                 const float phase = std::fmod(y - (sunY - sunR * 0.25f), period);
                 const float gap = 1.5f + rel * 9.f;
-                const float insideSlit = phase < gap ? std::min(phase, gap - phase) : -std::min(phase - gap, period - phase);
+                const float insideSlit =
+                    phase < gap ? std::min(phase, gap - phase) : -std::min(phase - gap, period - phase);
                 d = std::max(d, insideSlit);
             }
             return d;
@@ -104,8 +105,7 @@ Canvas paintTitle(const Typeface& face)
     // Distant mountains in front of the sun's foot.
     paintEach(c, [&](float x, float y) {
         const float ridge = horizon - 6.f - 22.f * (fbm(x / 180.f, 0.5f, 5, 0.55f, 23u) * 0.5f + 0.5f) -
-                            46.f * std::exp(-std::pow((x - 170.f) / 120.f, 2.f)) -
-                            34.f * std::exp(-std::pow((x - 880.f) / 100.f, 2.f));
+            46.f * std::exp(-std::pow((x - 170.f) / 120.f, 2.f)) - 34.f * std::exp(-std::pow((x - 880.f) / 100.f, 2.f));
         const float cov = clampf(y - ridge + 0.5f, 0.f, 1.f) * (y < horizon + 1.f ? 1.f : 0.f);
         const Color rock = mix(rgb(0x1A0830), rgb(0x3B0F4A), clampf((y - ridge) / 50.f, 0.f, 1.f));
         return faded(rock, cov);
@@ -144,16 +144,16 @@ Canvas paintTitle(const Typeface& face)
         return base;
     });
     // Horizon glow line.
-    paintEach(c, [&](float, float y) {
-        return faded(rgb(0xFF8AD0), std::exp(-std::pow((y - horizon) / 3.f, 2.f)) * 0.9f);
-    });
+    paintEach(
+        c, [&](float, float y) { return faded(rgb(0xFF8AD0), std::exp(-std::pow((y - horizon) / 3.f, 2.f)) * 0.9f); });
 
     // "SULVANTO": chrome letters with a dark rim and a magenta glow.
     const float titleSize = 150.f;
     const PlacedText title = placeText(face, "SULVANTO", titleSize, 4.f, 512.f, 250.f, 24);
     const int capTop = 250 - face.capHeight(titleSize);
     const float capHeight = static_cast<float>(face.capHeight(titleSize));
-    title.mask.dilated(10.f).blurred(8).paint(c, title.x, title.y, [](float, float) { return rgb(0xFF3FB4); }, 0.75f);
+    title.mask.dilated(10.f).blurred(8).paint(
+        c, title.x, title.y, [](float, float) { return rgb(0xFF3FB4); }, 0.75f);
     title.mask.dilated(5.f).paint(c, title.x, title.y, [](float, float) { return rgb(0x0A0618); });
     title.mask.dilated(2.f).paint(c, title.x, title.y, [&](float, float y) {
         return mix(rgb(0xFFFFFF), rgb(0xFF9AE0), clampf((y - static_cast<float>(capTop)) / capHeight, 0.f, 1.f));
@@ -181,9 +181,13 @@ Canvas paintTitle(const Typeface& face)
 
     // "BY NORVALLI PRODUCTIONS": spaced capitals in cool white with a soft shadow.
     const PlacedText by = placeText(face, "BY NORVALLI PRODUCTIONS", 34.f, 9.f, 512.f, 318.f, 12);
-    by.mask.dilated(3.f).blurred(4).paint(c, by.x + 2, by.y + 3, [](float, float) { return rgb(0x12061E); }, 0.9f);
-    by.mask.blurred(5).paint(c, by.x, by.y, [](float, float) { return rgb(0x7FE8FF); }, 0.8f);
-    by.mask.paint(c, by.x, by.y, [](float, float y) { return mix(rgb(0xFFFFFF), rgb(0xBFF3FF), clampf((y - 290.f) / 30.f, 0.f, 1.f)); });
+    by.mask.dilated(3.f).blurred(4).paint(
+        c, by.x + 2, by.y + 3, [](float, float) { return rgb(0x12061E); }, 0.9f);
+    by.mask.blurred(5).paint(
+        c, by.x, by.y, [](float, float) { return rgb(0x7FE8FF); }, 0.8f);
+    by.mask.paint(c, by.x, by.y, [](float, float y) {
+        return mix(rgb(0xFFFFFF), rgb(0xBFF3FF), clampf((y - 290.f) / 30.f, 0.f, 1.f));
+    });
 
     return toSquareTexture(c);
 }
@@ -252,12 +256,15 @@ Canvas paintUnderwater()
     const float rocks[][3] = {{120.f, 700.f, 70.f}, {210.f, 724.f, 46.f}, {860.f, 690.f, 88.f}, {960.f, 730.f, 54.f}};
     for (const auto& r : rocks)
         paintShape(
-            c, static_cast<int>(r[0] - r[2] * 1.6f), static_cast<int>(r[1] - r[2]), static_cast<int>(r[0] + r[2] * 1.6f),
-            SCREEN_H,
+            c, static_cast<int>(r[0] - r[2] * 1.6f), static_cast<int>(r[1] - r[2]),
+            static_cast<int>(r[0] + r[2] * 1.6f), SCREEN_H,
             [&](float x, float y) {
-                return sdEllipse(x, y, r[0], r[1], r[2] * 1.4f, r[2] * 0.8f) + 6.f * fbm(x / 20.f, y / 20.f, 3, 0.5f, 89u);
+                return sdEllipse(x, y, r[0], r[1], r[2] * 1.4f, r[2] * 0.8f) +
+                    6.f * fbm(x / 20.f, y / 20.f, 3, 0.5f, 89u);
             },
-            [&](float, float y) { return mix(rgb(0x0E3A52), rgb(0x06202F), clampf((y - r[1] + r[2]) / r[2], 0.f, 1.f)); });
+            [&](float, float y) {
+                return mix(rgb(0x0E3A52), rgb(0x06202F), clampf((y - r[1] + r[2]) / r[2], 0.f, 1.f));
+            });
     for (int i = 0; i < 26; ++i) {
         const float baseX = 40.f + 38.f * static_cast<float>(i) + 20.f * hash01(i, 7, 97u);
         if (baseX > 330.f && baseX < 700.f && hash01(i, 8, 97u) < 0.7f)
@@ -271,7 +278,8 @@ Canvas paintUnderwater()
             const float ax = baseX + sway * std::sin(t0 * 4.f + static_cast<float>(i)) * t0;
             const float bx = baseX + sway * std::sin(t1 * 4.f + static_cast<float>(i)) * t1;
             const float ay = baseY - height * t0, by = baseY - height * t1;
-            const float w = 9.f * (1.f - t0 * 0.85f) * (0.8f + 0.4f * std::sin(t0 * 9.f + static_cast<float>(i)) * 0.5f);
+            const float w =
+                9.f * (1.f - t0 * 0.85f) * (0.8f + 0.4f * std::sin(t0 * 9.f + static_cast<float>(i)) * 0.5f);
             paintShape(
                 c, static_cast<int>(std::min(ax, bx) - w - 2), static_cast<int>(by - w - 2),
                 static_cast<int>(std::max(ax, bx) + w + 2), static_cast<int>(ay + w + 2),
@@ -288,8 +296,8 @@ Canvas paintUnderwater()
         const float a = 0.15f + 0.35f * hash01(i, 4, 101u);
         paintShape(
             c, static_cast<int>(x - 4), static_cast<int>(y - 4), static_cast<int>(x + 5), static_cast<int>(y + 5),
-            [&](float px, float py) { return sdCircle(px, py, x, y, r); }, [&](float, float) { return rgb(0xE0FAFF, a); },
-            1.5f);
+            [&](float px, float py) { return sdCircle(px, py, x, y, r); },
+            [&](float, float) { return rgb(0xE0FAFF, a); }, 1.5f);
     }
     return toSquareTexture(c);
 }

@@ -85,17 +85,19 @@ core::Ref<render::Mesh> toEngineMesh(const MeshData& mesh, render::Appearance* a
     for (int i = 0; i < count; ++i) {
         const Vec3& p = mesh.positions[i];
         const Vec3& n = mesh.normals[i];
-        positions.insert(positions.end(), {quantise(p.x, POSITION_SCALE), quantise(p.y, POSITION_SCALE),
-                                           quantise(p.z, POSITION_SCALE)});
-        normals.insert(normals.end(), {quantise(n.x, 1.f / 32767.f), quantise(n.y, 1.f / 32767.f),
-                                       quantise(n.z, 1.f / 32767.f)});
+        positions.insert(positions.end(),
+                         {quantise(p.x, POSITION_SCALE), quantise(p.y, POSITION_SCALE), quantise(p.z, POSITION_SCALE)});
+        normals.insert(normals.end(),
+                       {quantise(n.x, 1.f / 32767.f), quantise(n.y, 1.f / 32767.f), quantise(n.z, 1.f / 32767.f)});
         if (mesh.withTexCoords)
-            texCoords.insert(texCoords.end(), {quantise(mesh.texCoords[i].x, TEXCOORD_SCALE),
-                                               quantise(mesh.texCoords[i].y, TEXCOORD_SCALE)});
+            texCoords.insert(
+                texCoords.end(),
+                {quantise(mesh.texCoords[i].x, TEXCOORD_SCALE), quantise(mesh.texCoords[i].y, TEXCOORD_SCALE)});
         if (mesh.withColors) {
             const Color& c = mesh.colors[i];
             for (float v : {c.r, c.g, c.b, c.a})
-                colors.push_back(static_cast<char>(static_cast<unsigned char>(std::lround(clampf(v, 0.f, 1.f) * 255.f))));
+                colors.push_back(
+                    static_cast<char>(static_cast<unsigned char>(std::lround(clampf(v, 0.f, 1.f) * 255.f))));
         }
     }
     core::Ref<render::VertexBuffer> vertices = VORNA3D_NEW render::VertexBuffer();

@@ -31,7 +31,7 @@ std::string describe(std::exception_ptr error)
         std::rethrow_exception(error);
     } catch (const AssertationFailedException& e) {
         return std::string("internal check failed: ") + (e.getMessage() ? e.getMessage() : "") + " in " +
-               (e.getFunction() ? e.getFunction() : "?");
+            (e.getFunction() ? e.getFunction() : "?");
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {

@@ -12,7 +12,7 @@ struct StereoBuffer {
 
     StereoBuffer() = default;
     // A silent buffer of the given number of frames.
-    explicit StereoBuffer(std::size_t frames) : left(frames, 0.0f), right(frames, 0.0f) {}
+    explicit StereoBuffer(std::size_t frames) : left(frames, 0.0f), right(frames, 0.0f) { }
 
     // Number of frames (samples per channel).
     std::size_t frames() const { return left.size(); }

@@ -5,7 +5,9 @@
 
 namespace compose {
 
-Curve::Curve(double value) : m_constant(value) {}
+Curve::Curve(double value) : m_constant(value)
+{
+}
 
 void Curve::set(double t, double value)
 {
@@ -33,8 +35,8 @@ double Curve::at(double t) const
     if (t < m_points.front().t)
         return m_points.front().v;
     // First breakpoint strictly after t; the one before it is the segment start.
-    auto after = std::upper_bound(m_points.begin(), m_points.end(), t,
-                                  [](double x, const Point& p) { return x < p.t; });
+    auto after =
+        std::upper_bound(m_points.begin(), m_points.end(), t, [](double x, const Point& p) { return x < p.t; });
     if (after == m_points.end())
         return m_points.back().v;
     const Point& b = *after;

@@ -7,9 +7,8 @@
 namespace compose {
 
 PingPongDelay::PingPongDelay(double delaySeconds, double feedback)
-    : m_left(static_cast<std::size_t>(std::lround(delaySeconds * kSampleRate)), 0.0f),
-      m_right(m_left.size(), 0.0f), m_feedback(static_cast<float>(feedback)),
-      m_lowCoef(1.0 - std::exp(-kTwoPi * 3800.0 / kSampleRate)),
+    : m_left(static_cast<std::size_t>(std::lround(delaySeconds * kSampleRate)), 0.0f), m_right(m_left.size(), 0.0f),
+      m_feedback(static_cast<float>(feedback)), m_lowCoef(1.0 - std::exp(-kTwoPi * 3800.0 / kSampleRate)),
       m_highCoef(1.0 - std::exp(-kTwoPi * 220.0 / kSampleRate))
 {
 }

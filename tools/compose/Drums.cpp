@@ -46,8 +46,7 @@ private:
 
 // Calls fn(t) for every frame of a hit lasting `seconds` and writes the
 // returned stereo pair, stopping early at the end of the canvas window.
-template <typename Fn>
-void play(const Note& note, double seconds, Canvas& canvas, Fn&& fn)
+template <typename Fn> void play(const Note& note, double seconds, Canvas& canvas, Fn&& fn)
 {
     const int64_t first = frameAt(note.start);
     const int64_t last = std::min(first + frameAt(seconds), canvas.end());
@@ -335,42 +334,86 @@ bool isDrum(Voice voice)
 void renderDrum(const Note& note, Canvas& canvas)
 {
     switch (note.voice) {
-    case Voice::Kick: kick(note, canvas, false); break;
-    case Voice::SoftKick: kick(note, canvas, true); break;
-    case Voice::Snare: snare(note, canvas); break;
-    case Voice::Clap: clap(note, canvas); break;
-    case Voice::Rim: rim(note, canvas); break;
-    case Voice::HatClosed: hat(note, canvas, false); break;
-    case Voice::HatOpen: hat(note, canvas, true); break;
-    case Voice::Shaker: shaker(note, canvas); break;
-    case Voice::Ride: ride(note, canvas); break;
-    case Voice::Crash: crash(note, canvas); break;
-    case Voice::Tom: tom(note, canvas); break;
-    case Voice::Riser: riser(note, canvas); break;
-    case Voice::Swell: swell(note, canvas); break;
-    case Voice::Impact: impact(note, canvas); break;
-    default: break;
+    case Voice::Kick:
+        kick(note, canvas, false);
+        break;
+    case Voice::SoftKick:
+        kick(note, canvas, true);
+        break;
+    case Voice::Snare:
+        snare(note, canvas);
+        break;
+    case Voice::Clap:
+        clap(note, canvas);
+        break;
+    case Voice::Rim:
+        rim(note, canvas);
+        break;
+    case Voice::HatClosed:
+        hat(note, canvas, false);
+        break;
+    case Voice::HatOpen:
+        hat(note, canvas, true);
+        break;
+    case Voice::Shaker:
+        shaker(note, canvas);
+        break;
+    case Voice::Ride:
+        ride(note, canvas);
+        break;
+    case Voice::Crash:
+        crash(note, canvas);
+        break;
+    case Voice::Tom:
+        tom(note, canvas);
+        break;
+    case Voice::Riser:
+        riser(note, canvas);
+        break;
+    case Voice::Swell:
+        swell(note, canvas);
+        break;
+    case Voice::Impact:
+        impact(note, canvas);
+        break;
+    default:
+        break;
     }
 }
 
 double drumSoundingTime(const Note& note)
 {
     switch (note.voice) {
-    case Voice::Kick: return 0.5;
-    case Voice::SoftKick: return 0.7;
-    case Voice::Snare: return 0.38;
-    case Voice::Clap: return 0.4;
-    case Voice::Rim: return 0.12;
-    case Voice::HatClosed: return 0.12;
-    case Voice::HatOpen: return std::min(0.8, std::max(0.12, note.length));
-    case Voice::Shaker: return 0.12;
-    case Voice::Ride: return 1.1;
-    case Voice::Crash: return 2.6;
-    case Voice::Tom: return 0.5;
-    case Voice::Riser: return std::max(0.05, note.length) + 0.02;
-    case Voice::Swell: return std::max(0.05, note.length) + 0.012;
-    case Voice::Impact: return 2.4;
-    default: return 0.0;
+    case Voice::Kick:
+        return 0.5;
+    case Voice::SoftKick:
+        return 0.7;
+    case Voice::Snare:
+        return 0.38;
+    case Voice::Clap:
+        return 0.4;
+    case Voice::Rim:
+        return 0.12;
+    case Voice::HatClosed:
+        return 0.12;
+    case Voice::HatOpen:
+        return std::min(0.8, std::max(0.12, note.length));
+    case Voice::Shaker:
+        return 0.12;
+    case Voice::Ride:
+        return 1.1;
+    case Voice::Crash:
+        return 2.6;
+    case Voice::Tom:
+        return 0.5;
+    case Voice::Riser:
+        return std::max(0.05, note.length) + 0.02;
+    case Voice::Swell:
+        return std::max(0.05, note.length) + 0.012;
+    case Voice::Impact:
+        return 2.4;
+    default:
+        return 0.0;
     }
 }
 

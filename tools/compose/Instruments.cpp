@@ -21,23 +21,31 @@ struct Pair {
 Adsr envelopeOf(Voice voice)
 {
     switch (voice) {
-    case Voice::SubBass: return {0.004, 0.2, 0.85, 0.07};
-    case Voice::ReeseBass: return {0.003, 0.3, 0.8, 0.08};
-    case Voice::AcidBass: return {0.002, 0.15, 0.6, 0.04};
-    case Voice::Pad: return {0.7, 1.2, 0.8, 1.4};
-    case Voice::Stab: return {0.002, 0.15, 0.3, 0.12};
-    case Voice::Lead: return {0.006, 0.3, 0.75, 0.15};
-    case Voice::SoftLead: return {0.06, 0.5, 0.8, 0.45};
-    case Voice::Bell: return {0.002, 0.4, 0.0, 0.3};
-    default: return {0.002, 0.05, 1.0, 0.01};
+    case Voice::SubBass:
+        return {0.004, 0.2, 0.85, 0.07};
+    case Voice::ReeseBass:
+        return {0.003, 0.3, 0.8, 0.08};
+    case Voice::AcidBass:
+        return {0.002, 0.15, 0.6, 0.04};
+    case Voice::Pad:
+        return {0.7, 1.2, 0.8, 1.4};
+    case Voice::Stab:
+        return {0.002, 0.15, 0.3, 0.12};
+    case Voice::Lead:
+        return {0.006, 0.3, 0.75, 0.15};
+    case Voice::SoftLead:
+        return {0.06, 0.5, 0.8, 0.45};
+    case Voice::Bell:
+        return {0.002, 0.4, 0.0, 0.3};
+    default:
+        return {0.002, 0.05, 1.0, 0.01};
     }
 }
 
 // Runs fn(t) for every frame from the note start to the end of its release
 // (or the end of the canvas window) and writes the result scaled by the
 // note's envelope and velocity.
-template <typename Fn>
-void play(const Note& note, Canvas& canvas, Fn&& fn)
+template <typename Fn> void play(const Note& note, Canvas& canvas, Fn&& fn)
 {
     // The envelope is evaluated every kEnvStep frames and interpolated.
     constexpr int64_t kEnvStep = 8;
@@ -200,8 +208,7 @@ void softLead(const Note& n, Canvas& c)
     const PanGains p = panGains(n.pan);
     play(n, c, [&](double t) {
         phase += hz * vibrato(t, 4.6, 0.25) * kDt;
-        const double x = sinCycles(phase) + 0.22 * sinCycles(2.0 * phase) +
-                         0.06 * sinCycles(3.0 * phase);
+        const double x = sinCycles(phase) + 0.22 * sinCycles(2.0 * phase) + 0.06 * sinCycles(3.0 * phase);
         const float s = static_cast<float>(x * 0.36);
         return Pair{s * p.left, s * p.right};
     });
@@ -246,16 +253,35 @@ void bubble(const Note& n, Canvas& c)
 void renderInstrument(const Note& note, Canvas& canvas)
 {
     switch (note.voice) {
-    case Voice::SubBass: subBass(note, canvas); break;
-    case Voice::ReeseBass: reeseBass(note, canvas); break;
-    case Voice::AcidBass: acidBass(note, canvas); break;
-    case Voice::Pad: pad(note, canvas); break;
-    case Voice::Stab: stab(note, canvas); break;
-    case Voice::Lead: lead(note, canvas); break;
-    case Voice::SoftLead: softLead(note, canvas); break;
-    case Voice::Bell: bell(note, canvas); break;
-    case Voice::Bubble: bubble(note, canvas); break;
-    default: break;
+    case Voice::SubBass:
+        subBass(note, canvas);
+        break;
+    case Voice::ReeseBass:
+        reeseBass(note, canvas);
+        break;
+    case Voice::AcidBass:
+        acidBass(note, canvas);
+        break;
+    case Voice::Pad:
+        pad(note, canvas);
+        break;
+    case Voice::Stab:
+        stab(note, canvas);
+        break;
+    case Voice::Lead:
+        lead(note, canvas);
+        break;
+    case Voice::SoftLead:
+        softLead(note, canvas);
+        break;
+    case Voice::Bell:
+        bell(note, canvas);
+        break;
+    case Voice::Bubble:
+        bubble(note, canvas);
+        break;
+    default:
+        break;
     }
 }
 

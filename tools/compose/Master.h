@@ -8,17 +8,17 @@ namespace compose {
 
 struct MasterSettings {
     double targetLufs = -14.0;
-    double ceilingDb = -1.5;      // true-peak ceiling; leaves room for MP3 overshoot
+    double ceilingDb = -1.5; // true-peak ceiling; leaves room for MP3 overshoot
     double toleranceLu = 0.05;
     int maxIterations = 8;
 };
 
 struct MasterReport {
-    double gainDb = 0.0;          // gain applied before the limiter
-    double loudnessLufs = 0.0;    // integrated loudness of the result
-    double peakDb = 0.0;          // sample peak of the result
-    double truePeakDb = 0.0;      // inter-sample peak of the result
-    double maxReductionDb = 0.0;  // deepest limiter gain reduction
+    double gainDb = 0.0; // gain applied before the limiter
+    double loudnessLufs = 0.0; // integrated loudness of the result
+    double peakDb = 0.0; // sample peak of the result
+    double truePeakDb = 0.0; // inter-sample peak of the result
+    double maxReductionDb = 0.0; // deepest limiter gain reduction
     int iterations = 0;
 };
 

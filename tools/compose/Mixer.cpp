@@ -22,7 +22,9 @@ constexpr double kDuckSeconds = 0.35;
 
 } // namespace
 
-Mixer::Mixer(const Song& song) : m_song(song) {}
+Mixer::Mixer(const Song& song) : m_song(song)
+{
+}
 
 StereoBuffer Mixer::render(double from, double to) const
 {
@@ -96,8 +98,7 @@ void Mixer::renderBus(std::size_t bus, int64_t firstFrame, StereoBuffer& busBuff
     }
 }
 
-void Mixer::applyBusMix(const BusMix& mix, int64_t firstFrame, const std::vector<float>& kick,
-                        StereoBuffer& buf) const
+void Mixer::applyBusMix(const BusMix& mix, int64_t firstFrame, const std::vector<float>& kick, StereoBuffer& buf) const
 {
     const auto gain = static_cast<float>(dbToGain(mix.gainDb));
     Svf highL, highR, lowL, lowR;

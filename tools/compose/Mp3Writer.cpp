@@ -41,8 +41,8 @@ std::vector<unsigned char> encodeMp3(const StereoBuffer& pcm, const Mp3Settings&
     std::vector<unsigned char> buffer(chunk * 5 / 4 + 7200);
     for (std::size_t pos = 0; pos < pcm.frames(); pos += chunk) {
         const auto count = static_cast<int>(std::min(chunk, pcm.frames() - pos));
-        const int bytes = lame_encode_buffer_ieee_float(gf.get(), pcm.left.data() + pos, pcm.right.data() + pos,
-                                                        count, buffer.data(), static_cast<int>(buffer.size()));
+        const int bytes = lame_encode_buffer_ieee_float(gf.get(), pcm.left.data() + pos, pcm.right.data() + pos, count,
+                                                        buffer.data(), static_cast<int>(buffer.size()));
         if (bytes < 0)
             throw std::runtime_error("MP3 encoding failed (LAME error " + std::to_string(bytes) + ")");
         out.insert(out.end(), buffer.begin(), buffer.begin() + bytes);

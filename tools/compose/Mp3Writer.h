@@ -14,7 +14,7 @@ namespace compose {
 
 struct Mp3Settings {
     int bitrateKbps = 192;
-    int quality = 2;   // LAME's algorithm quality, 0 (best) .. 9 (fastest)
+    int quality = 2; // LAME's algorithm quality, 0 (best) .. 9 (fastest)
 };
 
 // Encodes samples in [-1, 1] at the composer's sample rate. Throws

@@ -14,8 +14,8 @@ namespace compose {
 constexpr int kStepsPerBar = 16;
 
 struct Chord {
-    int root;                  // pitch class 0..11 of the bass note (0 = C)
-    std::array<int, 5> tones;  // pad voicing, MIDI notes, ascending
+    int root; // pitch class 0..11 of the bass note (0 = C)
+    std::array<int, 5> tones; // pad voicing, MIDI notes, ascending
 };
 
 struct ChordSpan {
@@ -45,20 +45,20 @@ struct DrumLine {
     Voice voice;
     std::array<float, kStepsPerBar> velocity;
     float pan = 0.0f;
-    double length = 0.1;   // seconds; matters for open hats
-    bool swung = true;     // delay the off-sixteenths by the groove's swing
+    double length = 0.1; // seconds; matters for open hats
+    bool swung = true; // delay the off-sixteenths by the groove's swing
 };
 using DrumPattern = std::vector<DrumLine>;
 
 namespace drums {
-DrumPattern twoStep();       // kick 1 and 3-and, snare 2 and 4, ghost notes, hats
-DrumPattern twoStepB();      // second bar of the groove: extra kick, open hat
-DrumPattern climax();        // two-step with ride and clap layered on the snare
-DrumPattern climaxB();       // its second bar, on the twoStepB variation
-DrumPattern halfTime();      // kick on 1, snare on 3: the build's stride
-DrumPattern breakbeat();     // chopped-break feel for the driving section
+DrumPattern twoStep(); // kick 1 and 3-and, snare 2 and 4, ghost notes, hats
+DrumPattern twoStepB(); // second bar of the groove: extra kick, open hat
+DrumPattern climax(); // two-step with ride and clap layered on the snare
+DrumPattern climaxB(); // its second bar, on the twoStepB variation
+DrumPattern halfTime(); // kick on 1, snare on 3: the build's stride
+DrumPattern breakbeat(); // chopped-break feel for the driving section
 DrumPattern breakbeatB();
-DrumPattern underwater();    // soft kick, rim shot and shaker
+DrumPattern underwater(); // soft kick, rim shot and shaker
 // The lines of `pattern` whose voice is one of `voices`.
 DrumPattern only(const DrumPattern& pattern, std::initializer_list<Voice> voices);
 } // namespace drums
@@ -73,10 +73,10 @@ struct BassStep {
 using BassPattern = std::vector<BassStep>;
 
 namespace basslines {
-BassPattern rolling();    // follows the two-step kick with an octave pickup
-BassPattern pulse();      // driving eighths for the build
-BassPattern acid();       // sixteenth-note acid line with accents
-BassPattern sub();        // long sub notes for the mellow part
+BassPattern rolling(); // follows the two-step kick with an octave pickup
+BassPattern pulse(); // driving eighths for the build
+BassPattern acid(); // sixteenth-note acid line with accents
+BassPattern sub(); // long sub notes for the mellow part
 } // namespace basslines
 
 // A melody note: start and length in sixteenth steps from the phrase start.
@@ -88,10 +88,10 @@ struct MelodyNote {
 using Melody = std::vector<MelodyNote>;
 
 namespace melodies {
-const Melody& theme();       // 8 bars over progressions::main()
-const Melody& soaring();     // 8 bars over progressions::climax()
-const Melody& lament();      // 8 bars over progressions::breakdown()
-const Melody& deepSea();     // 16 bars over progressions::underwater()
+const Melody& theme(); // 8 bars over progressions::main()
+const Melody& soaring(); // 8 bars over progressions::climax()
+const Melody& lament(); // 8 bars over progressions::breakdown()
+const Melody& deepSea(); // 16 bars over progressions::underwater()
 } // namespace melodies
 
 // Indices into a chord's tones (5..9 are the tones an octave up) for a

@@ -15,10 +15,30 @@ namespace compose {
 // Every sound source the composer can play.
 enum class Voice : uint8_t {
     // drums and effects (Drums.cpp)
-    Kick, SoftKick, Snare, Clap, Rim, HatClosed, HatOpen, Shaker, Ride, Crash, Tom,
-    Riser, Swell, Impact,
+    Kick,
+    SoftKick,
+    Snare,
+    Clap,
+    Rim,
+    HatClosed,
+    HatOpen,
+    Shaker,
+    Ride,
+    Crash,
+    Tom,
+    Riser,
+    Swell,
+    Impact,
     // pitched instruments (Instruments.cpp)
-    SubBass, ReeseBass, AcidBass, Pad, Stab, Lead, SoftLead, Bell, Bubble,
+    SubBass,
+    ReeseBass,
+    AcidBass,
+    Pad,
+    Stab,
+    Lead,
+    SoftLead,
+    Bell,
+    Bubble,
 };
 
 // One played note. Times are song seconds from 0; pitch is a MIDI note number
@@ -38,17 +58,17 @@ constexpr std::size_t kBusCount = 7;
 // How one bus is mixed. Curves are evaluated over song time.
 struct BusMix {
     double gainDb = 0.0;
-    double highpassHz = 20.0;      // fixed low cut to keep the low end clear
-    Curve lowpassHz{20000.0};      // filter sweeps and the underwater muffling
-    Curve level{1.0};              // mutes and swells
+    double highpassHz = 20.0; // fixed low cut to keep the low end clear
+    Curve lowpassHz{20000.0}; // filter sweeps and the underwater muffling
+    Curve level{1.0}; // mutes and swells
     Curve reverbSend{0.0};
     Curve delaySend{0.0};
-    Curve duck{0.0};               // sidechain depth from the kick, 0..1
+    Curve duck{0.0}; // sidechain depth from the kick, 0..1
 };
 
 struct Section {
     std::string name;
-    double cue = 0.0;   // the time the picture asks for a change
+    double cue = 0.0; // the time the picture asks for a change
     double start = 0.0; // first downbeat at or after the cue: where the music changes
     double end = 0.0;
 };
@@ -57,7 +77,7 @@ struct Song {
     double duration = 0.0;
     std::array<std::vector<Note>, kBusCount> notes;
     std::array<BusMix, kBusCount> mix;
-    Curve fade{1.0};            // master gain, ends at 0 for the closing fade
+    Curve fade{1.0}; // master gain, ends at 0 for the closing fade
     std::vector<Section> sections;
 
     // The notes and the mix settings of one bus.

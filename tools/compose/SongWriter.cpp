@@ -19,7 +19,9 @@ float humanise(int bar, int step, Voice voice)
 
 } // namespace
 
-SongWriter::SongWriter(Song& song) : m_song(song) {}
+SongWriter::SongWriter(Song& song) : m_song(song)
+{
+}
 
 double SongWriter::time(double bar, double step)
 {

@@ -37,8 +37,8 @@ public:
 
     // Plays a bass pattern over the chords of `progression` (its bar 0 lines
     // up with song bar progBar0), for `bars` bars from bar0.
-    void bass(int bar0, int bars, const Progression& progression, int progBar0, const BassPattern& pattern,
-              Voice voice, float gain, int transpose = 0);
+    void bass(int bar0, int bars, const Progression& progression, int progBar0, const BassPattern& pattern, Voice voice,
+              float gain, int transpose = 0);
     // Holds each chord of the progression on the pad for as long as it lasts.
     void pads(int bar0, int bars, const Progression& progression, int progBar0, float velocity);
     // Short chord stabs (the upper four tones) at the given steps of every bar.

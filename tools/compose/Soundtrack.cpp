@@ -61,8 +61,8 @@ std::vector<unsigned char> encodeSoundtrack(const StereoBuffer& mix, const Deliv
         }
         if (pass == kMaxPasses) {
             char text[160];
-            std::snprintf(text, sizeof text, "cannot meet the targets: decoded MP3 at %.2f LUFS with peaks of %.2f dBFS",
-                          loudness, peak);
+            std::snprintf(text, sizeof text,
+                          "cannot meet the targets: decoded MP3 at %.2f LUFS with peaks of %.2f dBFS", loudness, peak);
             throw std::runtime_error(text);
         }
         settings.targetLufs += targets.loudnessLufs - loudness;

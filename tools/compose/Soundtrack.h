@@ -13,15 +13,15 @@ namespace compose {
 struct DeliveryTargets {
     double loudnessLufs = -14.0;
     double loudnessToleranceLu = 0.2;
-    double maxPeakDb = -1.1;      // decoded sample peak; 0.1 dB inside the -1 dBFS limit
+    double maxPeakDb = -1.1; // decoded sample peak; 0.1 dB inside the -1 dBFS limit
 };
 
 struct SoundtrackReport {
-    double seconds = 0.0;          // length of the mastered PCM
-    MasterReport master;           // the accepted mastering pass
-    double decodedLufs = 0.0;      // loudness of the decoded MP3
-    double decodedPeakDb = 0.0;    // sample peak of the decoded MP3
-    int attempts = 0;              // mastering and encoding passes made
+    double seconds = 0.0; // length of the mastered PCM
+    MasterReport master; // the accepted mastering pass
+    double decodedLufs = 0.0; // loudness of the decoded MP3
+    double decodedPeakDb = 0.0; // sample peak of the decoded MP3
+    int attempts = 0; // mastering and encoding passes made
 };
 
 // Renders the pre-master mix of the whole song. Deterministic.

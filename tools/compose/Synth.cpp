@@ -23,9 +23,13 @@ double gainToDb(double gain)
     return 20.0 * std::log10(gain);
 }
 
-Decay::Decay(double tauSeconds) : m_factor(std::exp(-1.0 / (tauSeconds * kSampleRate))) {}
+Decay::Decay(double tauSeconds) : m_factor(std::exp(-1.0 / (tauSeconds * kSampleRate)))
+{
+}
 
-Noise::Noise(uint32_t seed) : m_state(seed != 0 ? seed : 0x9E3779B9u) {}
+Noise::Noise(uint32_t seed) : m_state(seed != 0 ? seed : 0x9E3779B9u)
+{
+}
 
 uint32_t hashSeed(uint32_t a, uint32_t b, uint32_t c)
 {

@@ -43,8 +43,8 @@ inline double sinCycles(double cycles)
         x = -0.5 - x;
     const double y = kTwoPi * x;
     const double y2 = y * y;
-    const double s =
-        y * (1.0 + y2 * (-1.0 / 6.0 + y2 * (1.0 / 120.0 + y2 * (-1.0 / 5040.0 + y2 * (1.0 / 362880.0 - y2 / 39916800.0)))));
+    const double s = y *
+        (1.0 + y2 * (-1.0 / 6.0 + y2 * (1.0 / 120.0 + y2 * (-1.0 / 5040.0 + y2 * (1.0 / 362880.0 - y2 / 39916800.0)))));
     return -s;
 }
 
@@ -98,7 +98,7 @@ public:
     enum class Shape { Sine, Saw, Square, Triangle };
 
     // A silent-frequency sine; set the frequency before use.
-    Oscillator() : Oscillator(Shape::Sine, 0.0) {}
+    Oscillator() : Oscillator(Shape::Sine, 0.0) { }
     // hz must be below half the sample rate; phase is in cycles [0, 1).
     Oscillator(Shape shape, double hz, double phase = 0.0);
     // Changes the frequency from the next sample on.
@@ -115,10 +115,10 @@ private:
 // Attack/decay/sustain/release envelope evaluated as a function of the time
 // since the note started, so no per-sample state is needed.
 struct Adsr {
-    double attack = 0.005;   // seconds to reach 1
-    double decay = 0.1;      // time constant of the fall toward sustain
-    double sustain = 0.7;    // level held while the gate is on
-    double release = 0.2;    // seconds from gate off to silence
+    double attack = 0.005; // seconds to reach 1
+    double decay = 0.1; // time constant of the fall toward sustain
+    double sustain = 0.7; // level held while the gate is on
+    double release = 0.2; // seconds from gate off to silence
 
     // Level at t seconds after the note start for a gate of gate seconds.
     double at(double t, double gate) const;

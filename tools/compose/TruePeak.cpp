@@ -8,8 +8,8 @@ namespace compose {
 
 namespace {
 
-constexpr int kTaps = 16;      // taps per interpolation phase
-constexpr int kBefore = 7;     // taps before the frame, kTaps - kBefore - 1 after
+constexpr int kTaps = 16; // taps per interpolation phase
+constexpr int kBefore = 7; // taps before the frame, kTaps - kBefore - 1 after
 constexpr std::size_t kBlock = 4096;
 
 using Phase = std::array<float, kTaps>;

@@ -23,8 +23,7 @@ double soundingTime(const Note& note)
 
 uint32_t noteSeed(const Note& note)
 {
-    return hashSeed(static_cast<uint32_t>(frameAt(note.start)),
-                    static_cast<uint32_t>(std::lround(note.pitch * 16.0)),
+    return hashSeed(static_cast<uint32_t>(frameAt(note.start)), static_cast<uint32_t>(std::lround(note.pitch * 16.0)),
                     static_cast<uint32_t>(note.voice));
 }
 

@@ -14,7 +14,7 @@ using Args = std::vector<std::string>;
 
 struct Command {
     const char* name;
-    const char* usage;   // arguments after the command name
+    const char* usage; // arguments after the command name
     const char* summary; // one line for --help
     int minArgs;
     int maxArgs; // -1: no limit

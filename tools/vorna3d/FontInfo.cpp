@@ -27,11 +27,21 @@ std::string escaped(const core::String& text)
     for (int i = 0; i < text.length(); ++i) {
         const unsigned ch = text.charAt(i);
         switch (ch) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (ch >= 0x20 && ch < 0x7F) {
                 out += static_cast<char>(ch);
@@ -90,10 +100,10 @@ std::string describeFont(const std::string& archive, const std::string& font)
     const render::Texture2D* texture = bitmap->getTexture();
 
     std::string out = "Font2DBitmap cell " + std::to_string(bitmap->getCellWidth()) + "x" +
-                      std::to_string(bitmap->getCellHeight()) + " glyphs " + std::to_string(bitmap->getGlyphCount()) +
-                      " line-height " + std::to_string(bitmap->getLineHeight()) + "\n";
+        std::to_string(bitmap->getCellHeight()) + " glyphs " + std::to_string(bitmap->getGlyphCount()) +
+        " line-height " + std::to_string(bitmap->getLineHeight()) + "\n";
     out += "image \"" + escaped(description.pngName) + "\" " + std::to_string(texture->getWidth()) + "x" +
-           std::to_string(texture->getHeight()) + "\n";
+        std::to_string(texture->getHeight()) + "\n";
     out += "table \"" + escaped(bitmap->getCharacters()) + "\"\n";
     return out;
 }

@@ -28,8 +28,10 @@ int64_t imagePoolBytes(const Args& args)
         // Signature (8), IHDR length and type (8), then width and height, big-endian.
         unsigned char head[24];
         if (std::fread(head, 1, sizeof head, file) == sizeof head && head[0] == 0x89 && head[1] == 'P') {
-            const uint32_t width = uint32_t(head[16]) << 24 | uint32_t(head[17]) << 16 | uint32_t(head[18]) << 8 | head[19];
-            const uint32_t height = uint32_t(head[20]) << 24 | uint32_t(head[21]) << 16 | uint32_t(head[22]) << 8 | head[23];
+            const uint32_t width =
+                uint32_t(head[16]) << 24 | uint32_t(head[17]) << 16 | uint32_t(head[18]) << 8 | head[19];
+            const uint32_t height =
+                uint32_t(head[20]) << 24 | uint32_t(head[21]) << 16 | uint32_t(head[22]) << 8 | head[23];
             if (width <= render::PNG_Loader::MAX_SIDE && height <= render::PNG_Loader::MAX_SIDE)
                 pixels = int64_t(width) * height * 4 + 2 * int64_t(width) * 8;
         }

@@ -47,7 +47,7 @@ std::string describe(render::Object3D* object)
         line += std::string(" name=\"") + name.getASCII() + "\"";
     if (render::Mesh* mesh = dynamic_cast<render::Mesh*>(object)) {
         line += " vertices=" + std::to_string(mesh->getVertexBuffer()->getVertexCount()) +
-                " submeshes=" + std::to_string(mesh->getSubmeshCount());
+            " submeshes=" + std::to_string(mesh->getSubmeshCount());
     }
     if (render::SkinnedMesh* skinned = dynamic_cast<render::SkinnedMesh*>(object))
         line += " bones=" + std::to_string(skinned->getBoneCount());
@@ -57,13 +57,13 @@ std::string describe(render::Object3D* object)
         line += std::string(" property=") + render::AnimationTrack::getTargetPropertyName(track->getTargetProperty());
     if (render::KeyframeSequence* sequence = dynamic_cast<render::KeyframeSequence*>(object)) {
         line += " keyframes=" + std::to_string(sequence->getKeyframeCount()) +
-                " components=" + std::to_string(sequence->getComponentCount());
+            " components=" + std::to_string(sequence->getComponentCount());
         if (sequence->isDurationSet())
             line += " duration=" + std::to_string(sequence->getDuration());
     }
     if (render::Image2D* image = dynamic_cast<render::Image2D*>(object)) {
         line += std::string(" ") + render::Image2D::getFormatName(image->getFormat()) + " " +
-                std::to_string(image->getWidth()) + "x" + std::to_string(image->getHeight());
+            std::to_string(image->getWidth()) + "x" + std::to_string(image->getHeight());
     }
     return line;
 }

@@ -82,8 +82,8 @@ public:
             try {
                 render::PNGWriter::write(shot->path.c_str(), width, height, rgbaBottomUp, render::PNGWriter::RGBX,
                                          true);
-                core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: frame at %d ms written to %s\n",
-                                    m_worldTime, shot->path.c_str());
+                core::Debug::printf(core::DEBUG_LEVEL_APPLICATION, "play: frame at %d ms written to %s\n", m_worldTime,
+                                    shot->path.c_str());
             } catch (const core::IOException&) {
                 core::Debug::printf(core::DEBUG_LEVEL_ERROR, "play: can not write %s\n", shot->path.c_str());
             }
@@ -99,7 +99,9 @@ private:
 
 } // namespace
 
-PlayApp::PlayApp(const std::string& path, const PlayOptions& options) : m_path(path), m_options(options) {}
+PlayApp::PlayApp(const std::string& path, const PlayOptions& options) : m_path(path), m_options(options)
+{
+}
 
 PlayApp::~PlayApp() noexcept(false) = default;
 

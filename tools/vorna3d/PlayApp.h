@@ -77,7 +77,7 @@ private:
     float m_mouseX = 0.f, m_mouseY = 0.f;
     float m_leftTravel = 0.f;
 
-    bool m_toggleStatistics = false;        // at the next render
+    bool m_toggleStatistics = false; // at the next render
     std::vector<PlayOptions::Shot> m_grabs; // F12 screenshots due at the next render
     core::String m_overlayLine;
 };

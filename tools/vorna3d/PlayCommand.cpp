@@ -47,7 +47,7 @@ std::string currentError()
         return e.message;
     } catch (const AssertationFailedException& e) {
         return std::string("internal check failed:") + (e.getMessage() ? e.getMessage() : "") + "in " +
-               (e.getFunction() ? e.getFunction() : "?");
+            (e.getFunction() ? e.getFunction() : "?");
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {

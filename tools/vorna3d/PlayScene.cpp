@@ -238,8 +238,8 @@ std::string describePick(const PlayScene::Pick& pick)
     std::snprintf(distance, sizeof distance, "%.3f", double(pick.distance));
     const core::String name = pick.node->getName();
     return std::string(render::getM3GClassName(pick.node.get())) + " user ID " +
-           std::to_string(pick.node->getUserID()) + " name \"" + (name.getASCII() ? name.getASCII() : "") +
-           "\" distance " + distance;
+        std::to_string(pick.node->getUserID()) + " name \"" + (name.getASCII() ? name.getASCII() : "") +
+        "\" distance " + distance;
 }
 
 } // namespace vorna3d_tool

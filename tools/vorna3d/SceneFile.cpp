@@ -48,7 +48,7 @@ bool isSceneFile(const std::string& path)
     if (!file)
         return false;
     const bool scene = std::fread(head, 1, sizeof head, file) == sizeof head &&
-                       std::memcmp(head, render::M3G_FILE_IDENTIFIER, sizeof head) == 0;
+        std::memcmp(head, render::M3G_FILE_IDENTIFIER, sizeof head) == 0;
     std::fclose(file);
     return scene;
 }
@@ -70,7 +70,8 @@ int64_t scenePoolBytes(const std::string& path)
             if (total < 13)
                 break;
             // What a section announces counts only as far as its bytes can back it.
-            const int64_t possible = std::min<int64_t>(int64_t(total) * 1032 + 64, render::M3G_Loader::MAX_SECTION_DATA);
+            const int64_t possible =
+                std::min<int64_t>(int64_t(total) * 1032 + 64, render::M3G_Loader::MAX_SECTION_DATA);
             objectBytes += std::min<int64_t>(announced, possible);
             at += static_cast<long>(total);
         }

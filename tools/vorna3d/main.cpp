@@ -64,7 +64,7 @@ std::string describe(std::exception_ptr error)
         return e.message;
     } catch (const AssertationFailedException& e) {
         return std::string("internal check failed:") + (e.getMessage() ? e.getMessage() : "") + "in " +
-               (e.getFunction() ? e.getFunction() : "?");
+            (e.getFunction() ? e.getFunction() : "?");
     } catch (const Vorna3DException& e) {
         return e.what();
     } catch (const std::exception& e) {

@@ -90,7 +90,7 @@ core::String normaliseM3GPath(const core::String& path)
         const bool dot = size == 1 && text[start] == '.';
         const bool dotDot = size == 2 && text[start] == '.' && text[start + 1] == '.';
         const bool lastIsDotDot = !begins.isEmpty() && ends[ends.size() - 1] - begins[begins.size() - 1] == 2 &&
-                                  text[begins[begins.size() - 1]] == '.' && text[begins[begins.size() - 1] + 1] == '.';
+            text[begins[begins.size() - 1]] == '.' && text[begins[begins.size() - 1] + 1] == '.';
         if (size == 0 || dot) {
             // nothing to keep
         } else if (dotDot && !begins.isEmpty() && !lastIsDotDot) {
@@ -176,8 +176,9 @@ core::Ref<core::MemoryStream> M3G_Loader::readSection(SectionHeader& header)
     if (header.totalLength < SECTION_OVERHEAD || header.totalLength - SECTION_HEADER_SIZE > in->getByteCount())
         fail("Small section.");
     const uint32_t dataLength = header.totalLength - SECTION_OVERHEAD;
-    core::Ref<core::MemoryStream> data = VORNA3D_NEW core::MemoryStream(
-        core::Ref<core::Stream>(m_file.get()), static_cast<int>(dataLength), "Failed to read enought data from the stream");
+    core::Ref<core::MemoryStream> data =
+        VORNA3D_NEW core::MemoryStream(core::Ref<core::Stream>(m_file.get()), static_cast<int>(dataLength),
+                                       "Failed to read enought data from the stream");
     core::Ref<core::DataIO> tail = VORNA3D_NEW core::DataIO(m_file.get(), 4);
     const uint32_t checksum = tail->readUInt32();
 
@@ -234,10 +235,14 @@ core::Ref<core::MemoryStream> M3G_Loader::inflate(const unsigned char* compresse
     uLongf produced = uncompressedLength;
     const int result = uncompress(m_inflated->data(), &produced, compressed, compressedLength);
     switch (result) {
-    case Z_OK: break;
-    case Z_MEM_ERROR: fail("ZLib decompression failed: \"There was not enough memory\"");
-    case Z_BUF_ERROR: fail("Too small \"uncompressed length\" field in m3g section header.");
-    default: fail("ZLib decompression failed: \"The input data was corrupted\"");
+    case Z_OK:
+        break;
+    case Z_MEM_ERROR:
+        fail("ZLib decompression failed: \"There was not enough memory\"");
+    case Z_BUF_ERROR:
+        fail("Too small \"uncompressed length\" field in m3g section header.");
+    default:
+        fail("ZLib decompression failed: \"The input data was corrupted\"");
     }
     if (produced != uncompressedLength)
         fail("Too big \"uncompressed length\" field in m3g section header.");
@@ -273,9 +278,8 @@ void M3G_Loader::readHeaderSection(bool& hasExternalReferences, uint32_t fileSiz
     if (in->getByteCount() != 0)
         fail("Size of header object not correct in first section.");
     if (!hasExternalReferences && approximateContentSize != totalFileSize)
-        core::Debug::printf(
-            core::DEBUG_LEVEL_WARNING, "Parse warning: \"%s\"\n",
-            "approximateContentSize different than totalFileSize when has no external references.");
+        core::Debug::printf(core::DEBUG_LEVEL_WARNING, "Parse warning: \"%s\"\n",
+                            "approximateContentSize different than totalFileSize when has no external references.");
     m_table->add(nullptr, M3G_HEADER);
     if (totalFileSize != fileSize)
         fail("TotalFileSize did not matched or small data buf len.");

@@ -38,7 +38,9 @@
 
 namespace render {
 
-M3G_ObjectReader::M3G_ObjectReader(M3G_ObjectTable& table) : m_table(table) {}
+M3G_ObjectReader::M3G_ObjectReader(M3G_ObjectTable& table) : m_table(table)
+{
+}
 
 core::Ref<Object3D> M3G_ObjectReader::read(int type, core::DataIO& in)
 {
@@ -217,7 +219,8 @@ void M3G_ObjectReader::parseTransformable(core::DataIO& in, M3G_Transformable& r
             value = in.readFloat32();
         // Any axis goes with a zero angle; a zero axis only with one.
         const float* axis = record.orientationAxis;
-        const bool zeroAxis = std::fabs(axis[0]) < FLT_MIN && std::fabs(axis[1]) < FLT_MIN && std::fabs(axis[2]) < FLT_MIN;
+        const bool zeroAxis =
+            std::fabs(axis[0]) < FLT_MIN && std::fabs(axis[1]) < FLT_MIN && std::fabs(axis[2]) < FLT_MIN;
         if (zeroAxis && std::fabs(record.orientationAngle) >= FLT_MIN)
             fail("Orientation axis is zero and the angle is not.");
     }
@@ -239,8 +242,7 @@ void M3G_ObjectReader::setToClass(const M3G_Transformable& record, Transformable
         const double x = record.orientationAxis[0], y = record.orientationAxis[1], z = record.orientationAxis[2];
         const double length = std::sqrt(x * x + y * y + z * z);
         const bool zeroAxis = std::fabs(record.orientationAxis[0]) < FLT_MIN &&
-                              std::fabs(record.orientationAxis[1]) < FLT_MIN &&
-                              std::fabs(record.orientationAxis[2]) < FLT_MIN;
+            std::fabs(record.orientationAxis[1]) < FLT_MIN && std::fabs(record.orientationAxis[2]) < FLT_MIN;
         if (zeroAxis || length == 0.0)
             object.setOrientation(0.f, 0.f, 0.f, 0.f);
         else

@@ -58,7 +58,8 @@ void M3G_ObjectReader::parseVertexArray(core::DataIO& in, M3G_VertexArray& recor
         for (int i = 0; i < count; ++i) {
             // Delta coding adds each stored value to the same component of
             // the vertex before, wrapping around like the 8-bit value it is.
-            const unsigned char previous = delta && i >= components ? static_cast<unsigned char>(values[i - components]) : 0;
+            const unsigned char previous =
+                delta && i >= components ? static_cast<unsigned char>(values[i - components]) : 0;
             values[i] = static_cast<char>(static_cast<unsigned char>(previous + raw[i]));
         }
     } else {
@@ -191,13 +192,26 @@ void M3G_ObjectReader::parseTriangleStripArray(core::DataIO& in, M3G_TriangleStr
     record.encoding = in.readByte();
     int indexSize = 0;
     switch (record.encoding) {
-    case M3G_TriangleStripArray::IMPLICIT_INT32: record.startIndex = in.readUInt32(); break;
-    case M3G_TriangleStripArray::IMPLICIT_BYTE: record.startIndex = in.readByte(); break;
-    case M3G_TriangleStripArray::IMPLICIT_UINT16: record.startIndex = in.readUInt16(); break;
-    case M3G_TriangleStripArray::EXPLICIT_INT32: indexSize = 4; break;
-    case M3G_TriangleStripArray::EXPLICIT_BYTE: indexSize = 1; break;
-    case M3G_TriangleStripArray::EXPLICIT_UINT16: indexSize = 2; break;
-    default: fail("Unsupported encoding in TriangleStripArray.");
+    case M3G_TriangleStripArray::IMPLICIT_INT32:
+        record.startIndex = in.readUInt32();
+        break;
+    case M3G_TriangleStripArray::IMPLICIT_BYTE:
+        record.startIndex = in.readByte();
+        break;
+    case M3G_TriangleStripArray::IMPLICIT_UINT16:
+        record.startIndex = in.readUInt16();
+        break;
+    case M3G_TriangleStripArray::EXPLICIT_INT32:
+        indexSize = 4;
+        break;
+    case M3G_TriangleStripArray::EXPLICIT_BYTE:
+        indexSize = 1;
+        break;
+    case M3G_TriangleStripArray::EXPLICIT_UINT16:
+        indexSize = 2;
+        break;
+    default:
+        fail("Unsupported encoding in TriangleStripArray.");
     }
     uint64_t indexCount = 0;
     if (indexSize > 0) {

@@ -128,8 +128,7 @@ void M3G_ObjectReader::parseCamera(core::DataIO& in, M3G_Camera& record)
     if (record.projectionType == Camera::PARALLEL && !(record.fovy > 0 && record.aspectRatio > 0))
         fail("Camera parallel projection needs a positive height and aspect ratio.");
     if (record.projectionType != Camera::GENERIC &&
-        !projectionIsFinite(record.projectionType, record.fovy, record.aspectRatio, record.nearPlane,
-                            record.farPlane))
+        !projectionIsFinite(record.projectionType, record.fovy, record.aspectRatio, record.nearPlane, record.farPlane))
         fail("Camera projection parameters do not give a valid projection matrix.");
 }
 

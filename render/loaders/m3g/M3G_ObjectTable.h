@@ -45,8 +45,7 @@ public:
     // null entry ("... Reference is nil."), another class ("Referenced
     // object is not correct type."). With `markReferenced` the entry stops
     // being a root; the index is noted for the record being read either way.
-    template <class T>
-    T* resolve(uint32_t index, bool markReferenced = true)
+    template <class T> T* resolve(uint32_t index, bool markReferenced = true)
     {
         Object3D* object = lookUp(index, markReferenced);
         if (!object)

@@ -29,38 +29,63 @@ namespace render {
 const char* getM3GTypeName(int type)
 {
     switch (type) {
-    case M3G_HEADER: return "Header";
-    case M3G_ANIMATION_CONTROLLER: return "AnimationController";
-    case M3G_ANIMATION_TRACK: return "AnimationTrack";
-    case M3G_APPEARANCE: return "Appearance";
-    case M3G_BACKGROUND: return "Background";
-    case M3G_CAMERA: return "Camera";
-    case M3G_COMPOSITING_MODE: return "CompositingMode";
-    case M3G_FOG: return "Fog";
-    case M3G_POLYGON_MODE: return "PolygonMode";
-    case M3G_GROUP: return "Group";
-    case M3G_IMAGE2D: return "Image2D";
-    case M3G_TRIANGLE_STRIP_ARRAY: return "TriangleStripArray";
-    case M3G_LIGHT: return "Light";
-    case M3G_MATERIAL: return "Material";
-    case M3G_MESH: return "Mesh";
-    case M3G_MORPHING_MESH: return "MorphingMesh";
-    case M3G_SKINNED_MESH: return "SkinnedMesh";
-    case M3G_TEXTURE2D: return "Texture2D";
-    case M3G_SPRITE3D: return "Sprite3D";
-    case M3G_KEYFRAME_SEQUENCE: return "KeyframeSequence";
-    case M3G_VERTEX_ARRAY: return "VertexArray";
-    case M3G_VERTEX_BUFFER: return "VertexBuffer";
-    case M3G_WORLD: return "World";
-    case M3G_EXTERNAL_REFERENCE: return "ExternalReference";
-    default: return "Unknown";
+    case M3G_HEADER:
+        return "Header";
+    case M3G_ANIMATION_CONTROLLER:
+        return "AnimationController";
+    case M3G_ANIMATION_TRACK:
+        return "AnimationTrack";
+    case M3G_APPEARANCE:
+        return "Appearance";
+    case M3G_BACKGROUND:
+        return "Background";
+    case M3G_CAMERA:
+        return "Camera";
+    case M3G_COMPOSITING_MODE:
+        return "CompositingMode";
+    case M3G_FOG:
+        return "Fog";
+    case M3G_POLYGON_MODE:
+        return "PolygonMode";
+    case M3G_GROUP:
+        return "Group";
+    case M3G_IMAGE2D:
+        return "Image2D";
+    case M3G_TRIANGLE_STRIP_ARRAY:
+        return "TriangleStripArray";
+    case M3G_LIGHT:
+        return "Light";
+    case M3G_MATERIAL:
+        return "Material";
+    case M3G_MESH:
+        return "Mesh";
+    case M3G_MORPHING_MESH:
+        return "MorphingMesh";
+    case M3G_SKINNED_MESH:
+        return "SkinnedMesh";
+    case M3G_TEXTURE2D:
+        return "Texture2D";
+    case M3G_SPRITE3D:
+        return "Sprite3D";
+    case M3G_KEYFRAME_SEQUENCE:
+        return "KeyframeSequence";
+    case M3G_VERTEX_ARRAY:
+        return "VertexArray";
+    case M3G_VERTEX_BUFFER:
+        return "VertexBuffer";
+    case M3G_WORLD:
+        return "World";
+    case M3G_EXTERNAL_REFERENCE:
+        return "ExternalReference";
+    default:
+        return "Unknown";
     }
 }
 
 bool isM3GTypeReadable(int type)
 {
     return (type >= M3G_ANIMATION_CONTROLLER && type <= M3G_TEXTURE2D) ||
-           (type >= M3G_KEYFRAME_SEQUENCE && type <= M3G_WORLD);
+        (type >= M3G_KEYFRAME_SEQUENCE && type <= M3G_WORLD);
 }
 
 int getM3GType(const Object3D* object)

@@ -250,8 +250,8 @@ void M3G_ObjectWriter::setToStruct(Transformable& object, M3G_Transformable& rec
     for (int i = 0; i < 3; ++i)
         record.orientationAxis[i] = angleAxis[1 + i];
     // Only a transform that does something is written.
-    record.hasComponentTransform = t.x != 0 || t.y != 0 || t.z != 0 || s.x != 1 || s.y != 1 || s.z != 1 ||
-                                   angleAxis[0] != 0;
+    record.hasComponentTransform =
+        t.x != 0 || t.y != 0 || t.z != 0 || s.x != 1 || s.y != 1 || s.z != 1 || angleAxis[0] != 0;
     Transform general;
     object.getTransform(&general);
     general.get(record.transform);

@@ -56,7 +56,8 @@ void M3G_ObjectWriter::saveVertexArray(const M3G_VertexArray& record, core::Data
     if (record.componentSize == 1) {
         const char* values = record.byteValues.data();
         for (int i = 0; i < record.byteValues.size(); ++i) {
-            const unsigned char previous = delta && i >= components ? static_cast<unsigned char>(values[i - components]) : 0;
+            const unsigned char previous =
+                delta && i >= components ? static_cast<unsigned char>(values[i - components]) : 0;
             out.writeByte(static_cast<uint8_t>(static_cast<unsigned char>(values[i]) - previous));
         }
     } else {
@@ -158,11 +159,11 @@ void M3G_ObjectWriter::chooseEncoding(M3G_TriangleStripArray& record)
     }
     if (consecutive) {
         record.startIndex = indices[0];
-        record.encoding = record.startIndex <= 0xFF ? M3G_TriangleStripArray::IMPLICIT_BYTE
-                                                    : M3G_TriangleStripArray::IMPLICIT_UINT16;
+        record.encoding =
+            record.startIndex <= 0xFF ? M3G_TriangleStripArray::IMPLICIT_BYTE : M3G_TriangleStripArray::IMPLICIT_UINT16;
     } else {
-        record.encoding = largest <= 0xFF ? M3G_TriangleStripArray::EXPLICIT_BYTE
-                                          : M3G_TriangleStripArray::EXPLICIT_UINT16;
+        record.encoding =
+            largest <= 0xFF ? M3G_TriangleStripArray::EXPLICIT_BYTE : M3G_TriangleStripArray::EXPLICIT_UINT16;
     }
 }
 
@@ -171,9 +172,15 @@ void M3G_ObjectWriter::saveTriangleStripArray(const M3G_TriangleStripArray& reco
     saveObject3D(record, out);
     out.writeByte(record.encoding);
     switch (record.encoding) {
-    case M3G_TriangleStripArray::IMPLICIT_INT32: out.writeUInt32(record.startIndex); break;
-    case M3G_TriangleStripArray::IMPLICIT_BYTE: out.writeByte(static_cast<uint8_t>(record.startIndex)); break;
-    case M3G_TriangleStripArray::IMPLICIT_UINT16: out.writeUInt16(static_cast<uint16_t>(record.startIndex)); break;
+    case M3G_TriangleStripArray::IMPLICIT_INT32:
+        out.writeUInt32(record.startIndex);
+        break;
+    case M3G_TriangleStripArray::IMPLICIT_BYTE:
+        out.writeByte(static_cast<uint8_t>(record.startIndex));
+        break;
+    case M3G_TriangleStripArray::IMPLICIT_UINT16:
+        out.writeUInt16(static_cast<uint16_t>(record.startIndex));
+        break;
     default:
         out.writeUInt32(static_cast<uint32_t>(record.indices.size()));
         for (unsigned short index : record.indices) {

@@ -67,7 +67,8 @@ void M3G_ObjectWriter::setToStruct(Texture2D& texture, M3G_Texture2D& record)
     // file: the reader sets it again when it pads the image.
     const float paddingScale[3] = {float(texture.getWidth()) / float(texture.getPaddedWidth()),
                                    float(texture.getHeight()) / float(texture.getPaddedHeight()), 1.f};
-    const bool padded = texture.getWidth() != texture.getPaddedWidth() || texture.getHeight() != texture.getPaddedHeight();
+    const bool padded =
+        texture.getWidth() != texture.getPaddedWidth() || texture.getHeight() != texture.getPaddedHeight();
     if (padded && std::memcmp(record.scale, paddingScale, sizeof paddingScale) == 0) {
         for (float& value : record.scale)
             value = 1.f;

@@ -59,7 +59,7 @@ struct M3G_World : M3G_Group {
 struct M3G_Camera : M3G_Node {
     uint8_t projectionType = 0;
     float projectionMatrix[16] = {}; // GENERIC only, row by row
-    float fovy = 0.f;                // PARALLEL and PERSPECTIVE only
+    float fovy = 0.f; // PARALLEL and PERSPECTIVE only
     float aspectRatio = 0.f;
     float nearPlane = 0.f;
     float farPlane = 0.f;
@@ -137,8 +137,8 @@ struct M3G_PolygonMode : M3G_Object3D {
 };
 
 struct M3G_Material : M3G_Object3D {
-    uint32_t ambientColor = 0;  // RGB
-    uint32_t diffuseColor = 0;  // RGBA
+    uint32_t ambientColor = 0; // RGB
+    uint32_t diffuseColor = 0; // RGBA
     uint32_t emissiveColor = 0; // RGB
     uint32_t specularColor = 0; // RGB
     float shininess = 0.f;
@@ -178,8 +178,8 @@ struct M3G_TriangleStripArray : M3G_Object3D {
         EXPLICIT_UINT16 = 130
     };
     uint8_t encoding = 0;
-    uint32_t startIndex = 0;                // implicit encodings
-    core::Vector<unsigned short> indices;   // explicit encodings
+    uint32_t startIndex = 0; // implicit encodings
+    core::Vector<unsigned short> indices; // explicit encodings
     core::Vector<uint32_t> stripLengths;
 };
 

@@ -171,8 +171,7 @@ void M3G_Writer::save(core::Stream* stream, const core::Vector<core::Ref<Object3
     const core::String name = stream->getName();
     core::Vector<Object3D*> order;
     collect(roots, order, options);
-    core::Ref<M3G_ObjectWriter::IndexTable> indices =
-        VORNA3D_NEW M3G_ObjectWriter::IndexTable(order.size(), 0.75f);
+    core::Ref<M3G_ObjectWriter::IndexTable> indices = VORNA3D_NEW M3G_ObjectWriter::IndexTable(order.size(), 0.75f);
     M3G_ObjectWriter writer(*indices, name, options.deltaEncodeVertexArrays);
 
     // External references take the first indices, in walk order; the
@@ -222,13 +221,14 @@ void M3G_Writer::save(core::Stream* stream, const core::Vector<core::Ref<Object3
     Bytes externalSection;
     if (!externals.isEmpty()) {
         const Bytes references = makeExternalReferences(externals);
-        externalSection = makeSection(name, references.data(), static_cast<uint32_t>(references.size()), options.compress);
+        externalSection =
+            makeSection(name, references.data(), static_cast<uint32_t>(references.size()), options.compress);
     }
     Bytes objectSection;
     if (!records.isEmpty())
         objectSection = makeSection(name, objects->getData(), out->getByteCount(), options.compress);
     const uint32_t headerLength = SECTION_OVERHEAD + RECORD_HEADER_SIZE + HEADER_FIELDS +
-                                  static_cast<uint32_t>(std::strlen(options.authoringField)) + 1;
+        static_cast<uint32_t>(std::strlen(options.authoringField)) + 1;
     const uint64_t fileSize =
         uint64_t(sizeof M3G_FILE_IDENTIFIER) + headerLength + externalSection.size() + objectSection.size();
     if (fileSize > uint64_t(Bytes::MAX_LENGTH))

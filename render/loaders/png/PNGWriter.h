@@ -17,7 +17,7 @@ class PNGWriter {
 public:
     // How the caller's pixels are laid out, and what is written.
     enum Layout {
-        RGB,  // 3 bytes a pixel, written as RGB
+        RGB, // 3 bytes a pixel, written as RGB
         RGBA, // 4 bytes a pixel, written as RGBA
         RGBX, // 4 bytes a pixel, written as RGB (the fourth byte is dropped)
     };

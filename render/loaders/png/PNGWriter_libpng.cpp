@@ -24,7 +24,9 @@ void onError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-void ignoreWarning(png_structp, png_const_charp) {}
+void ignoreWarning(png_structp, png_const_charp)
+{
+}
 
 // libpng's output callback. A failed append becomes libpng's error, outside
 // the catch (no exception crosses libpng).
@@ -41,7 +43,9 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length)
         png_error(png, "out of memory");
 }
 
-void noFlush(png_structp) {}
+void noFlush(png_structp)
+{
+}
 
 // The libpng calls, in a frame that holds no C++ objects, so that a long
 // jump out of libpng skips no destructor. Returns false after an error.

@@ -147,7 +147,7 @@ bool readRows(PngRead& read, png_bytepp rows)
 // Owns the libpng structures for one load and destroys them however it ends.
 class ReadStructs {
 public:
-    explicit ReadStructs(PngRead& read) : m_read(read) {}
+    explicit ReadStructs(PngRead& read) : m_read(read) { }
     ~ReadStructs()
     {
         if (m_read.png)

@@ -136,11 +136,11 @@ uint64_t expectedDataSize(const Header& header)
     uint64_t total = 0;
     for (int pass = 0; pass < 7; ++pass) {
         const uint64_t w = header.width > uint32_t(start[pass][0])
-                               ? (header.width - start[pass][0] + step[pass][0] - 1) / step[pass][0]
-                               : 0;
+            ? (header.width - start[pass][0] + step[pass][0] - 1) / step[pass][0]
+            : 0;
         const uint64_t h = header.height > uint32_t(start[pass][1])
-                               ? (header.height - start[pass][1] + step[pass][1] - 1) / step[pass][1]
-                               : 0;
+            ? (header.height - start[pass][1] + step[pass][1] - 1) / step[pass][1]
+            : 0;
         if (w > 0 && h > 0)
             total += h * rowBytes(header, w);
     }
@@ -323,7 +323,7 @@ private:
 // another mode already is fine as it is.
 class ComScope {
 public:
-    ComScope() : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ComScope() : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) { }
     ~ComScope()
     {
         if (SUCCEEDED(m_result))
@@ -357,14 +357,16 @@ void decode(const core::String& name, std::vector<uint8_t>& file, const Header& 
     if (!com.usable())
         throwParseError(name, "COM is not available");
     ComRef<IWICImagingFactory> factory;
-    check(name, "factory", CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out())));
+    check(name, "factory",
+          CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                           reinterpret_cast<void**>(factory.out())));
     ComRef<IWICStream> stream;
     check(name, "stream", factory->CreateStream(stream.out()));
     check(name, "stream", stream->InitializeFromMemory(file.data(), static_cast<DWORD>(file.size())));
     ComRef<IWICBitmapDecoder> decoder;
-    check(name, "decoder", CoCreateInstance(CLSID_WICPngDecoder, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IWICBitmapDecoder, reinterpret_cast<void**>(decoder.out())));
+    check(name, "decoder",
+          CoCreateInstance(CLSID_WICPngDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                           reinterpret_cast<void**>(decoder.out())));
     check(name, "decoder", decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand));
     ComRef<IWICBitmapFrameDecode> frame;
     check(name, "frame", decoder->GetFrame(0, frame.out()));
@@ -382,18 +384,18 @@ void decode(const core::String& name, std::vector<uint8_t>& file, const Header& 
     check(name, "format", frame->GetPixelFormat(&native));
     struct Layout {
         const GUID* format;
-        int bits;       // per pixel
-        int kind;       // 0 grey, 1 indexed, 2 BGR(A) 8-bit, 3 RGB(A) 16-bit
+        int bits; // per pixel
+        int kind; // 0 grey, 1 indexed, 2 BGR(A) 8-bit, 3 RGB(A) 16-bit
         int channels;
     };
     static const Layout layouts[] = {
-        {&GUID_WICPixelFormatBlackWhite, 1, 0, 1}, {&GUID_WICPixelFormat2bppGray, 2, 0, 1},
-        {&GUID_WICPixelFormat4bppGray, 4, 0, 1},   {&GUID_WICPixelFormat8bppGray, 8, 0, 1},
-        {&GUID_WICPixelFormat16bppGray, 16, 0, 1}, {&GUID_WICPixelFormat1bppIndexed, 1, 1, 1},
+        {&GUID_WICPixelFormatBlackWhite, 1, 0, 1},  {&GUID_WICPixelFormat2bppGray, 2, 0, 1},
+        {&GUID_WICPixelFormat4bppGray, 4, 0, 1},    {&GUID_WICPixelFormat8bppGray, 8, 0, 1},
+        {&GUID_WICPixelFormat16bppGray, 16, 0, 1},  {&GUID_WICPixelFormat1bppIndexed, 1, 1, 1},
         {&GUID_WICPixelFormat2bppIndexed, 2, 1, 1}, {&GUID_WICPixelFormat4bppIndexed, 4, 1, 1},
         {&GUID_WICPixelFormat8bppIndexed, 8, 1, 1}, {&GUID_WICPixelFormat24bppBGR, 24, 2, 3},
-        {&GUID_WICPixelFormat32bppBGRA, 32, 2, 4}, {&GUID_WICPixelFormat32bppBGR, 32, 2, 4},
-        {&GUID_WICPixelFormat48bppRGB, 48, 3, 3},  {&GUID_WICPixelFormat64bppRGBA, 64, 3, 4},
+        {&GUID_WICPixelFormat32bppBGRA, 32, 2, 4},  {&GUID_WICPixelFormat32bppBGR, 32, 2, 4},
+        {&GUID_WICPixelFormat48bppRGB, 48, 3, 3},   {&GUID_WICPixelFormat64bppRGBA, 64, 3, 4},
     };
     const Layout* layout = nullptr;
     for (const Layout& candidate : layouts) {

@@ -250,8 +250,7 @@ TEST_F(DisplayGLTest, ThePumpDeliversWindowEventsAndLatchesTheQuit)
     core::Ref<Display> display = Display::createDisplayHandle(windowConfig(320, 200));
     SDL_Window* window = static_cast<SDL_Window*>(display->getConfig().hwnd);
     EXPECT_TRUE(system->pumpMessages());
-    while (display->getOSEvent().type != HAL::OS_EVENT_NONE) {
-    }
+    while (display->getOSEvent().type != HAL::OS_EVENT_NONE) { }
 
     // An event for the window reaches its display through the window id.
     SDL_Event event = {};

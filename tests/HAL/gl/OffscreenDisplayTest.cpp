@@ -22,7 +22,7 @@ using HAL::Display;
 
 namespace {
 
-class OffscreenDisplayTest : public testing_support::EngineTest {};
+class OffscreenDisplayTest : public testing_support::EngineTest { };
 
 // Sets or removes an environment variable for the life of the object.
 class ScopedEnv {

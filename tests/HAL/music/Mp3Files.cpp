@@ -39,8 +39,8 @@ std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double f
 
     std::vector<uint8_t> mp3(static_cast<size_t>(frames) * 5 / 4 + 7200 + 16384);
     int size = channels == 2
-                   ? lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()))
-                   : lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()));
+        ? lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()))
+        : lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()));
     if (size < 0) {
         lame_close(lame);
         throw std::runtime_error("lame_encode_buffer failed");

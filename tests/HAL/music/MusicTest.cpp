@@ -28,11 +28,11 @@
 #include "tests/support/LogCapture.h"
 
 using namespace HAL;
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
 using music_test::encodeTone;
 using music_test::ScratchDir;
 using music_test::writeFile;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 using testing_support::LogCapture;
 
 namespace {
@@ -121,8 +121,7 @@ bool hasSoundCard()
 void forgetAlsaMessages()
 {
     char line[AlsaMessages::MAX_LENGTH];
-    while (AlsaMessages::takeOne(line, sizeof line)) {
-    }
+    while (AlsaMessages::takeOne(line, sizeof line)) { }
     AlsaMessages::takeDropped();
 }
 

@@ -74,10 +74,9 @@ protected:
     static std::string drain(HAL::Display& display)
     {
         std::string events;
-        for (HAL::OSEvent event = display.getOSEvent(); event.type != HAL::OS_EVENT_NONE;
-             event = display.getOSEvent())
+        for (HAL::OSEvent event = display.getOSEvent(); event.type != HAL::OS_EVENT_NONE; event = display.getOSEvent())
             events += std::to_string(event.type) + ":" + std::to_string(event.value1) + "," +
-                      std::to_string(event.value2) + " ";
+                std::to_string(event.value2) + " ";
         return events;
     }
 

@@ -19,7 +19,7 @@
 #include "tests/support/LogCapture.h"
 
 namespace {
-class Win32PlatformTest : public testing_support::EngineTest {};
+class Win32PlatformTest : public testing_support::EngineTest { };
 } // namespace
 
 TEST_F(Win32PlatformTest, MutexIsASemaphoreThatTimesOutAndMustBeFreeWhenDestroyed)

@@ -288,8 +288,8 @@ TEST_F(ShowFramesGLTest, ScrollerEngineLogoAndClosing)
             for (int x = 10; x < 1024; x += 53) {
                 matching += near(pixel(frame, x, y),
                                  imagePixel(*water, x * water->getWidth() / 1024, y * water->getHeight() / 768), 40)
-                                ? 1
-                                : 0;
+                    ? 1
+                    : 0;
                 ++samples;
             }
         EXPECT_GT(matching, samples * 3 / 4) << matching << " of " << samples;
@@ -334,7 +334,7 @@ TEST_F(ShowFramesGLTest, ScrollerEngineLogoAndClosing)
         // The picture is the sheet's (1, 513)-(511, 1023), 510 units wide at
         // 600 units: 566 pixels, centred, 10 units (11 pixels) up.
         core::Ref<render::Image2D> sheet = archiveImage("2dgfx.png");
-        const double pixelsPerTexel = 768.0 / (2.0 * 600.0 * 0.57735) ;
+        const double pixelsPerTexel = 768.0 / (2.0 * 600.0 * 0.57735);
         int matching = 0, samples = 0;
         for (int ty = 40; ty < 500; ty += 23)
             for (int tx = 40; tx < 500; tx += 23) {

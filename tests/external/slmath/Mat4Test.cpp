@@ -74,11 +74,14 @@ TEST(SlmathMat4, ProductOrderMatters)
     // (1,0,1,0), (0,0,0,1), row i of A * B is 2 A[i][0] + A[i][2] in column 0
     // and A[i][0] + A[i][3] in column 3; B * A mixes the rows of A instead.
     const mat4 a = counting();
-    const mat4 b(vec4(2.f, 0.f, 0.f, 1.f), vec4(0.f, 1.f, 0.f, 0.f), vec4(1.f, 0.f, 1.f, 0.f), vec4(0.f, 0.f, 0.f, 1.f));
-    EXPECT_TRUE(a * b == mat4(vec4(5.f, 2.f, 3.f, 5.f), vec4(17.f, 6.f, 7.f, 13.f), vec4(29.f, 10.f, 11.f, 21.f),
-                              vec4(41.f, 14.f, 15.f, 29.f)));
-    EXPECT_TRUE(b * a == mat4(vec4(15.f, 18.f, 21.f, 24.f), vec4(5.f, 6.f, 7.f, 8.f), vec4(10.f, 12.f, 14.f, 16.f),
-                              vec4(13.f, 14.f, 15.f, 16.f)));
+    const mat4 b(vec4(2.f, 0.f, 0.f, 1.f), vec4(0.f, 1.f, 0.f, 0.f), vec4(1.f, 0.f, 1.f, 0.f),
+                 vec4(0.f, 0.f, 0.f, 1.f));
+    EXPECT_TRUE(a * b ==
+                mat4(vec4(5.f, 2.f, 3.f, 5.f), vec4(17.f, 6.f, 7.f, 13.f), vec4(29.f, 10.f, 11.f, 21.f),
+                     vec4(41.f, 14.f, 15.f, 29.f)));
+    EXPECT_TRUE(b * a ==
+                mat4(vec4(15.f, 18.f, 21.f, 24.f), vec4(5.f, 6.f, 7.f, 8.f), vec4(10.f, 12.f, 14.f, 16.f),
+                     vec4(13.f, 14.f, 15.f, 16.f)));
 
     // T R rotates first, then translates; R T rotates the translated point.
     const mat4 t = translation(vec3(5.f, 0.f, 0.f));
@@ -145,7 +148,8 @@ TEST(SlmathMat4, NonFiniteValuesAreRejected)
 TEST(SlmathMat4, DeterminantAndInverse)
 {
     // det by exact integer cofactor expansion in Python: -132.
-    const mat4 a(vec4(2.f, -1.f, 0.f, 3.f), vec4(1.f, 3.f, -2.f, 0.f), vec4(0.f, 1.f, 4.f, -1.f), vec4(5.f, 0.f, 1.f, 2.f));
+    const mat4 a(vec4(2.f, -1.f, 0.f, 3.f), vec4(1.f, 3.f, -2.f, 0.f), vec4(0.f, 1.f, 4.f, -1.f),
+                 vec4(5.f, 0.f, 1.f, 2.f));
     EXPECT_EQ(det(a), -132.f);
     EXPECT_EQ(det(mat4()), 1.f);
     EXPECT_EQ(det(scaling(vec3(2.f, 3.f, 4.f))), 24.f);
@@ -154,8 +158,8 @@ TEST(SlmathMat4, DeterminantAndInverse)
     EXPECT_TRUE(inverse(scaling(vec3(2.f, 4.f, 8.f))) == scaling(vec3(0.5f, 0.25f, 0.125f)));
 
     // inverse(M) * M and M * inverse(M) are the identity within 1e-5.
-    const mat4 trs = translation(vec3(1.f, -2.f, 3.f)) * rotation(30.f, vec3(1.f, 2.f, 3.f)) *
-                     scaling(vec3(2.f, 0.5f, 1.5f));
+    const mat4 trs =
+        translation(vec3(1.f, -2.f, 3.f)) * rotation(30.f, vec3(1.f, 2.f, 3.f)) * scaling(vec3(2.f, 0.5f, 1.5f));
     const mat4 cases[] = {a, trs, perspective()};
     for (const mat4& m : cases) {
         EXPECT_TRUE(near(inverse(m) * m, mat4(), 1e-5f));

@@ -19,8 +19,8 @@ inline ::testing::AssertionResult near(const slmath::vec3& a, const slmath::vec3
 {
     if (std::fabs(a.x - b.x) <= tol && std::fabs(a.y - b.y) <= tol && std::fabs(a.z - b.z) <= tol)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ") vs (" << b.x << ", "
-                                         << b.y << ", " << b.z << ")";
+    return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ") vs (" << b.x << ", " << b.y
+                                         << ", " << b.z << ")";
 }
 
 inline ::testing::AssertionResult near(const slmath::vec4& a, const slmath::vec4& b, float tol)
@@ -28,8 +28,8 @@ inline ::testing::AssertionResult near(const slmath::vec4& a, const slmath::vec4
     if (std::fabs(a.x - b.x) <= tol && std::fabs(a.y - b.y) <= tol && std::fabs(a.z - b.z) <= tol &&
         std::fabs(a.w - b.w) <= tol)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") vs ("
-                                         << b.x << ", " << b.y << ", " << b.z << ", " << b.w << ")";
+    return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") vs (" << b.x
+                                         << ", " << b.y << ", " << b.z << ", " << b.w << ")";
 }
 
 inline ::testing::AssertionResult near(const slmath::quat& a, const slmath::quat& b, float tol)

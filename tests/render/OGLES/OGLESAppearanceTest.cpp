@@ -265,8 +265,10 @@ TEST_F(OGLESAppearanceTest, TextureEnvironmentPerBlendingFunction)
         int func;
         int mode;
     };
-    const Case cases[] = {{Texture2D::FUNC_ADD, GL_ADD},         {Texture2D::FUNC_DECAL, GL_DECAL},
-                          {Texture2D::FUNC_MODULATE, GL_MODULATE}, {Texture2D::FUNC_REPLACE, GL_REPLACE},
+    const Case cases[] = {{Texture2D::FUNC_ADD, GL_ADD},
+                          {Texture2D::FUNC_DECAL, GL_DECAL},
+                          {Texture2D::FUNC_MODULATE, GL_MODULATE},
+                          {Texture2D::FUNC_REPLACE, GL_REPLACE},
                           {Texture2D::FUNC_KEEP, 0}};
     for (const Case& c : cases) {
         texture->setBlending(c.func);

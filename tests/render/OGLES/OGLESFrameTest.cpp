@@ -55,9 +55,9 @@ TEST_F(OGLESFrameTest, ConfigurationReadsLimitsSetsDefaultsAndBuildsInternalObje
     float bounds[4] = {};
     EXPECT_EQ(g3d->getCamera2DForBackground()->getProjection(bounds), Camera::PARALLEL_BOUNDS);
     EXPECT_FLOAT_EQ(bounds[0], float(kHeight)); // top
-    EXPECT_FLOAT_EQ(bounds[1], 0.f);            // bottom
-    EXPECT_FLOAT_EQ(bounds[2], float(kWidth));  // right
-    EXPECT_FLOAT_EQ(bounds[3], 0.f);            // left
+    EXPECT_FLOAT_EQ(bounds[1], 0.f); // bottom
+    EXPECT_FLOAT_EQ(bounds[2], float(kWidth)); // right
+    EXPECT_FLOAT_EQ(bounds[3], 0.f); // left
     ASSERT_NE(g3d->getTexture2DMesh(), nullptr);
     ASSERT_NE(g3d->getCameraLight(), nullptr);
     EXPECT_EQ(g3d->getCameraLight()->getMode(), Light::DIRECTIONAL);
@@ -178,8 +178,7 @@ TEST_F(OGLESFrameTest, DepthRangeIsCheckedBeforeItIsStored)
     // A rejected range changes neither value and sends nothing.
     g3d->ops.clear();
     EXPECT_EQ(assertionText([&] { g3d->setDepthRange(0.f, 1.5f); }), "setDepthRange : far_range has invalid data");
-    EXPECT_EQ(assertionText([&] { g3d->setDepthRange(-0.1f, 0.5f); }),
-              "setDepthRange : near_range has invalid data");
+    EXPECT_EQ(assertionText([&] { g3d->setDepthRange(-0.1f, 0.5f); }), "setDepthRange : near_range has invalid data");
     EXPECT_FLOAT_EQ(g3d->getDepthRangeNear(), 0.25f);
     EXPECT_FLOAT_EQ(g3d->getDepthRangeFar(), 0.75f);
     EXPECT_EQ(g3d->count("sendDepthRange"), 0);
@@ -206,8 +205,7 @@ TEST_F(OGLESFrameTest, CameraLightJoinsAtTheFirstLitDrawAndFollowsTheCamera)
     EXPECT_TRUE(g3d->has(call("sendLightData", 0, Light::OMNI, true)));
     EXPECT_TRUE(g3d->has(call("sendLightData", 1, Light::DIRECTIONAL, true)));
     // Lights are sent before the matrices, and GL lighting is on for the draw.
-    EXPECT_LT(g3d->indexOf(call("sendLightData", 1, Light::DIRECTIONAL, true)),
-              g3d->indexOf("loadModelViewMatrix()"));
+    EXPECT_LT(g3d->indexOf(call("sendLightData", 1, Light::DIRECTIONAL, true)), g3d->indexOf("loadModelViewMatrix()"));
     EXPECT_TRUE(g3d->has(call("sendLighting", true)));
 
     // The camera moves: the camera light's record carries its transform.

@@ -114,7 +114,7 @@ TEST_F(OGLESPictureTest, PicturePixelsAreTheCoordinateSpaceWhateverTheClientSize
     float bounds[4] = {};
     g3d->getCamera2DForDebugText3D()->getProjection(bounds);
     EXPECT_FLOAT_EQ(bounds[0], float(kHeight)); // top
-    EXPECT_FLOAT_EQ(bounds[2], float(kWidth));  // right
+    EXPECT_FLOAT_EQ(bounds[2], float(kWidth)); // right
     g3d->getCamera2DForBackground()->getProjection(bounds);
     EXPECT_FLOAT_EQ(bounds[0], float(kHeight));
     EXPECT_FLOAT_EQ(bounds[2], float(kWidth));

@@ -24,8 +24,7 @@
 namespace render_test {
 
 // One recorded line: name(args...).
-template <class... Args>
-std::string call(const char* name, Args... args)
+template <class... Args> std::string call(const char* name, Args... args)
 {
     std::ostringstream out;
     out << name << '(';
@@ -58,7 +57,7 @@ std::string call(const char* name, Args... args)
 // A texture with a GL name but no GL: what the recording back end hands out.
 class RecordedTexture2D : public render::Texture2D {
 public:
-    explicit RecordedTexture2D(int id) : Texture2D(nullptr), m_id(id) {}
+    explicit RecordedTexture2D(int id) : Texture2D(nullptr), m_id(id) { }
     int getTextureID() const override { return m_id; }
     void applyFilters() override { ++filtersApplied; }
     int filtersApplied = 0;
@@ -172,10 +171,7 @@ protected:
         return true;
     }
     void loadProjection() override { rec("loadProjection"); }
-    void lowLevelSetViewport(int x, int y, int width, int height) override
-    {
-        rec("viewport", x, y, width, height);
-    }
+    void lowLevelSetViewport(int x, int y, int width, int height) override { rec("viewport", x, y, width, height); }
     bool checkError(const char*) override
     {
         if (pendingErrors > 0) {
@@ -239,8 +235,7 @@ protected:
     }
     void sendTextureEnvironment(const render::ogles::TextureEnvState& state) override
     {
-        rec("sendTextureEnvironment", state.mode, state.color[0], state.color[1], state.color[2],
-                    state.color[3]);
+        rec("sendTextureEnvironment", state.mode, state.color[0], state.color[1], state.color[2], state.color[3]);
     }
     void sendDepthAndHints(bool depthBuffer, bool antialias, bool dither) override
     {
@@ -248,10 +243,7 @@ protected:
     }
     void sendAlphaThreshold(float threshold) override { rec("sendAlphaThreshold", threshold); }
     void sendShading(int shadeModel) override { rec("sendShading", shadeModel); }
-    void sendCulling(const render::ogles::CullState& state) override
-    {
-        rec("sendCulling", state.enabled, state.face);
-    }
+    void sendCulling(const render::ogles::CullState& state) override { rec("sendCulling", state.enabled, state.face); }
     void sendPerspectiveCorrection(bool enabled) override { rec("sendPerspectiveCorrection", enabled); }
     void sendTwoSidedLighting(bool enabled) override { rec("sendTwoSidedLighting", enabled); }
     void sendWinding(int frontFace) override { rec("sendWinding", frontFace); }
@@ -317,8 +309,7 @@ public:
     std::vector<slmath::mat4> textureMatrices;
 
 private:
-    template <class... Args>
-    void rec(const char* name, Args... args)
+    template <class... Args> void rec(const char* name, Args... args)
     {
         ++operations;
         if (recording)

@@ -37,7 +37,7 @@ using render_test::failsWith;
 
 namespace {
 
-class AnimationTargetsTest : public render_test::SceneTest {};
+class AnimationTargetsTest : public render_test::SceneTest { };
 
 void apply(Object3D* target, int property, std::initializer_list<float> values)
 {
@@ -99,16 +99,28 @@ TEST_F(AnimationTargetsTest, ColoursAndAlphaKeepTheOtherBytes)
     apply(node.get(), AnimationTrack::ALPHA, {-1.f});
     EXPECT_EQ(node->getAlphaFactor(), 0.f);
 
-    EXPECT_TRUE(failsWith([&] { apply(light.get(), AnimationTrack::COLOR, {1.f, 1.f}); },
-                          "Component count not correct for \"COLOR\" target property.", APPLY));
-    EXPECT_TRUE(failsWith([&] { apply(light.get(), AnimationTrack::DIFFUSE_COLOR, {1.f, 1.f, 1.f}); },
-                          "Invalid target object type for \"DIFFUSE_COLOR\" target property.", APPLY));
-    EXPECT_TRUE(failsWith([&] { apply(material.get(), AnimationTrack::COLOR, {1.f, 1.f, 1.f}); },
-                          "Invalid target object type for \"COLOR\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(light.get(), AnimationTrack::COLOR, {1.f, 1.f});
+        },
+        "Component count not correct for \"COLOR\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(light.get(), AnimationTrack::DIFFUSE_COLOR, {1.f, 1.f, 1.f});
+        },
+        "Invalid target object type for \"DIFFUSE_COLOR\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(material.get(), AnimationTrack::COLOR, {1.f, 1.f, 1.f});
+        },
+        "Invalid target object type for \"COLOR\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(fog.get(), AnimationTrack::ALPHA, {1.f}); },
                           "Invalid target object type for \"ALPHA\" target property.", APPLY));
-    EXPECT_TRUE(failsWith([&] { apply(node.get(), AnimationTrack::ALPHA, {1.f, 1.f}); },
-                          "Component count not correct for \"ALPHA\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(node.get(), AnimationTrack::ALPHA, {1.f, 1.f});
+        },
+        "Component count not correct for \"ALPHA\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(nullptr, AnimationTrack::ALPHA, {1.f}); }, "NULL object", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(node.get(), 300, {1.f}); },
                           "Target property not according to specification or it is unsupported.", APPLY));
@@ -173,12 +185,21 @@ TEST_F(AnimationTargetsTest, TransformsAndNodeSwitches)
     EXPECT_TRUE(node->isPickingEnabled());
 
     Ref<Fog> fog = VORNA3D_NEW Fog();
-    EXPECT_TRUE(failsWith([&] { apply(node.get(), AnimationTrack::SCALE, {1.f, 2.f}); },
-                          "Component count not correct for \"SCALE\" target property.", APPLY));
-    EXPECT_TRUE(failsWith([&] { apply(node.get(), AnimationTrack::ORIENTATION, {1.f, 2.f, 3.f}); },
-                          "Component count not correct for \"ORIENTATION\" target property.", APPLY));
-    EXPECT_TRUE(failsWith([&] { apply(fog.get(), AnimationTrack::TRANSLATION, {1.f, 2.f, 3.f}); },
-                          "Invalid target object type for \"TRANSLATION\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(node.get(), AnimationTrack::SCALE, {1.f, 2.f});
+        },
+        "Component count not correct for \"SCALE\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(node.get(), AnimationTrack::ORIENTATION, {1.f, 2.f, 3.f});
+        },
+        "Component count not correct for \"ORIENTATION\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(fog.get(), AnimationTrack::TRANSLATION, {1.f, 2.f, 3.f});
+        },
+        "Invalid target object type for \"TRANSLATION\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(texture.get(), AnimationTrack::VISIBILITY, {1.f}); },
                           "Invalid target object type for \"VISIBILITY\" target property.", APPLY));
 }
@@ -286,8 +307,11 @@ TEST_F(AnimationTargetsTest, FogLightMaterialAndBackgroundParameters)
     EXPECT_EQ(sprite->getCropWidth(), -8);
     EXPECT_EQ(sprite->getCropHeight(), 4);
 
-    EXPECT_TRUE(failsWith([&] { apply(background.get(), AnimationTrack::CROP, {1.f, 2.f, 3.f}); },
-                          "Component count not correct for \"CROP\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(background.get(), AnimationTrack::CROP, {1.f, 2.f, 3.f});
+        },
+        "Component count not correct for \"CROP\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(light.get(), AnimationTrack::DENSITY, {1.f}); },
                           "Invalid target object type for \"DENSITY\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(fog.get(), AnimationTrack::INTENSITY, {1.f}); },
@@ -298,8 +322,11 @@ TEST_F(AnimationTargetsTest, FogLightMaterialAndBackgroundParameters)
                           "Invalid target object type for \"SPOT_ANGLE\" target property.", APPLY));
     EXPECT_TRUE(failsWith([&] { apply(material.get(), AnimationTrack::MORPH_WEIGHTS, {1.f}); },
                           "Invalid target object type for \"MORPH_WEIGHTS\" target property.", APPLY));
-    EXPECT_TRUE(failsWith([&] { apply(light.get(), AnimationTrack::CROP, {1.f, 2.f}); },
-                          "Invalid target object type for \"CROP\" target property.", APPLY));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            apply(light.get(), AnimationTrack::CROP, {1.f, 2.f});
+        },
+        "Invalid target object type for \"CROP\" target property.", APPLY));
 }
 
 TEST_F(AnimationTargetsTest, AcceptanceMatchesWhatApplyingDoes)
@@ -325,9 +352,9 @@ TEST_F(AnimationTargetsTest, AcceptanceMatchesWhatApplyingDoes)
     Ref<Image2D> spriteImage = VORNA3D_NEW Image2D(Image2D::RGBA, 8, 8);
     Ref<Appearance> spriteAppearance = VORNA3D_NEW Appearance();
     Ref<Sprite3D> sprite = VORNA3D_NEW Sprite3D(spriteImage.get(), spriteAppearance.get());
-    Object3D* objects[] = {group.get(),      camera.get(),  light.get(), fog.get(),
-                           material.get(),   background.get(), texture.get(), vb.get(),
-                           morphing.get(),   sequence.get(),   sprite.get()};
+    Object3D* objects[] = {group.get(),    camera.get(),     light.get(),   fog.get(),
+                           material.get(), background.get(), texture.get(), vb.get(),
+                           morphing.get(), sequence.get(),   sprite.get()};
     const float values[4] = {0.5f, 0.5f, 0.5f, 0.5f};
     for (Object3D* object : objects) {
         for (int property = AnimationTrack::ALPHA; property <= AnimationTrack::VISIBILITY; ++property) {
@@ -340,8 +367,8 @@ TEST_F(AnimationTargetsTest, AcceptanceMatchesWhatApplyingDoes)
                     applied = false;
                 }
                 EXPECT_EQ(acceptsAnimatedValue(object, property, count), applied)
-                    << render::getM3GClassName(object) << " " << AnimationTrack::getTargetPropertyName(property)
-                    << " " << count;
+                    << render::getM3GClassName(object) << " " << AnimationTrack::getTargetPropertyName(property) << " "
+                    << count;
             }
         }
     }

@@ -23,7 +23,7 @@ using render_test::failsWith;
 
 namespace {
 
-class AnimationTest : public render_test::SceneTest {};
+class AnimationTest : public render_test::SceneTest { };
 
 // A LINEAR sequence of `count`-component keyframes: `from` at 0 and `to` at
 // 1000, duration 2000, both keyframes in the valid range.
@@ -82,8 +82,8 @@ TEST_F(AnimationTest, ControllerMapsWorldTimeToSequenceTime)
     c->setWeight(0.f);
     EXPECT_EQ(c->getWeight(), 0.f);
     c->setActiveInterval(10, 10);
-    EXPECT_TRUE(failsWith([&] { c->setWeight(-0.5f); }, "Weight less than 0.",
-                          "render::AnimationController::setWeight"));
+    EXPECT_TRUE(
+        failsWith([&] { c->setWeight(-0.5f); }, "Weight less than 0.", "render::AnimationController::setWeight"));
     EXPECT_TRUE(failsWith([&] { c->setActiveInterval(5, 4); }, "Start time is greater than end time.",
                           "render::AnimationController::setActiveInterval"));
     EXPECT_EQ(c->getActiveIntervalStart(), 10);
@@ -240,8 +240,8 @@ TEST_F(AnimationTest, FailuresOfAnimate)
     late->setDuration(1000);
     Ref<Group> third = VORNA3D_NEW Group();
     third->addAnimationTrack(track(late.get(), AnimationTrack::TRANSLATION, c.get()).get());
-    EXPECT_TRUE(failsWith([&] { third->animate(50); }, " *indexAfter >= 0 ",
-                          "render::KeyframeSequence::getKeyFrameIndices"));
+    EXPECT_TRUE(
+        failsWith([&] { third->animate(50); }, " *indexAfter >= 0 ", "render::KeyframeSequence::getKeyFrameIndices"));
     third->animate(150);
     EXPECT_EQ(third->getTranslation(), slmath::vec3(1.f, 2.f, 3.f));
 

@@ -19,7 +19,7 @@ using render_test::failsWith;
 
 namespace {
 
-class KeyframeSequenceTest : public render_test::SceneTest {};
+class KeyframeSequenceTest : public render_test::SceneTest { };
 
 // A sequence of one-component keyframes (time, value) with the whole
 // valid range and `duration`.
@@ -82,8 +82,8 @@ TEST_F(KeyframeSequenceTest, KeyframesAndTheirChecks)
 
     EXPECT_TRUE(failsWith([&] { seq->getKeyframe(0, got, 2); }, "Keyframe not set for given index.",
                           "render::KeyframeSequence::getKeyframe"));
-    EXPECT_TRUE(failsWith([&] { seq->getKeyframe(1, got, 1); }, "Invalid argument.",
-                          "render::KeyframeSequence::getKeyframe"));
+    EXPECT_TRUE(
+        failsWith([&] { seq->getKeyframe(1, got, 1); }, "Invalid argument.", "render::KeyframeSequence::getKeyframe"));
     EXPECT_TRUE(failsWith([&] { seq->getKeyframe(3, got, 2); }, "Index out of bounds.",
                           "render::KeyframeSequence::getKeyframe"));
     EXPECT_TRUE(failsWith([&] { seq->setKeyframe(-1, 0, v, 2); }, "Index out of bounds.",
@@ -92,8 +92,8 @@ TEST_F(KeyframeSequenceTest, KeyframesAndTheirChecks)
                           "render::KeyframeSequence::setKeyframe"));
     EXPECT_TRUE(failsWith([&] { seq->setKeyframe(0, 0, nullptr, 2); }, "NULL value pointer",
                           "render::KeyframeSequence::setKeyframe"));
-    EXPECT_TRUE(failsWith([&] { seq->setKeyframe(0, 0, v, 1); }, "Small bufSize",
-                          "render::KeyframeSequence::setKeyframe"));
+    EXPECT_TRUE(
+        failsWith([&] { seq->setKeyframe(0, 0, v, 1); }, "Small bufSize", "render::KeyframeSequence::setKeyframe"));
     const float notFinite[2] = {NAN, 0.f};
     EXPECT_TRUE(failsWith([&] { seq->setKeyframe(0, 0, notFinite, 2); }, " slmath::check(value[i]) ",
                           "render::KeyframeSequence::setKeyframe"));
@@ -175,8 +175,8 @@ TEST_F(KeyframeSequenceTest, KeyframePairsFollowTheValidRange)
     EXPECT_FLOAT_EQ(at(*seq, 150.f), 15.f);
     // From 200 on the pair is (2, 1 + 400): s = 100 / 300.
     EXPECT_NEAR(at(*seq, 300.f), 20.f - 10.f / 3.f, 1e-4f);
-    EXPECT_TRUE(failsWith([&] { at(*seq, 50.f); }, " *indexAfter >= 0 ",
-                          "render::KeyframeSequence::getKeyFrameIndices"));
+    EXPECT_TRUE(
+        failsWith([&] { at(*seq, 50.f); }, " *indexAfter >= 0 ", "render::KeyframeSequence::getKeyFrameIndices"));
 
     // A new sequence uses its first keyframe only (range 0 to 0).
     Ref<KeyframeSequence> fresh = VORNA3D_NEW KeyframeSequence(2, 1, KeyframeSequence::LINEAR);
@@ -237,7 +237,7 @@ TEST_F(KeyframeSequenceTest, LinearSplineAndStepAgainstHandComputedValues)
     Ref<KeyframeSequence> spline = scalarSequence(KeyframeSequence::SPLINE, {{0, 0.f}, {1000, 1.f}}, 2000);
     EXPECT_FLOAT_EQ(at(*spline, 0.f), 0.f);
     EXPECT_FLOAT_EQ(at(*spline, 250.f), 0.203125f); // -1/64 + 3/32 + 1/8
-    EXPECT_FLOAT_EQ(at(*spline, 500.f), 0.5f);      // -1/8 + 3/8 + 1/4
+    EXPECT_FLOAT_EQ(at(*spline, 500.f), 0.5f); // -1/8 + 3/8 + 1/4
     EXPECT_FLOAT_EQ(at(*spline, 750.f), 0.796875f); // -27/64 + 27/32 + 3/8
     EXPECT_FLOAT_EQ(at(*spline, 1000.f), 1.f);
     // Between 2 and 6: 2 + 4 * 0.203125.
@@ -308,12 +308,12 @@ TEST_F(KeyframeSequenceTest, InterpolationFunctionChecks)
     const float b[4] = {0.f, 0.f, 1.f, 0.f};
     float out[4];
     const char* times = "Given interpolation times not correct";
-    EXPECT_TRUE(failsWith([&] { render::interpolateLinear(out, 1, 10, a, 10, b, 10); }, times,
-                          "render::interpolateLinear"));
-    EXPECT_TRUE(failsWith([&] { render::interpolateSlerp(out, 4, -1, a, 10, b, 0); }, times,
-                          "render::interpolateSlerp"));
-    EXPECT_TRUE(failsWith([&] { render::interpolateSpline(out, 1, 5, a, 10, b, 4); }, times,
-                          "render::interpolateSpline"));
+    EXPECT_TRUE(
+        failsWith([&] { render::interpolateLinear(out, 1, 10, a, 10, b, 10); }, times, "render::interpolateLinear"));
+    EXPECT_TRUE(
+        failsWith([&] { render::interpolateSlerp(out, 4, -1, a, 10, b, 0); }, times, "render::interpolateSlerp"));
+    EXPECT_TRUE(
+        failsWith([&] { render::interpolateSpline(out, 1, 5, a, 10, b, 4); }, times, "render::interpolateSpline"));
     EXPECT_TRUE(failsWith([&] { render::interpolateStep(nullptr, 1, 0, a, 10, b, 5); }, "NULL paremeter",
                           "render::interpolateStep"));
     EXPECT_TRUE(failsWith([&] { render::interpolateLinear(out, 0, 0, a, 10, b, 5); },

@@ -32,7 +32,7 @@ using render_test::failsWith;
 
 namespace {
 
-class AppearanceTest : public testing_support::EngineTest {};
+class AppearanceTest : public testing_support::EngineTest { };
 
 } // namespace
 
@@ -133,8 +133,8 @@ TEST_F(AppearanceTest, PolygonModeMaterialAndFogRanges)
     EXPECT_EQ(material->getColor(Material::DIFFUSE), 0x80112233u);
     EXPECT_EQ(material->getColor(Material::SPECULAR), 0x00112233u);
     EXPECT_EQ(material->getColor(Material::AMBIENT), 0x00333333u);
-    EXPECT_TRUE(failsWith([&] { material->getColor(Material::AMBIENT | Material::DIFFUSE); }, "IllegalArgumentException",
-                          "render::Material::getColor"));
+    EXPECT_TRUE(failsWith([&] { material->getColor(Material::AMBIENT | Material::DIFFUSE); },
+                          "IllegalArgumentException", "render::Material::getColor"));
     EXPECT_TRUE(failsWith([&] { material->setColor(0, 0); }, "IllegalArgumentException", "render::Material::setColor"));
     material->setShininess(128.f);
     EXPECT_TRUE(failsWith([&] { material->setShininess(128.5f); }, "IllegalArgumentException",
@@ -197,10 +197,10 @@ TEST_F(AppearanceTest, DuplicateOwnsNewComponents)
     Ref<Appearance> appearance = VORNA3D_NEW Appearance();
     appearance->setLayer(63);
     appearance->setLayer(-63);
-    EXPECT_TRUE(failsWith([&] { appearance->setLayer(64); }, " layer >= -63 && layer <= 63 ",
-                          "render::Appearance::setLayer"));
-    EXPECT_TRUE(failsWith([&] { appearance->setLayer(-64); }, " layer >= -63 && layer <= 63 ",
-                          "render::Appearance::setLayer"));
+    EXPECT_TRUE(
+        failsWith([&] { appearance->setLayer(64); }, " layer >= -63 && layer <= 63 ", "render::Appearance::setLayer"));
+    EXPECT_TRUE(
+        failsWith([&] { appearance->setLayer(-64); }, " layer >= -63 && layer <= 63 ", "render::Appearance::setLayer"));
     EXPECT_EQ(appearance->getLayer(), -63);
 
     Ref<Material> material = VORNA3D_NEW Material();
@@ -221,8 +221,8 @@ TEST_F(AppearanceTest, DuplicateOwnsNewComponents)
     EXPECT_EQ(appearance->getTextureCount(), 3);
     EXPECT_EQ(appearance->getTexture(1), nullptr);
     EXPECT_EQ(appearance->getTexture(7), nullptr);
-    EXPECT_TRUE(failsWith([&] { appearance->setTexture(8, blank.get()); },
-                          " unit >= 0 && unit < MAX_TEXTURE_UNITS ", "render::Appearance::setTexture"));
+    EXPECT_TRUE(failsWith([&] { appearance->setTexture(8, blank.get()); }, " unit >= 0 && unit < MAX_TEXTURE_UNITS ",
+                          "render::Appearance::setTexture"));
 
     Ref<Appearance> copy = appearance->duplicate();
     EXPECT_EQ(copy->getLayer(), -63);

@@ -16,7 +16,7 @@ using render_test::failsWith;
 
 namespace {
 
-class Image2DTest : public testing_support::EngineTest {};
+class Image2DTest : public testing_support::EngineTest { };
 
 std::vector<unsigned char> bytesOf(const Image2D& image)
 {

@@ -29,7 +29,7 @@ using render_test::failsWith;
 
 namespace {
 
-class TextureTest : public testing_support::EngineTest {};
+class TextureTest : public testing_support::EngineTest { };
 
 int allocationCount()
 {
@@ -42,8 +42,7 @@ std::vector<unsigned char> block(const unsigned char* data, size_t bytes)
 }
 
 // The message of the plain engine exception `action` throws ("" when none).
-template <class F>
-std::string engineFailure(F action)
+template <class F> std::string engineFailure(F action)
 {
     try {
         action();
@@ -138,10 +137,10 @@ TEST_F(TextureTest, UnitStateSettersCheckTheirValues)
 
     texture->setBlending(Texture2D::FUNC_KEEP);
     EXPECT_EQ(texture->getBlending(), 229);
-    EXPECT_TRUE(failsWith([&] { texture->setBlending(223); }, "IllegalArgumentException",
-                          "render::Texture2D::setBlending"));
-    EXPECT_TRUE(failsWith([&] { texture->setBlending(230); }, "IllegalArgumentException",
-                          "render::Texture2D::setBlending"));
+    EXPECT_TRUE(
+        failsWith([&] { texture->setBlending(223); }, "IllegalArgumentException", "render::Texture2D::setBlending"));
+    EXPECT_TRUE(
+        failsWith([&] { texture->setBlending(230); }, "IllegalArgumentException", "render::Texture2D::setBlending"));
     EXPECT_EQ(texture->getBlending(), 229);
 
     texture->setWrapping(Texture2D::WRAP_CLAMP, Texture2D::WRAP_REPEAT);
@@ -182,8 +181,8 @@ TEST_F(TextureTest, UnitStateSettersCheckTheirValues)
     EXPECT_FLOAT_EQ(copy->getScale().x, 0.75f);
     EXPECT_FLOAT_EQ(copy->getScale().y, 0.625f);
 
-    EXPECT_TRUE(failsWith([] { render::RenderTarget target(nullptr); }, " m_texture ",
-                          "render::RenderTarget::RenderTarget"));
+    EXPECT_TRUE(
+        failsWith([] { render::RenderTarget target(nullptr); }, " m_texture ", "render::RenderTarget::RenderTarget"));
     Ref<render::RenderTarget> target = VORNA3D_NEW render::RenderTarget(texture.get());
     EXPECT_EQ(target->getTexture(), texture.get());
 }
@@ -244,7 +243,7 @@ TEST_F(TextureTest, UploadBufferPadsExpandsAndOnlyGrows)
 
     // 3 x 2 RGB padded to 4 x 4: the image at the origin, its last column
     // and last row repeated (hand-written expectation).
-    const unsigned char rgb[] = {1, 2, 3, 4, 5, 6, 7, 8, 9,         // row 0
+    const unsigned char rgb[] = {1,  2,  3,  4,  5,  6,  7,  8,  9, // row 0
                                  10, 11, 12, 13, 14, 15, 16, 17, 18}; // row 1
     Ref<Image2D> odd = VORNA3D_NEW Image2D(Image2D::RGB, 3, 2, rgb);
     const unsigned char* padded = upload->prepare(*odd, 4, 4);

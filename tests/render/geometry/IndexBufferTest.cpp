@@ -24,7 +24,7 @@ using render_test::failsWith;
 
 namespace {
 
-class IndexBufferTest : public testing_support::EngineTest {};
+class IndexBufferTest : public testing_support::EngineTest { };
 
 std::vector<unsigned short> indicesOf(const IndexBuffer& ib)
 {
@@ -85,9 +85,11 @@ TEST_F(IndexBufferTest, StripToListKeepsTheWindingOfOddTriangles)
     EXPECT_EQ(indicesOf(*again), indicesOf(*list));
 
     EXPECT_TRUE(failsWith([] { TriangleListArray::convertTriangleStripArrayToTriangleListArray(nullptr); },
-                          " triangleStrip ", "render::TriangleListArray::convertTriangleStripArrayToTriangleListArray"));
+                          " triangleStrip ",
+                          "render::TriangleListArray::convertTriangleStripArrayToTriangleListArray"));
     EXPECT_TRUE(failsWith([] { TriangleStripArray::convertTriangleListArrayToTriangleStripArray(nullptr); },
-                          " triangleList ", "render::TriangleStripArray::convertTriangleListArrayToTriangleStripArray"));
+                          " triangleList ",
+                          "render::TriangleStripArray::convertTriangleListArrayToTriangleStripArray"));
     // A strip of degenerate triangles only has nothing to list.
     const unsigned short flat[] = {4, 4, 4};
     const int three[] = {3};
@@ -160,8 +162,8 @@ TEST_F(IndexBufferTest, ListsAndLines)
     EXPECT_TRUE(failsWith([] { LineListArray(0, 3); }, " !(indexCount&0x01) ", lineFn));
     // The last implicit index must stay below 65535.
     EXPECT_TRUE(failsWith([] { LineListArray(65531, 4); }, " firstIndex + indexCount < USHRT_MAX ", lineFn));
-    EXPECT_TRUE(failsWith([] { LineListArray(0x7ffffffe, 0x7ffffffe); }, " firstIndex + indexCount < USHRT_MAX ",
-                          lineFn));
+    EXPECT_TRUE(
+        failsWith([] { LineListArray(0x7ffffffe, 0x7ffffffe); }, " firstIndex + indexCount < USHRT_MAX ", lineFn));
     EXPECT_TRUE(failsWith([] { LineListArray(-2, 2); }, " firstIndex >= 0 ", lineFn));
 
     const unsigned short wire[] = {5, 9, 9, 2};

@@ -20,7 +20,7 @@ using render_test::failsWith;
 
 namespace {
 
-class VertexArrayTest : public testing_support::EngineTest {};
+class VertexArrayTest : public testing_support::EngineTest { };
 
 std::vector<char> bytesOf(const VertexArray& va)
 {
@@ -210,9 +210,9 @@ TEST_F(VertexArrayTest, VertexBufferArraysMustAgree)
     EXPECT_EQ(vb->getVertexCount(), 4);
     Ref<VertexArray> five = VORNA3D_NEW VertexArray(5, 3, 2, 0);
     const char* fn = "render::VertexBuffer::setPositions";
-    EXPECT_TRUE(failsWith([&] { vb->setPositions(five.get(), 1.f, nullptr); },
-                          " positions == 0 || (getVertexCount() == 0 || positions->getVertexCount() == getVertexCount()) ",
-                          fn));
+    EXPECT_TRUE(failsWith(
+        [&] { vb->setPositions(five.get(), 1.f, nullptr); },
+        " positions == 0 || (getVertexCount() == 0 || positions->getVertexCount() == getVertexCount()) ", fn));
     EXPECT_EQ(vb->getPositions(), nullptr);
     Ref<VertexArray> flat = VORNA3D_NEW VertexArray(4, 2, 2, 0);
     EXPECT_TRUE(failsWith([&] { vb->setPositions(flat.get(), 1.f, nullptr); },
@@ -263,14 +263,15 @@ TEST_F(VertexArrayTest, VertexBufferArraysMustAgree)
     EXPECT_TRUE(failsWith([&] { vb->setTexScaleBias(0, 1.f, newBias); },
                           "No texture coordinete set to given index. Use setTexCoords before calling this method.",
                           "render::VertexBuffer::setTexScaleBias"));
-    EXPECT_TRUE(failsWith([&] { vb->setTexScaleBias(2, 1.f, newBias); }, " (0 <= index) && (index < m_texCoords.size()) ",
-                          "render::VertexBuffer::setTexScaleBias"));
+    EXPECT_TRUE(failsWith([&] { vb->setTexScaleBias(2, 1.f, newBias); },
+                          " (0 <= index) && (index < m_texCoords.size()) ", "render::VertexBuffer::setTexScaleBias"));
     EXPECT_TRUE(failsWith([&] { vb->setTexCoords(-1, uv.get(), 1.f, nullptr); }, " (0 <= index) ",
                           "render::VertexBuffer::setTexCoords"));
     Ref<VertexArray> uvShort = VORNA3D_NEW VertexArray(3, 2, 2, 0);
-    EXPECT_TRUE(failsWith([&] { vb->setTexCoords(0, uvShort.get(), 1.f, nullptr); },
-                          " texCoords == 0 || (getVertexCount() == 0 || texCoords->getVertexCount() == getVertexCount()) ",
-                          "render::VertexBuffer::setTexCoords"));
+    EXPECT_TRUE(
+        failsWith([&] { vb->setTexCoords(0, uvShort.get(), 1.f, nullptr); },
+                  " texCoords == 0 || (getVertexCount() == 0 || texCoords->getVertexCount() == getVertexCount()) ",
+                  "render::VertexBuffer::setTexCoords"));
 
     // An array that grew after it was set no longer matches new positions.
     const short more[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};

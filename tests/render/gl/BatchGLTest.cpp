@@ -62,7 +62,7 @@ protected:
     static constexpr int W = kWidth;
     static constexpr int H = kHeight;
 
-    BatchGLTest() : GLTest(false) {}
+    BatchGLTest() : GLTest(false) { }
 
     virtual void configureGraphics(Graphics3DConfig& config)
     {
@@ -106,13 +106,13 @@ protected:
     }
 
     PresentingOGLES* g3d = nullptr; // held with addRef
-    Camera* camera = nullptr;       // held with addRef
+    Camera* camera = nullptr; // held with addRef
 };
 
 class DefaultConfigurationGLTest : public BatchGLTest {
 protected:
     // The renderer's defaults: overlay, FPS line, camera light.
-    void configureGraphics(Graphics3DConfig&) override {}
+    void configureGraphics(Graphics3DConfig&) override { }
 };
 
 Ref<Texture2D> whiteTexture(Graphics3D& g3d, int size)
@@ -323,9 +323,7 @@ TEST_F(DefaultConfigurationGLTest, FramesTenToTwentyWithSpritesTextsLinesAndOver
     Ref<Camera> perspective = VORNA3D_NEW Camera();
     perspective->setPerspective(60.f, float(W) / float(H), 1.f, 100.f);
     Ref<Background> background = grey();
-    const auto allocations = [] {
-        return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocationCount;
-    };
+    const auto allocations = [] { return core::MemoryManager::getMemoryInfoPtr()->getStatistics().allocationCount; };
 
     int before = 0;
     char line[64];

@@ -182,15 +182,33 @@ TEST_F(DrawingStateGLTest, BlendingModesMatchTheBlendEquation)
             const float d = unit(dst[i]);
             float r = 0.f;
             switch (c.blending) {
-            case CompositingMode::ALPHA: r = s * a + d * (1.f - a); break;
-            case CompositingMode::ALPHA_ADD: r = s * a + d; break;
-            case CompositingMode::MODULATE: r = s * d; break;
-            case CompositingMode::MODULATE_X2: r = s * d + d * s; break;
-            case CompositingMode::REPLACE: r = s; break;
-            case CompositingMode::ADDITIVE: r = s + d; break;
-            case CompositingMode::ALPHA_DARKEN: r = d * (1.f - a); break;
-            case CompositingMode::PREMULTIPLIED_ALPHA: r = s + d * (1.f - a); break;
-            case CompositingMode::SCREEN: r = s + d * (1.f - s); break;
+            case CompositingMode::ALPHA:
+                r = s * a + d * (1.f - a);
+                break;
+            case CompositingMode::ALPHA_ADD:
+                r = s * a + d;
+                break;
+            case CompositingMode::MODULATE:
+                r = s * d;
+                break;
+            case CompositingMode::MODULATE_X2:
+                r = s * d + d * s;
+                break;
+            case CompositingMode::REPLACE:
+                r = s;
+                break;
+            case CompositingMode::ADDITIVE:
+                r = s + d;
+                break;
+            case CompositingMode::ALPHA_DARKEN:
+                r = d * (1.f - a);
+                break;
+            case CompositingMode::PREMULTIPLIED_ALPHA:
+                r = s + d * (1.f - a);
+                break;
+            case CompositingMode::SCREEN:
+                r = s + d * (1.f - s);
+                break;
             }
             expected[i] = byteOf(r);
         }
@@ -271,7 +289,8 @@ TEST_F(DrawingStateGLTest, LinearFogBlendsByEyeDistance)
     for (short distance : {5, 15, 25}) {
         const short z = short(-distance);
         const short s = short(distance); // half a side: fills the centre at any distance
-        Ref<Mesh> square = mesh({short(-s), short(-s), z, s, short(-s), z, s, s, z, short(-s), s, z}, {0, 1, 2, 0, 2, 3});
+        Ref<Mesh> square =
+            mesh({short(-s), short(-s), z, s, short(-s), z, s, s, z, short(-s), s, z}, {0, 1, 2, 0, 2, 3});
         square->setAppearance(0, appearance.get());
         Frame pixels = frame(0xFF000000u, square.get(), camera.get());
         const float f = std::clamp((20.f - float(distance)) / 10.f, 0.f, 1.f);

@@ -36,15 +36,15 @@ std::string failureImagePath()
 std::string describe(const Rgba& c)
 {
     return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ", " +
-           std::to_string(c.a) + ")";
+        std::to_string(c.a) + ")";
 }
 
 ::testing::AssertionResult mismatch(const Frame& frame, int x, int y, const Rgba& expected, const Rgba& actual)
 {
     const std::string path = failureImagePath();
     const bool written = writePng(path, frame);
-    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << describe(actual)
-                                         << ", expected " << describe(expected)
+    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << describe(actual) << ", expected "
+                                         << describe(expected)
                                          << (written ? "; frame written to " + path : "; frame not written");
 }
 
@@ -116,7 +116,7 @@ bool writePng(const std::string& path, const Frame& frame)
 bool near(const Rgba& actual, const Rgba& expected, int tolerance)
 {
     return std::abs(actual.r - expected.r) <= tolerance && std::abs(actual.g - expected.g) <= tolerance &&
-           std::abs(actual.b - expected.b) <= tolerance && std::abs(actual.a - expected.a) <= tolerance;
+        std::abs(actual.b - expected.b) <= tolerance && std::abs(actual.a - expected.a) <= tolerance;
 }
 
 ::testing::AssertionResult pixelNear(const Frame& frame, int x, int y, const Rgba& expected, int tolerance)
@@ -169,7 +169,6 @@ void GLTest::TearDown()
     }
     EngineTest::TearDown();
 }
-
 
 void RendererGLTest::configureGraphics(render::Graphics3DConfig& config)
 {

@@ -77,11 +77,11 @@ protected:
     static constexpr int kWidth = 64;
     static constexpr int kHeight = 48;
 
-    explicit GLTest(bool makeContext = true) : m_makeContext(makeContext) {}
+    explicit GLTest(bool makeContext = true) : m_makeContext(makeContext) { }
 
     void configure(framework::FrameworkConfig& config) override;
     // Changes the window's configuration (kWidth x kHeight) before it is made.
-    virtual void adjustDisplay(HAL::DisplayConfig&) {}
+    virtual void adjustDisplay(HAL::DisplayConfig&) { }
     void SetUp() override;
     void TearDown() override;
 
@@ -97,7 +97,7 @@ private:
 // camera light, unless configureGraphics says otherwise.
 class RendererGLTest : public GLTest {
 protected:
-    RendererGLTest() : GLTest(false) {}
+    RendererGLTest() : GLTest(false) { }
 
     virtual void configureGraphics(render::Graphics3DConfig& config);
     void SetUp() override;

@@ -47,7 +47,8 @@ Ref<Image2D> quadrants(int size, const Rgba& topLeft, const Rgba& topRight, cons
     const int half = size / 2;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
-            image->setPixel(x, y, packed(y < half ? (x < half ? topLeft : topRight) : (x < half ? bottomLeft : bottomRight)));
+            image->setPixel(x, y,
+                            packed(y < half ? (x < half ? topLeft : topRight) : (x < half ? bottomLeft : bottomRight)));
     return image;
 }
 
@@ -74,8 +75,7 @@ protected:
 
     // One frame on the display: clear with `background`, run `draw`, read
     // the pixels back before the frame is presented.
-    template <class F>
-    Frame frame(Background* background, F draw)
+    template <class F> Frame frame(Background* background, F draw)
     {
         g3d->bindTarget(nullptr);
         g3d->clear(background);
@@ -132,8 +132,7 @@ TEST_F(QuadsGLTest, NonPowerOfTwoTextureIsShownWhole)
         for (int x = 0; x < 3; ++x)
             image->setPixel(x, y, packed(Rgba{100 * x + 20, 100 * y + 20, 60 + 40 * (x + y), 255}));
     Ref<Texture2D> texture = crisp(image.get());
-    Frame pixels =
-        frame(nullptr, [&] { g3d->rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), texture.get()); });
+    Frame pixels = frame(nullptr, [&] { g3d->rect(slmath::vec2(1.f, 0.f), slmath::vec2(0.f, 1.f), texture.get()); });
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 3; ++x) {
             // Each texel covers 64 / 3 by 16 pixels; one pixel of margin.
@@ -212,8 +211,8 @@ TEST_F(QuadsGLTest, BackgroundAfterRectAndRectAfterBackground)
     EXPECT_TRUE(regionNear(first, 0, 0, W, H, YELLOW, 2));
 
     // A rect over the background lends its texture for one draw only.
-    Frame both = frame(background.get(),
-                       [&] { g3d->rect(slmath::vec2(0.5f, 0.5f), slmath::vec2(0.f, 1.f), texture.get()); });
+    Frame both =
+        frame(background.get(), [&] { g3d->rect(slmath::vec2(0.5f, 0.5f), slmath::vec2(0.f, 1.f), texture.get()); });
     EXPECT_TRUE(regionNear(both, 0, H / 2, W / 4, 3 * H / 4, RED, 2));
     EXPECT_TRUE(regionNear(both, W / 2, 0, W, H, YELLOW, 2));
     Frame after = frame(background.get(), [] {});

@@ -254,6 +254,6 @@ TEST_F(TextureGLTest, TextureObjectLifetime)
     EXPECT_FLOAT_EQ(kept->getScale().y, 1.f);
 
     EXPECT_TRUE(failsWith([&] { refused->bindFBOandRBO(); }, " 0 ", "render::OGLES1_Texture2D::bindFBOandRBO"));
-    EXPECT_TRUE(failsWith([] { OGLES1_Texture2D t(nullptr); }, " upload ",
-                          "render::OGLES1_Texture2D::OGLES1_Texture2D"));
+    EXPECT_TRUE(
+        failsWith([] { OGLES1_Texture2D t(nullptr); }, " upload ", "render::OGLES1_Texture2D::OGLES1_Texture2D"));
 }

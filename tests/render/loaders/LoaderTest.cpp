@@ -21,7 +21,7 @@ using render::Image2D;
 
 namespace {
 
-class LoaderTest : public testing_support::EngineTest {};
+class LoaderTest : public testing_support::EngineTest { };
 
 // A tiny valid PNG: 1 x 1 RGB, the pixel 0A0B0C.
 Bytes tinyPng()
@@ -36,8 +36,7 @@ TEST_F(LoaderTest, RecognisesTheFormatFromTheFirstBytes)
     // Fewer than 12 bytes cannot be told apart.
     EXPECT_EQ(loadError({1, 2, 3, 4, 5}, "five"), "IO Name: five. Message: Too small file!");
     const Bytes png = tinyPng();
-    EXPECT_EQ(loadError(Bytes(png.begin(), png.begin() + 11), "png11"),
-              "IO Name: png11. Message: Too small file!");
+    EXPECT_EQ(loadError(Bytes(png.begin(), png.begin() + 11), "png11"), "IO Name: png11. Message: Too small file!");
 
     // The scene-file identifier alone goes to the scene reader, which then
     // finds no header section.

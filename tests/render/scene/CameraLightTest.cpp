@@ -24,7 +24,7 @@ using render_test::rows;
 
 namespace {
 
-class CameraLightTest : public render_test::SceneTest {};
+class CameraLightTest : public render_test::SceneTest { };
 
 Transform projectionOf(const Camera& camera)
 {
@@ -47,8 +47,8 @@ TEST_F(CameraLightTest, ProjectionsMatchHandComputedMatrices)
     // 1/tan(30) = sqrt(3) = 1.7320508, divided by 1.333 = 1.2993630;
     // -(f+n)/(f-n) = -100.1/99.9 = -1.0020020; -2nf/(f-n) = -20/99.9 = -0.2002002.
     camera->setPerspective(60.f, 1.333f, 0.1f, 100.f);
-    EXPECT_TRUE(near(projectionOf(*camera), rows({1.2993630f, 0, 0, 0, 0, 1.7320508f, 0, 0, 0, 0, -1.0020020f,
-                                                  -0.2002002f, 0, 0, -1, 0}),
+    EXPECT_TRUE(near(projectionOf(*camera),
+                     rows({1.2993630f, 0, 0, 0, 0, 1.7320508f, 0, 0, 0, 0, -1.0020020f, -0.2002002f, 0, 0, -1, 0}),
                      1e-5f));
     EXPECT_EQ(camera->getProjection(params), Camera::PERSPECTIVE);
     EXPECT_EQ(params[0], 60.f);
@@ -67,8 +67,8 @@ TEST_F(CameraLightTest, ProjectionsMatchHandComputedMatrices)
     EXPECT_TRUE(near(projectionOf(*camera), rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -0.2f, -1, 0, 0, 0, 1})));
     // The renderer's 2D camera: (0, 1024, 0, 768, 0, 1000) maps pixels to -1..1.
     camera->setParallel(0.f, 1024.f, 0.f, 768.f, 0.f, 1000.f);
-    EXPECT_TRUE(near(projectionOf(*camera),
-                     rows({2.f / 1024, 0, 0, -1, 0, 2.f / 768, 0, -1, 0, 0, -0.002f, -1, 0, 0, 0, 1})));
+    EXPECT_TRUE(
+        near(projectionOf(*camera), rows({2.f / 1024, 0, 0, -1, 0, 2.f / 768, 0, -1, 0, 0, -0.002f, -1, 0, 0, 0, 1})));
     EXPECT_EQ(camera->getProjection(params), Camera::PARALLEL_BOUNDS);
     EXPECT_EQ(params[0], 768.f); // top, bottom, right, left
     EXPECT_EQ(params[1], 0.f);
@@ -117,8 +117,9 @@ TEST_F(CameraLightTest, RejectedProjectionsKeepThePreviousOne)
         camera->setParallel(2.f, 1.f, 5.f, 5.f);
         ADD_FAILURE() << "no ArithmeticException";
     } catch (const render::ArithmeticException& e) {
-        EXPECT_STREQ(e.getMessage(), "Transformation matrix cannot be computed due to illegal perspective or parallel "
-                                     "projection parameters (near == far)");
+        EXPECT_STREQ(e.getMessage(),
+                     "Transformation matrix cannot be computed due to illegal perspective or parallel "
+                     "projection parameters (near == far)");
     }
     EXPECT_TRUE(near(projectionOf(*camera), before));
     float params[4];
@@ -146,8 +147,10 @@ TEST_F(CameraLightTest, LightParameterChecks)
 
     light->setMode(Light::AMBIENT);
     light->setMode(Light::SPOT);
-    EXPECT_TRUE(failsWith([&] { light->setMode(132); }, "IllegalArgument in Light::setMode()", "render::Light::setMode"));
-    EXPECT_TRUE(failsWith([&] { light->setMode(127); }, "IllegalArgument in Light::setMode()", "render::Light::setMode"));
+    EXPECT_TRUE(
+        failsWith([&] { light->setMode(132); }, "IllegalArgument in Light::setMode()", "render::Light::setMode"));
+    EXPECT_TRUE(
+        failsWith([&] { light->setMode(127); }, "IllegalArgument in Light::setMode()", "render::Light::setMode"));
     EXPECT_EQ(light->getMode(), Light::SPOT);
 
     const char* att = "IllegalArgument in Light::setAttenuation()";

@@ -27,7 +27,7 @@ using slmath::vec3;
 
 namespace {
 
-class MeshTest : public render_test::SceneTest {};
+class MeshTest : public render_test::SceneTest { };
 
 // Two submeshes over one buffer, the second without an appearance.
 struct TwoSubmeshes {
@@ -66,10 +66,10 @@ TEST_F(MeshTest, ConstructionAndSubmeshAccess)
     m.mesh->setAppearance(1, m.appearance.get());
     EXPECT_EQ(m.mesh->getAppearance(1), m.appearance.get());
 
-    EXPECT_TRUE(failsWith([&] { Ref<Mesh> x = VORNA3D_NEW Mesh(nullptr, m.first.get()); }, " vertices ",
-                          "render::Mesh::Mesh"));
-    EXPECT_TRUE(failsWith([&] { Ref<Mesh> x = VORNA3D_NEW Mesh(m.vb.get(), nullptr); }, " submesh ",
-                          "render::Mesh::Mesh"));
+    EXPECT_TRUE(
+        failsWith([&] { Ref<Mesh> x = VORNA3D_NEW Mesh(nullptr, m.first.get()); }, " vertices ", "render::Mesh::Mesh"));
+    EXPECT_TRUE(
+        failsWith([&] { Ref<Mesh> x = VORNA3D_NEW Mesh(m.vb.get(), nullptr); }, " submesh ", "render::Mesh::Mesh"));
     Vector<Ref<IndexBuffer>> withNull;
     withNull.add(m.first);
     withNull.add(nullptr);
@@ -108,9 +108,10 @@ TEST_F(MeshTest, RenderHandsEverySubmeshToTheRenderer)
     g3d->render(Graphics3D::RENDER_ALL, nothing.get(), placed);
     EXPECT_TRUE(g3d->calls.empty());
 
-    EXPECT_TRUE(failsWith([&] { g3d->render(0, nullptr, placed); }, "node parameter is 0", "render::Graphics3D::render"));
-    EXPECT_TRUE(failsWith([&] { g3d->render(0, nullptr, m.first.get(), nullptr, placed, -1); }, "vertices parameter is 0",
-                          "render::Graphics3D::render"));
+    EXPECT_TRUE(
+        failsWith([&] { g3d->render(0, nullptr, placed); }, "node parameter is 0", "render::Graphics3D::render"));
+    EXPECT_TRUE(failsWith([&] { g3d->render(0, nullptr, m.first.get(), nullptr, placed, -1); },
+                          "vertices parameter is 0", "render::Graphics3D::render"));
     EXPECT_TRUE(failsWith([&] { g3d->render(0, m.vb.get(), nullptr, nullptr, placed, -1); }, "triangles parameter is 0",
                           "render::Graphics3D::render"));
 }
@@ -172,6 +173,6 @@ TEST_F(MeshTest, DuplicateIsDeep)
     // Per submesh its appearance, then its index buffer; the vertex buffer last.
     core::Vector<render::Object3D*> refs;
     EXPECT_EQ(m.mesh->getReferences(&refs), 4);
-    EXPECT_EQ(render_test::elements(refs), (std::vector<render::Object3D*>{m.appearance.get(), m.first.get(),
-                                                                            m.second.get(), m.vb.get()}));
+    EXPECT_EQ(render_test::elements(refs),
+              (std::vector<render::Object3D*>{m.appearance.get(), m.first.get(), m.second.get(), m.vb.get()}));
 }

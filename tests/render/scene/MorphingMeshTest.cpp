@@ -24,7 +24,7 @@ using render_test::failsWith;
 
 namespace {
 
-class MorphingMeshTest : public render_test::SceneTest {};
+class MorphingMeshTest : public render_test::SceneTest { };
 
 // Base v0 (0, 0, 0), v1 (10, 10, 10); target 1 moves v0 to (100, 0, 0);
 // target 2 moves v0 to (0, 100, 0) and v1 to (20, 10, 10).

@@ -35,7 +35,7 @@ using render_test::RecordingGraphics3D;
 
 namespace {
 
-class NodeGroupTest : public render_test::SceneTest {};
+class NodeGroupTest : public render_test::SceneTest { };
 
 // Group a > b > c, and a free group d.
 struct Chain {
@@ -111,21 +111,22 @@ TEST_F(NodeGroupTest, AddChildRulesInTheirOrder)
     Ref<World> world = VORNA3D_NEW World();
     Ref<Group> other = VORNA3D_NEW Group();
 
-    EXPECT_TRUE(failsWith([&] { chain.c->addChild(nullptr); }, "can not add child node because child pointer is 0", fn));
-    EXPECT_TRUE(failsWith([&] { chain.c->addChild(chain.c.get()); }, "can not add child node because child is this node",
-                          fn));
-    EXPECT_TRUE(failsWith([&] { chain.c->addChild(world.get()); }, "can not add child node because node is World object",
-                          fn));
+    EXPECT_TRUE(
+        failsWith([&] { chain.c->addChild(nullptr); }, "can not add child node because child pointer is 0", fn));
+    EXPECT_TRUE(
+        failsWith([&] { chain.c->addChild(chain.c.get()); }, "can not add child node because child is this node", fn));
+    EXPECT_TRUE(
+        failsWith([&] { chain.c->addChild(world.get()); }, "can not add child node because node is World object", fn));
     // b has a parent: that rule comes before the ancestor walk.
-    EXPECT_TRUE(failsWith([&] { chain.c->addChild(chain.b.get()); }, "can not add child node because child has a parent",
-                          fn));
+    EXPECT_TRUE(
+        failsWith([&] { chain.c->addChild(chain.b.get()); }, "can not add child node because child has a parent", fn));
     // The root a has no parent: only the ancestor walk catches it.
-    EXPECT_TRUE(failsWith([&] { chain.c->addChild(chain.a.get()); }, "addChild failed because child is ancestor of this group",
-                          fn));
+    EXPECT_TRUE(failsWith([&] { chain.c->addChild(chain.a.get()); },
+                          "addChild failed because child is ancestor of this group", fn));
     // A child of another group, added again to the same group, has a parent.
     other->addChild(chain.a.get());
-    EXPECT_TRUE(failsWith([&] { other->addChild(chain.a.get()); }, "can not add child node because child has a parent",
-                          fn));
+    EXPECT_TRUE(
+        failsWith([&] { other->addChild(chain.a.get()); }, "can not add child node because child has a parent", fn));
 
     EXPECT_EQ(chain.c->getChildCount(), 0);
     EXPECT_EQ(other->getChildCount(), 1);
@@ -202,8 +203,8 @@ TEST_F(NodeGroupTest, GetTransformToUsesBothComposites)
 
     EXPECT_TRUE(failsWith([&] { a->getTransformTo(nullptr, &t); }, "Node::getTransformTo - Given Node is NULL",
                           "render::Node::getTransformTo"));
-    EXPECT_TRUE(failsWith([&] { a->getTransformTo(b.get(), nullptr); }, "Node::getTransformTo - Given Transform is NULL",
-                          "render::Node::getTransformTo"));
+    EXPECT_TRUE(failsWith([&] { a->getTransformTo(b.get(), nullptr); },
+                          "Node::getTransformTo - Given Transform is NULL", "render::Node::getTransformTo"));
 }
 
 TEST_F(NodeGroupTest, NodeDefaults)

@@ -31,7 +31,7 @@ using render_test::failsWith;
 
 namespace {
 
-class Object3DTest : public testing_support::EngineTest {};
+class Object3DTest : public testing_support::EngineTest { };
 
 std::string nameOf(const Object3D& obj)
 {
@@ -62,9 +62,10 @@ TEST_F(Object3DTest, UserIdAndItsLogLines)
     obj->setUserID(42);
     obj->setUserID(-7);
     EXPECT_EQ(obj->getUserID(), -7);
-    EXPECT_EQ(log.text(), "Object3D: setUserID = 42 (old id = 0)\n"
-                          "Object3D: setUserID = -7 (old id = 42)\n"
-                          "Object3D: getUserID = -7\n");
+    EXPECT_EQ(log.text(),
+              "Object3D: setUserID = 42 (old id = 0)\n"
+              "Object3D: setUserID = -7 (old id = 42)\n"
+              "Object3D: getUserID = -7\n");
 }
 
 TEST_F(Object3DTest, NamesAndUserParametersShareOneTable)
@@ -132,13 +133,12 @@ TEST_F(Object3DTest, AnimationTracks)
     EXPECT_EQ(obj->getAnimationTrack(2), a.get());
     EXPECT_EQ(a->getNumOfRefs(), 3); // the list holds counted references
 
-    EXPECT_TRUE(failsWith([&] { obj->addAnimationTrack(nullptr); }, " animationTrack ",
-                          "render::Object3D::addAnimationTrack"));
+    EXPECT_TRUE(
+        failsWith([&] { obj->addAnimationTrack(nullptr); }, " animationTrack ", "render::Object3D::addAnimationTrack"));
     EXPECT_EQ(obj->getAnimationTrackCount(), 3);
     EXPECT_TRUE(failsWith([&] { obj->getAnimationTrack(3); }, " index < getAnimationTrackCount() ",
                           "render::Object3D::getAnimationTrack"));
-    EXPECT_TRUE(failsWith([&] { obj->getAnimationTrack(-1); }, " index >= 0 ",
-                          "render::Object3D::getAnimationTrack"));
+    EXPECT_TRUE(failsWith([&] { obj->getAnimationTrack(-1); }, " index >= 0 ", "render::Object3D::getAnimationTrack"));
 
     core::Debug::setDebugLevel(core::DEBUG_LEVEL_RENDER);
     testing_support::LogCapture log;

@@ -179,7 +179,8 @@ TEST_F(PickTest, BoxOnlyAndFirstHitFlags)
 
     // Two submeshes: quad at z = 0 first, quad at z = 2 second. The nearest
     // is the second; with the first-hit flag the search stops at the first.
-    Ref<VertexBuffer> two = render_test::vertexBuffer({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 2, 1, 0, 2, 1, 1, 2, 0, 1, 2});
+    Ref<VertexBuffer> two =
+        render_test::vertexBuffer({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 2, 1, 0, 2, 1, 1, 2, 0, 1, 2});
     core::Vector<Ref<render::IndexBuffer>> submeshes;
     submeshes.add(render_test::triangleList({0, 1, 2, 0, 2, 3}));
     submeshes.add(render_test::triangleList({4, 5, 6, 4, 6, 7}));
@@ -225,8 +226,8 @@ TEST_F(PickTest, StripsBridgesAndIndicesOutOfRange)
 {
     // Two strips: a quad at z = 0 over (0, 0) and one at z = 1 over (3, 0),
     // each as 0 1 2 3 with vertices (x0,0) (x0+1,0) (x0,1) (x0+1,1).
-    Ref<VertexBuffer> vb = render_test::vertexBuffer(
-        {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 3, 0, 1, 4, 0, 1, 3, 1, 1, 4, 1, 1});
+    Ref<VertexBuffer> vb =
+        render_test::vertexBuffer({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 3, 0, 1, 4, 0, 1, 3, 1, 1, 4, 1, 1});
     const unsigned short indices[] = {0, 1, 2, 3, 4, 5, 6, 7};
     const int lengths[] = {4, 4};
     Ref<render::IndexBuffer> strips = VORNA3D_NEW render::TriangleStripArray(indices, lengths, 2);
@@ -263,10 +264,10 @@ TEST_F(PickTest, RejectedInputs)
     Ref<Mesh> quad = render_test::unitQuad();
     const Transform identity;
     const char* fn = "render::Mesh::handlePick";
-    EXPECT_TRUE(failsWith([&] { quad->handlePick(-1, 0, 0, 5, 0, 0, -1, ri, &identity, 0, nullptr); }, " minDistance ",
-                          fn));
-    EXPECT_TRUE(failsWith([&] { quad->handlePick(-1, 0, 0, 5, 0, 0, 0, ri, &identity, 0, &best); }, " dx || dy || dz ",
-                          fn));
+    EXPECT_TRUE(
+        failsWith([&] { quad->handlePick(-1, 0, 0, 5, 0, 0, -1, ri, &identity, 0, nullptr); }, " minDistance ", fn));
+    EXPECT_TRUE(
+        failsWith([&] { quad->handlePick(-1, 0, 0, 5, 0, 0, 0, ri, &identity, 0, &best); }, " dx || dy || dz ", fn));
     EXPECT_TRUE(failsWith([&] { quad->handlePick(-1, 0, 0, 5, 0, 0, -1, nullptr, &identity, 0, &best); }, " ri ", fn));
 
     // Lines cannot be picked.

@@ -70,11 +70,11 @@ struct Bar {
 {
     if (std::fabs(got.x - x) <= tol && std::fabs(got.y - y) <= tol && std::fabs(got.z - z) <= tol)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.x << ", " << got.y << ", " << got.z << ") vs (" << x << ", "
-                                         << y << ", " << z << ")";
+    return ::testing::AssertionFailure() << "(" << got.x << ", " << got.y << ", " << got.z << ") vs (" << x << ", " << y
+                                         << ", " << z << ")";
 }
 
-class SkinnedMeshTest : public render_test::SceneTest {};
+class SkinnedMeshTest : public render_test::SceneTest { };
 
 } // namespace
 
@@ -238,8 +238,8 @@ TEST_F(SkinnedMeshTest, RendersAndPicksTheSkeletonToo)
     ASSERT_EQ(draws.size(), 2u);
     EXPECT_EQ(draws[0].vertices, bar.vb.get());
     // The quad: placed * skeleton * A * B = T(101, 10, 0).
-    EXPECT_TRUE(render_test::near(Transform(draws[1].matrix), render_test::rows({1, 0, 0, 101, 0, 1, 0, 10, 0, 0, 1, 0,
-                                                                                 0, 0, 0, 1})));
+    EXPECT_TRUE(render_test::near(Transform(draws[1].matrix),
+                                  render_test::rows({1, 0, 0, 101, 0, 1, 0, 10, 0, 0, 1, 0, 0, 0, 0, 1})));
 
     // A ray down the z axis through the quad at (101.5, 10.5) hits it.
     Ref<RayIntersection> ri = VORNA3D_NEW RayIntersection();
@@ -278,15 +278,17 @@ TEST_F(SkinnedMeshTest, Checks)
                           "bone is not the skeleton or a node below it", "render::SkinnedMesh::boneToSkeleton"));
     EXPECT_TRUE(failsWith([&] { bar.mesh->addTransform(bar.boneA.get(), 1, 4, 2); },
                           "vertex range is outside the positions", "render::SkinnedMesh::addTransform"));
-    EXPECT_TRUE(failsWith([&] { bar.mesh->addTransform(nullptr, 1, 0, 1); }, " bone ",
-                          "render::SkinnedMesh::addTransform"));
+    EXPECT_TRUE(
+        failsWith([&] { bar.mesh->addTransform(nullptr, 1, 0, 1); }, " bone ", "render::SkinnedMesh::addTransform"));
     EXPECT_EQ(bar.mesh->getTransformReferenceCount(), 3);
 
     // The skeleton is the mesh's child: it cannot serve a second mesh nor
     // take the mesh below it.
-    EXPECT_TRUE(failsWith([&] { SkinnedMesh(bar.vb.get(), render_test::triangleList({0, 1, 2}).get(), nullptr,
-                                            bar.skeleton.get()); },
-                          "skeleton already has a parent", "render::SkinnedMesh::adoptSkeleton"));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            SkinnedMesh(bar.vb.get(), render_test::triangleList({0, 1, 2}).get(), nullptr, bar.skeleton.get());
+        },
+        "skeleton already has a parent", "render::SkinnedMesh::adoptSkeleton"));
     EXPECT_THROW(bar.boneA->addChild(bar.mesh.get()), AssertationFailedException);
 
     // Positions must be 3 shorts.
@@ -294,9 +296,11 @@ TEST_F(SkinnedMeshTest, Checks)
     Ref<VertexArray> bytePositions = VORNA3D_NEW VertexArray(3, 3, 1, 0);
     bytes->setPositions(bytePositions.get(), 1.f, nullptr);
     Ref<Group> skeleton = VORNA3D_NEW Group();
-    EXPECT_TRUE(failsWith([&] { SkinnedMesh(bytes.get(), render_test::triangleList({0, 1, 2}).get(), nullptr,
-                                            skeleton.get()); },
-                          " m_vertexArray->getComponentType() == 2 ", "render::SkinnedMesh::initSkinnedMeshBuffers"));
+    EXPECT_TRUE(failsWith(
+        [&] {
+            SkinnedMesh(bytes.get(), render_test::triangleList({0, 1, 2}).get(), nullptr, skeleton.get());
+        },
+        " m_vertexArray->getComponentType() == 2 ", "render::SkinnedMesh::initSkinnedMeshBuffers"));
 
     // A position array that grew after set-up is written at its new place.
     Ref<VertexArray> positions = bar.vb->getPositions();

@@ -35,7 +35,7 @@ protected:
     Placed(const Placed& other) = default;
 };
 
-class TransformTest : public testing_support::EngineTest {};
+class TransformTest : public testing_support::EngineTest { };
 
 Transform composite(const Transformable& t)
 {
@@ -103,7 +103,8 @@ TEST_F(TransformTest, RotationAxisRulesAndFailedOperationsKeepTheMatrix)
     const Transform before(t);
 
     EXPECT_TRUE(failsWith([&] { t.postRotate(45.f, 0.f, 0.f, 0.f); },
-                          "the rotation axis (ax ay az) is zero and angle is nonzero", "render::Transform::postRotate"));
+                          "the rotation axis (ax ay az) is zero and angle is nonzero",
+                          "render::Transform::postRotate"));
     EXPECT_TRUE(near(t, before, 0.f));
     t.postRotate(0.f, 0.f, 0.f, 0.f); // nothing to do
     EXPECT_TRUE(near(t, before, 0.f));

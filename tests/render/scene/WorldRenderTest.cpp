@@ -40,7 +40,7 @@ using slmath::vec4;
 
 namespace {
 
-class WorldRenderTest : public render_test::SceneTest {};
+class WorldRenderTest : public render_test::SceneTest { };
 
 mat4 translation(float x, float y, float z)
 {
@@ -249,12 +249,12 @@ TEST_F(WorldRenderTest, LightTable)
                           "render::Graphics3D::setLight"));
     EXPECT_TRUE(failsWith([&] { g3d->setLight(-1, light.get(), identity); }, "setLight : index parameter is < 0",
                           "render::Graphics3D::setLight"));
-    EXPECT_TRUE(failsWith([&] { g3d->getLight(-1); }, "getLight : index parameter is < 0",
-                          "render::Graphics3D::getLight"));
-    EXPECT_TRUE(failsWith([&] { g3d->getLight(1); }, "getLight : index parameter is too big",
-                          "render::Graphics3D::getLight"));
-    EXPECT_TRUE(failsWith([&] { g3d->addLight(nullptr, identity); }, "light parameter is 0",
-                          "render::Graphics3D::addLight"));
+    EXPECT_TRUE(
+        failsWith([&] { g3d->getLight(-1); }, "getLight : index parameter is < 0", "render::Graphics3D::getLight"));
+    EXPECT_TRUE(
+        failsWith([&] { g3d->getLight(1); }, "getLight : index parameter is too big", "render::Graphics3D::getLight"));
+    EXPECT_TRUE(
+        failsWith([&] { g3d->addLight(nullptr, identity); }, "light parameter is 0", "render::Graphics3D::addLight"));
 
     // A light whose rendering is off is listed but never sent; replacing a
     // lit light with it switches that GL light off.

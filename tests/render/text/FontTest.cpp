@@ -53,8 +53,8 @@ protected:
         return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," + std::to_string(h);
     }
 
-    static std::string createError(Font2DBitmap& font, const char* table, Image2D* img, int w, int h, int ex,
-                                   int ey, uint32_t separator)
+    static std::string createError(Font2DBitmap& font, const char* table, Image2D* img, int w, int h, int ex, int ey,
+                                   uint32_t separator)
     {
         return fontError([&] { font.createFont(table, img, w, h, ex, ey, separator); });
     }

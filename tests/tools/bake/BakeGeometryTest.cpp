@@ -27,7 +27,8 @@ bool isClosed(const MeshData& mesh, std::string& why)
     std::map<std::tuple<long, long, long>, int> ids;
     auto id = [&](int v) {
         const Vec3& p = mesh.positions[static_cast<size_t>(v)];
-        const auto key = std::make_tuple(std::lround(p.x * 1000.f), std::lround(p.y * 1000.f), std::lround(p.z * 1000.f));
+        const auto key =
+            std::make_tuple(std::lround(p.x * 1000.f), std::lround(p.y * 1000.f), std::lround(p.z * 1000.f));
         return ids.emplace(key, static_cast<int>(ids.size())).first->second;
     };
     std::map<std::pair<int, int>, int> edges;
@@ -42,8 +43,7 @@ bool isClosed(const MeshData& mesh, std::string& why)
         const auto back = edges.find({edge.second, edge.first});
         if (count != 1 || back == edges.end() || back->second != 1) {
             why = "edge " + std::to_string(edge.first) + "-" + std::to_string(edge.second) + " used " +
-                  std::to_string(count) + " times, reverse " +
-                  std::to_string(back == edges.end() ? 0 : back->second);
+                std::to_string(count) + " times, reverse " + std::to_string(back == edges.end() ? 0 : back->second);
             return false;
         }
     }

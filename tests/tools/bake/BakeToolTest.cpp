@@ -42,8 +42,8 @@ std::string run(const std::string& command, int& status)
 
 std::filesystem::path scratchDir(const char* name)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                      ("bake_tests_" + std::to_string(::getpid()) + "_" + name);
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("bake_tests_" + std::to_string(::getpid()) + "_" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
@@ -78,9 +78,9 @@ TEST(BakeTool, PreviewWritesEveryPictureAndAViewOfEveryMesh)
     int status = 0;
     run(std::string("'") + BAKE_TOOL + "' --preview '" + dir.string() + "'", status);
     ASSERT_EQ(status, 0);
-    for (const char* name : {"font.png", "2dgfx.png", "sulvantobynorvalliproductions.png", "wtr.png", "v3d.png",
-                             "preview-demoball.png", "preview-stoneball-inside.png", "preview-heelix.png",
-                             "preview-v3d.png"})
+    for (const char* name :
+         {"font.png", "2dgfx.png", "sulvantobynorvalliproductions.png", "wtr.png", "v3d.png", "preview-demoball.png",
+          "preview-stoneball-inside.png", "preview-heelix.png", "preview-v3d.png"})
         EXPECT_TRUE(std::filesystem::is_regular_file(dir / name)) << name;
     EXPECT_FALSE(std::filesystem::exists(dir / "sulvanto.dat"));
     std::filesystem::remove_all(dir);

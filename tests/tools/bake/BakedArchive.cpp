@@ -22,7 +22,8 @@ void BakedArchiveTest::SetUp()
     SceneTest::SetUp();
     const std::filesystem::path file(bakedArchivePath());
     core::FileSystem* fs = core::FileSystem::get();
-    fs->addArchive("temp", core::Ref<core::Archive>(VORNA3D_NEW core::FileArchive(file.parent_path().string().c_str())));
+    fs->addArchive("temp",
+                   core::Ref<core::Archive>(VORNA3D_NEW core::FileArchive(file.parent_path().string().c_str())));
     core::Ref<core::Stream> stream;
     fs->openFile(stream, ("temp/" + file.filename().string()).c_str(), core::Archive::OPEN_READ);
     core::Ref<core::Archive> archive(VORNA3D_NEW core::TARArchive(stream));

@@ -57,7 +57,7 @@ PngHeader headerOf(const std::string& png)
 {
     auto u32 = [&](size_t at) {
         return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
-               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+            (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
     };
     return PngHeader{static_cast<int>(u32(16)), static_cast<int>(u32(20)), static_cast<unsigned char>(png[24]),
                      static_cast<unsigned char>(png[25]), static_cast<unsigned char>(png[28])};
@@ -72,9 +72,9 @@ bool isPowerOfTwo(int v)
 
 TEST_F(BakedArchiveTest, HoldsEveryFileTheDemoLoads)
 {
-    for (const char* name : {bake::FONT_DESCRIPTION, bake::FONT_IMAGE, bake::GRAPHICS_2D, bake::TITLE_PICTURE,
-                             bake::UNDERWATER, bake::LOGO_REFLECTION, bake::DEMOBALL_SCENE, bake::STONEBALL_SCENE,
-                             bake::HELIX_SCENE, bake::LOGO_SCENE})
+    for (const char* name :
+         {bake::FONT_DESCRIPTION, bake::FONT_IMAGE, bake::GRAPHICS_2D, bake::TITLE_PICTURE, bake::UNDERWATER,
+          bake::LOGO_REFLECTION, bake::DEMOBALL_SCENE, bake::STONEBALL_SCENE, bake::HELIX_SCENE, bake::LOGO_SCENE})
         EXPECT_TRUE(core::FileSystem::get()->exists(name, core::Archive::OPEN_READ)) << name;
     // The names the demo asks for, spelled out.
     EXPECT_STREQ(bake::TITLE_PICTURE, "sulvantobynorvalliproductions.png");
@@ -87,9 +87,9 @@ TEST_F(BakedArchiveTest, PicturesAreEightBitNonInterlacedPngsOfTheRightKind)
         const char* name;
         int colorType; // 2 RGB, 6 RGBA
     };
-    for (const Expected& e : {Expected{bake::FONT_IMAGE, 6}, Expected{bake::GRAPHICS_2D, 6},
-                              Expected{bake::TITLE_PICTURE, 2}, Expected{bake::UNDERWATER, 2},
-                              Expected{bake::LOGO_REFLECTION, 6}}) {
+    for (const Expected& e :
+         {Expected{bake::FONT_IMAGE, 6}, Expected{bake::GRAPHICS_2D, 6}, Expected{bake::TITLE_PICTURE, 2},
+          Expected{bake::UNDERWATER, 2}, Expected{bake::LOGO_REFLECTION, 6}}) {
         const PngHeader h = headerOf(readFile(e.name));
         EXPECT_EQ(h.bitDepth, 8) << e.name;
         EXPECT_EQ(h.colorType, e.colorType) << e.name;
@@ -223,8 +223,8 @@ TEST_F(BakedArchiveTest, GraphicsPictureHoldsEveryRegionTheDemoCrops)
         for (size_t j = i + 1; j < regions.size(); ++j) {
             const Region& a = regions[i];
             const Region& b = regions[j];
-            const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
-                               b.y + b.height <= a.y;
+            const bool apart =
+                a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y || b.y + b.height <= a.y;
             EXPECT_TRUE(apart) << "regions " << i << " and " << j;
         }
 }

@@ -75,9 +75,9 @@ std::vector<int> sectionSchemes(const std::string& file)
     size_t at = 12;
     while (at + 5 <= file.size()) {
         schemes.push_back(static_cast<unsigned char>(file[at]));
-        const uint32_t total = static_cast<unsigned char>(file[at + 1]) | (static_cast<unsigned char>(file[at + 2]) << 8) |
-                               (static_cast<unsigned char>(file[at + 3]) << 16) |
-                               (static_cast<uint32_t>(static_cast<unsigned char>(file[at + 4])) << 24);
+        const uint32_t total = static_cast<unsigned char>(file[at + 1]) |
+            (static_cast<unsigned char>(file[at + 2]) << 8) | (static_cast<unsigned char>(file[at + 3]) << 16) |
+            (static_cast<uint32_t>(static_cast<unsigned char>(file[at + 4])) << 24);
         if (total == 0)
             break;
         at += total;

@@ -6,7 +6,7 @@ namespace {
 
 class Cursor {
 public:
-    explicit Cursor(const std::string& text) : m_text(text) {}
+    explicit Cursor(const std::string& text) : m_text(text) { }
 
     // The next character that is not part of a comment or a tab; with
     // skipBlanks, spaces and line breaks are passed over too.

@@ -87,8 +87,8 @@ TEST(Wav, WritesFloatStereoHeader)
     ASSERT_EQ(wav.size(), 58u + 3 * 8);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
     EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 12), "WAVE");
-    EXPECT_EQ(wav[20], 3);  // IEEE float
-    EXPECT_EQ(wav[22], 2);  // channels
+    EXPECT_EQ(wav[20], 3); // IEEE float
+    EXPECT_EQ(wav[22], 2); // channels
     EXPECT_EQ(wav[24] | (wav[25] << 8) | (wav[26] << 16), 44100);
     float second = 0.0f;
     std::memcpy(&second, wav.data() + 58 + 4, sizeof second);

@@ -47,7 +47,7 @@ TEST(Patterns, ChordsHoldTheirRootsAndProgressionsRepeat)
         EXPECT_EQ(&chordAt(*p, 0), &chordAt(*p, bars));
         EXPECT_EQ(&chordAt(*p, -1), &chordAt(*p, bars - 1));
     }
-    EXPECT_EQ(chordAt(progressions::main(), 2).root, 5);   // bars 2-3: F
+    EXPECT_EQ(chordAt(progressions::main(), 2).root, 5); // bars 2-3: F
     EXPECT_EQ(chordAt(progressions::underwater(), 4).root, 4); // bars 4-7: Em
 }
 

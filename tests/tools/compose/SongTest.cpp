@@ -35,9 +35,9 @@ TEST(Curve, InterpolatesStepsAndRejectsTimeTravel)
     Curve c(5.0);
     EXPECT_EQ(c.at(-1.0), 5.0);
     c.ramp(1.0, 0.0, 3.0, 10.0);
-    EXPECT_EQ(c.at(0.0), 0.0);   // held before the first point
-    EXPECT_EQ(c.at(2.0), 5.0);   // halfway up the ramp
-    EXPECT_EQ(c.at(9.0), 10.0);  // held after the last point
+    EXPECT_EQ(c.at(0.0), 0.0); // held before the first point
+    EXPECT_EQ(c.at(2.0), 5.0); // halfway up the ramp
+    EXPECT_EQ(c.at(9.0), 10.0); // held after the last point
     c.step(4.0, 1.0);
     EXPECT_EQ(c.at(3.999), 10.0);
     EXPECT_EQ(c.at(4.0), 1.0);

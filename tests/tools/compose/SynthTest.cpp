@@ -87,8 +87,8 @@ TEST(Synth, NoiseIsRepeatableAndInRange)
 
 TEST(Synth, OscillatorsHaveTheirPitchAndLevel)
 {
-    for (auto shape : {Oscillator::Shape::Sine, Oscillator::Shape::Saw, Oscillator::Shape::Square,
-                       Oscillator::Shape::Triangle}) {
+    for (auto shape :
+         {Oscillator::Shape::Sine, Oscillator::Shape::Saw, Oscillator::Shape::Square, Oscillator::Shape::Triangle}) {
         Oscillator osc(shape, 441.0, 0.1);
         int upward = 0;
         float prev = osc.next();
@@ -114,9 +114,9 @@ TEST(Synth, EnvelopeShape)
 {
     const Adsr env{0.01, 0.1, 0.5, 0.2};
     EXPECT_EQ(env.at(-0.1, 1.0), 0.0);
-    EXPECT_NEAR(env.at(0.005, 1.0), 0.5, 1e-12);   // halfway up the attack
-    EXPECT_NEAR(env.at(0.01, 1.0), 1.0, 1e-12);    // top of the attack
-    EXPECT_NEAR(env.at(0.9, 1.0), 0.5, 1e-3);      // settled on the sustain
+    EXPECT_NEAR(env.at(0.005, 1.0), 0.5, 1e-12); // halfway up the attack
+    EXPECT_NEAR(env.at(0.01, 1.0), 1.0, 1e-12); // top of the attack
+    EXPECT_NEAR(env.at(0.9, 1.0), 0.5, 1e-3); // settled on the sustain
     // Release starts where the held level was and ends in silence.
     EXPECT_NEAR(env.at(1.0, 1.0), env.at(0.999999, 1.0), 1e-5);
     EXPECT_LT(env.at(1.1, 1.0), env.at(1.0, 1.0));

@@ -15,11 +15,11 @@ using namespace compose;
 
 namespace {
 
-const Voice kAllVoices[] = {Voice::Kick,     Voice::SoftKick,  Voice::Snare,     Voice::Clap,     Voice::Rim,
-                            Voice::HatClosed, Voice::HatOpen,  Voice::Shaker,    Voice::Ride,     Voice::Crash,
-                            Voice::Tom,      Voice::Riser,     Voice::Swell,     Voice::Impact,   Voice::SubBass,
-                            Voice::ReeseBass, Voice::AcidBass, Voice::Pad,       Voice::Stab,     Voice::Lead,
-                            Voice::SoftLead, Voice::Bell,      Voice::Bubble};
+const Voice kAllVoices[] = {Voice::Kick,      Voice::SoftKick, Voice::Snare,  Voice::Clap,   Voice::Rim,
+                            Voice::HatClosed, Voice::HatOpen,  Voice::Shaker, Voice::Ride,   Voice::Crash,
+                            Voice::Tom,       Voice::Riser,    Voice::Swell,  Voice::Impact, Voice::SubBass,
+                            Voice::ReeseBass, Voice::AcidBass, Voice::Pad,    Voice::Stab,   Voice::Lead,
+                            Voice::SoftLead,  Voice::Bell,     Voice::Bubble};
 
 Note noteFor(Voice v)
 {

@@ -50,7 +50,7 @@ int countClass(const std::string& listing, const std::string& className)
 
 class AnimationCommandTest : public tool_test::ToolTest {
 protected:
-    AnimationCommandTest() : ToolTest("vorna3d-anim") {}
+    AnimationCommandTest() : ToolTest("vorna3d-anim") { }
 
     void SetUp() override
     {

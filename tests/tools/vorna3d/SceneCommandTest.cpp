@@ -76,7 +76,8 @@ Bytes record(unsigned type, const Bytes& data)
 // A file of the identifier, the header and one section of `objects`.
 Bytes sceneFile(const Bytes& objects)
 {
-    static const unsigned char identifier[12] = {0xAB, 0x4A, 0x53, 0x52, 0x31, 0x38, 0x34, 0xBB, 0x0D, 0x0A, 0x1A, 0x0A};
+    static const unsigned char identifier[12] = {0xAB, 0x4A, 0x53, 0x52, 0x31, 0x38,
+                                                 0x34, 0xBB, 0x0D, 0x0A, 0x1A, 0x0A};
     const Bytes body = section(objects);
     const uint32_t size = static_cast<uint32_t>(12 + 13 + 5 + 11 + 2 + body.size());
     Writer header;
@@ -111,16 +112,15 @@ Bytes group(uint32_t id, const std::string& name, std::initializer_list<uint32_t
 
 class SceneCommandTest : public tool_test::ToolTest {
 protected:
-    SceneCommandTest() : ToolTest("vorna3d-scene") {}
+    SceneCommandTest() : ToolTest("vorna3d-scene") { }
 
     fs::path write(const std::string& name, const Bytes& bytes) const
     {
         const fs::path path = m_dir / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-
 };
 
 const char SIMPLE_TREE[] = "World\n"
@@ -154,11 +154,12 @@ TEST_F(SceneCommandTest, InfoPrintsTheTreesOfTheSharedFiles)
     // camera and the light.
     r = tool("info " + quote(shared("test.m3g").string()));
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "World\n"
-                     "  Group\n"
-                     "    SkinnedMesh vertices=1657 submeshes=1 bones=37\n"
-                     "  Camera\n"
-                     "  Light\n");
+    EXPECT_EQ(r.out,
+              "World\n"
+              "  Group\n"
+              "    SkinnedMesh vertices=1657 submeshes=1 bones=37\n"
+              "  Camera\n"
+              "  Light\n");
 }
 
 TEST_F(SceneCommandTest, InfoAllListsEveryObjectWithItsReferences)
@@ -167,19 +168,20 @@ TEST_F(SceneCommandTest, InfoAllListsEveryObjectWithItsReferences)
         GTEST_SKIP() << "shared scene files not present";
     const Result r = tool("info --all " + quote(shared("simple.m3g").string()));
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "1 Header\n"
-                     "2 Camera\n"
-                     "3 Background\n"
-                     "4 VertexArray\n"
-                     "5 VertexArray\n"
-                     "6 VertexBuffer refs=4,5\n"
-                     "7 TriangleStripArray\n"
-                     "8 PolygonMode\n"
-                     "9 Material\n"
-                     "10 Appearance refs=8,9\n"
-                     "11 Mesh vertices=24 submeshes=1 refs=6,7,10\n"
-                     "12 Light\n"
-                     "13 World refs=11,12,2,2,3\n");
+    EXPECT_EQ(r.out,
+              "1 Header\n"
+              "2 Camera\n"
+              "3 Background\n"
+              "4 VertexArray\n"
+              "5 VertexArray\n"
+              "6 VertexBuffer refs=4,5\n"
+              "7 TriangleStripArray\n"
+              "8 PolygonMode\n"
+              "9 Material\n"
+              "10 Appearance refs=8,9\n"
+              "11 Mesh vertices=24 submeshes=1 refs=6,7,10\n"
+              "12 Light\n"
+              "13 World refs=11,12,2,2,3\n");
 }
 
 TEST_F(SceneCommandTest, InfoShowsIdsNamesAndNesting)
@@ -196,14 +198,16 @@ TEST_F(SceneCommandTest, InfoShowsIdsNamesAndNesting)
     const fs::path file = write("named.m3g", sceneFile(objects));
     Result r = tool("info " + quote(file.string()));
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "Group id=7 name=\"root\"\n"
-                     "  Group name=\"leaf\"\n"
-                     "Image2D RGB 2x1\n");
+    EXPECT_EQ(r.out,
+              "Group id=7 name=\"root\"\n"
+              "  Group name=\"leaf\"\n"
+              "Image2D RGB 2x1\n");
     r = tool("info --all " + quote(file.string()));
-    EXPECT_EQ(r.out, "1 Header\n"
-                     "2 Group name=\"leaf\"\n"
-                     "3 Group id=7 name=\"root\" refs=2\n"
-                     "4 Image2D RGB 2x1\n");
+    EXPECT_EQ(r.out,
+              "1 Header\n"
+              "2 Group name=\"leaf\"\n"
+              "3 Group id=7 name=\"root\" refs=2\n"
+              "4 Image2D RGB 2x1\n");
 }
 
 TEST_F(SceneCommandTest, ConvertWritesFilesThatReadBackToTheSameTree)
@@ -257,11 +261,11 @@ TEST_F(SceneCommandTest, ConvertKeepsExternalImagesOrEmbedsThem)
     // A 2 x 2 RGBA PNG (the one fuzz/run.sh seeds with), referred to by the
     // scene as "tex.png" (index 2) and shown by a texture (3); a group (4).
     static const unsigned char png[] = {
-        0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
-        0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x06, 0x00, 0x00, 0x00, 0x72, 0xb6, 0x0d, 0x24, 0x00, 0x00, 0x00,
-        0x1a, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0x60, 0x64, 0x62, 0x66, 0x61, 0x65, 0x63, 0xe7, 0x60, 0xe0,
-        0xe4, 0xe2, 0xe6, 0xe1, 0xe5, 0xe3, 0x17, 0x00, 0x00, 0x03, 0x66, 0x00, 0x89, 0x6d, 0xf9, 0x2a, 0x51, 0x00,
-        0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+        0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00,
+        0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x06, 0x00, 0x00, 0x00, 0x72, 0xb6, 0x0d, 0x24, 0x00,
+        0x00, 0x00, 0x1a, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0x60, 0x64, 0x62, 0x66, 0x61, 0x65, 0x63,
+        0xe7, 0x60, 0xe0, 0xe4, 0xe2, 0xe6, 0xe1, 0xe5, 0xe3, 0x17, 0x00, 0x00, 0x03, 0x66, 0x00, 0x89, 0x6d,
+        0xf9, 0x2a, 0x51, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
     write("tex.png", Bytes(png, png + sizeof png));
     Writer uri;
     uri.str("tex.png");

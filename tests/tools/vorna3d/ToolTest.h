@@ -42,7 +42,7 @@ inline std::string quote(const std::string& text)
 class ToolTest : public ::testing::Test {
 protected:
     // The temporary folder is named `prefix`-XXXXXX in the system's one.
-    explicit ToolTest(const char* prefix) : m_prefix(prefix) {}
+    explicit ToolTest(const char* prefix) : m_prefix(prefix) { }
 
     void SetUp() override
     {

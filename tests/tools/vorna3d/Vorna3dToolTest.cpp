@@ -49,7 +49,7 @@ std::string testBytes(size_t size, uint32_t seed)
 
 class Vorna3dToolTest : public tool_test::ToolTest {
 protected:
-    Vorna3dToolTest() : ToolTest("vorna3d-tool") {}
+    Vorna3dToolTest() : ToolTest("vorna3d-tool") { }
 
     void SetUp() override
     {
@@ -59,12 +59,8 @@ protected:
         // Several entries, an empty file, a 100-character name, sizes that
         // are and are not multiples of 512.
         const std::vector<std::pair<std::string, size_t>> files = {
-            {"readme.txt", 100},
-            {"empty.dat", 0},
-            {"block.bin", 512},
-            {"blocks.bin", 2048},
-            {"odd.bin", 513},
-            {"assets/" + std::string(89, 'n') + ".png", 4000},
+            {"readme.txt", 100},         {"empty.dat", 0}, {"block.bin", 512},
+            {"blocks.bin", 2048},        {"odd.bin", 513}, {"assets/" + std::string(89, 'n') + ".png", 4000},
             {"assets/scene.m3g", 70000},
         };
         ASSERT_EQ(files[5].first.size(), 100u);
@@ -192,9 +188,9 @@ TEST_F(Vorna3dToolTest, FailuresAreOneLineOnStandardErrorAndExitOne)
     expectFailure(tool("pack " + quote(path("out.tar"))), "usage: vorna3d pack");
 
     // A missing input leaves no output file, and an existing one untouched.
-    expectFailure(tool("pack " + quote(path("out.tar")) + " " + quote(path("in/readme.txt")) + " " +
-                       quote(path("in/nope"))),
-                  "nope");
+    expectFailure(
+        tool("pack " + quote(path("out.tar")) + " " + quote(path("in/readme.txt")) + " " + quote(path("in/nope"))),
+        "nope");
     EXPECT_FALSE(std::filesystem::exists(path("out.tar")));
     EXPECT_FALSE(std::filesystem::exists(path("out.tar.vorna3d-partial")));
     expectFailure(tool("pack " + quote(path("a.tar")) + " " + quote(path("in"))), "can not open");

@@ -51,7 +51,7 @@ struct Decoded {
 
 class ImageCommandTest : public tool_test::ToolTest {
 protected:
-    ImageCommandTest() : ToolTest("vorna3d-image") {}
+    ImageCommandTest() : ToolTest("vorna3d-image") { }
 
     void SetUp() override
     {
@@ -119,8 +119,9 @@ TEST_F(ImageCommandTest, EveryValidFileAgreesWithAnIndependentDecoder)
 
         const Result info = tool("info " + quote(file.string()));
         EXPECT_EQ(info.code, 0) << info.err;
-        EXPECT_EQ(info.out, "Image2D " + expected.format + " " + std::to_string(expected.width) + "x" +
-                                std::to_string(expected.height) + "\n");
+        EXPECT_EQ(info.out,
+                  "Image2D " + expected.format + " " + std::to_string(expected.width) + "x" +
+                      std::to_string(expected.height) + "\n");
         EXPECT_EQ(info.err, "");
 
         // Every pixel of small images; a spread of about 1500 of larger

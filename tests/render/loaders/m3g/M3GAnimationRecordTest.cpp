@@ -62,8 +62,7 @@ protected:
     }
 };
 
-template <class T>
-T* as(Object3D* object)
+template <class T> T* as(Object3D* object)
 {
     T* typed = dynamic_cast<T*>(object);
     EXPECT_NE(typed, nullptr);
@@ -92,8 +91,15 @@ Writer sequenceHead(unsigned interpolation, unsigned repeat, unsigned encoding, 
                     uint32_t last, uint32_t components, uint32_t keyframes)
 {
     Writer w;
-    w.object3D().u8(interpolation).u8(repeat).u8(encoding).u32(duration).u32(first).u32(last).u32(components).u32(
-        keyframes);
+    w.object3D()
+        .u8(interpolation)
+        .u8(repeat)
+        .u8(encoding)
+        .u32(duration)
+        .u32(first)
+        .u32(last)
+        .u32(components)
+        .u32(keyframes);
     return w;
 }
 
@@ -117,7 +123,7 @@ Bytes groupRecord(uint32_t track = 0, std::initializer_list<uint32_t> children =
         w.u32(0).u32(1).u32(track).u32(0);
     else
         w.u32(0).u32(0).u32(0);
-    w.boolean(false).boolean(false);                                  // transformable part
+    w.boolean(false).boolean(false); // transformable part
     w.boolean(true).boolean(true).u8(255).u32(0xFFFFFFFFu).boolean(false); // node part
     w.u32(uint32_t(children.size()));
     for (uint32_t child : children)
@@ -304,8 +310,8 @@ TEST_F(M3GAnimationRecordTest, MorphingMeshRoundTripKeepsTheBaseShape)
     targets.add(t1);
     targets.add(t2);
     Ref<Appearance> appearance = VORNA3D_NEW Appearance();
-    Ref<MorphingMesh> mesh = VORNA3D_NEW MorphingMesh(base.get(), render_test::triangleList({0, 1, 2}).get(),
-                                                      appearance.get(), targets);
+    Ref<MorphingMesh> mesh =
+        VORNA3D_NEW MorphingMesh(base.get(), render_test::triangleList({0, 1, 2}).get(), appearance.get(), targets);
     core::Vector<float> weights;
     weights.add(1.f);
     weights.add(0.5f);
@@ -343,8 +349,8 @@ TEST_F(M3GAnimationRecordTest, SkinnedMeshRoundTripAndItsLog)
     a->addChild(b.get());
     b->setTranslation(1.f, 0.f, 0.f);
     Ref<Appearance> appearance = VORNA3D_NEW Appearance();
-    Ref<SkinnedMesh> mesh = VORNA3D_NEW SkinnedMesh(vb.get(), render_test::triangleList({0, 1, 2}).get(),
-                                                    appearance.get(), skeleton.get());
+    Ref<SkinnedMesh> mesh =
+        VORNA3D_NEW SkinnedMesh(vb.get(), render_test::triangleList({0, 1, 2}).get(), appearance.get(), skeleton.get());
     mesh->addTransform(a.get(), 2, 0, 2);
     mesh->addTransform(b.get(), 5, 1, 2);
     a->setOrientation(90.f, 0.f, 0.f, 1.f);

@@ -83,7 +83,10 @@ Bytes texture(uint32_t imageIndex)
 {
     Writer w;
     w.transformable().u32(imageIndex).u8(0).u8(0).u8(0).u8(Texture2D::FUNC_MODULATE);
-    w.u8(Texture2D::WRAP_REPEAT).u8(Texture2D::WRAP_REPEAT).u8(Texture2D::FILTER_BASE_LEVEL).u8(Texture2D::FILTER_LINEAR);
+    w.u8(Texture2D::WRAP_REPEAT)
+        .u8(Texture2D::WRAP_REPEAT)
+        .u8(Texture2D::FILTER_BASE_LEVEL)
+        .u8(Texture2D::FILTER_LINEAR);
     return record(17, w.bytes);
 }
 
@@ -109,12 +112,12 @@ Bytes group(std::initializer_list<uint32_t> children, unsigned type = 9)
 // appearance 6, mesh 7, world 8.
 Bytes meshFile(bool compress = false)
 {
-    return fileOf({positions(3), vertexBuffer(2), strip({0, 1, 2}), material(), appearance(5), mesh(3, 4, 6),
-                   group({7}, 22)},
-                  compress);
+    return fileOf(
+        {positions(3), vertexBuffer(2), strip({0, 1, 2}), material(), appearance(5), mesh(3, 4, 6), group({7}, 22)},
+        compress);
 }
 
-class M3GLoaderTest : public M3GTest {};
+class M3GLoaderTest : public M3GTest { };
 
 } // namespace
 
@@ -251,7 +254,8 @@ TEST_F(M3GLoaderTest, CompressedSectionFaults)
     const auto zlibSection = [](const Bytes& stored, uint32_t announced) {
         Writer w;
         w.u8(1).u32(static_cast<uint32_t>(stored.size() + 13)).u32(announced).raw(stored);
-        w.u32(static_cast<uint32_t>(adler32(adler32(0, nullptr, 0), w.bytes.data(), static_cast<uInt>(w.bytes.size()))));
+        w.u32(
+            static_cast<uint32_t>(adler32(adler32(0, nullptr, 0), w.bytes.data(), static_cast<uInt>(w.bytes.size()))));
         return w.bytes;
     };
     const uint32_t length = static_cast<uint32_t>(objects.size());
@@ -320,7 +324,8 @@ TEST_F(M3GLoaderTest, TruncatedAndCorruptedFilesFailCleanly)
                 bad[i] ^= change;
                 // The checksum itself is left wrong, and so are the lengths
                 // the checksum covers (they are the section's frame).
-                const bool frame = i < second ? (i < 12 + 9 || i >= second - 4) : (i < second + 9 || i >= good.size() - 4);
+                const bool frame =
+                    i < second ? (i < 12 + 9 || i >= second - 4) : (i < second + 9 || i >= good.size() - 4);
                 if (!frame)
                     fixChecksum(bad, i < second ? 12 : second);
                 const std::string error = loadError(bad);
@@ -370,8 +375,8 @@ protected:
     {
         const std::filesystem::path path = std::filesystem::path(m_dir) / name;
         std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
     // A file whose external references are `uris` (indices 2, 3, ...), then `objects`.

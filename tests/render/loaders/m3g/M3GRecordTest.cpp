@@ -24,11 +24,10 @@ using namespace render;
 
 namespace {
 
-class M3GRecordTest : public M3GTest {};
+class M3GRecordTest : public M3GTest { };
 
 // The first root of a file holding `records`, as a T.
-template <class T>
-core::Ref<T> loadOne(std::initializer_list<Bytes> records)
+template <class T> core::Ref<T> loadOne(std::initializer_list<Bytes> records)
 {
     core::Vector<core::Ref<Object3D>> roots = loadBytes(fileOf(records));
     EXPECT_GE(roots.size(), 1);
@@ -62,8 +61,7 @@ Bytes vertexBuffer(uint32_t positions, uint32_t colors)
     return record(21, w.bytes);
 }
 
-Bytes image(unsigned format, bool isMutable, uint32_t width, uint32_t height, const Bytes& palette,
-            const Bytes& pixels)
+Bytes image(unsigned format, bool isMutable, uint32_t width, uint32_t height, const Bytes& palette, const Bytes& pixels)
 {
     Writer w;
     w.object3D().u8(format).boolean(isMutable).u32(width).u32(height);
@@ -100,8 +98,10 @@ TEST_F(M3GRecordTest, StripIndicesInEveryEncoding)
     EXPECT_EQ(indicesOf(loadOne<TriangleStripArray>({stripRecord(129, explicitBytes.bytes, {3, 4})}).get()), joined);
     EXPECT_EQ(indicesOf(loadOne<TriangleStripArray>({stripRecord(130, explicitShorts.bytes, {3, 4})}).get()), joined);
     // Byte indices are unsigned.
-    EXPECT_EQ(indicesOf(loadOne<TriangleStripArray>({stripRecord(129, Writer().u32(3).u8(200).u8(201).u8(255).bytes, {3})}).get()),
-              (std::vector<unsigned short>{200, 200, 200, 201, 255, 255, 255, 255}));
+    EXPECT_EQ(
+        indicesOf(
+            loadOne<TriangleStripArray>({stripRecord(129, Writer().u32(3).u8(200).u8(201).u8(255).bytes, {3})}).get()),
+        (std::vector<unsigned short>{200, 200, 200, 201, 255, 255, 255, 255}));
 
     EXPECT_EQ(loadError(fileOf({stripRecord(3, {}, {3})})), "Unsupported encoding in TriangleStripArray.");
     EXPECT_EQ(loadError(fileOf({stripRecord(128, Writer().u32(3).u32(0).u32(1).u32(70000).bytes, {3})})),
@@ -112,7 +112,8 @@ TEST_F(M3GRecordTest, StripIndicesInEveryEncoding)
               "Strip lengths of TriangleStripArray do not add up to its index count.");
     EXPECT_EQ(loadError(fileOf({stripRecord(129, explicitBytes.bytes, {2, 5})})),
               "A triangle strip in TriangleStripArray has fewer than 3 indices.");
-    EXPECT_EQ(loadError(fileOf({stripRecord(1, Writer().u8(0).bytes, {})})), "Strip Lengths are 0 in TriangleStripArray.");
+    EXPECT_EQ(loadError(fileOf({stripRecord(1, Writer().u8(0).bytes, {})})),
+              "Strip Lengths are 0 in TriangleStripArray.");
 }
 
 TEST_F(M3GRecordTest, VertexArraysDecodeDeltasAndCheckTheirShape)
@@ -124,7 +125,8 @@ TEST_F(M3GRecordTest, VertexArraysDecodeDeltasAndCheckTheirShape)
     delta->get(0, 3, values);
     EXPECT_EQ(std::vector<char>(values, values + 6), (std::vector<char>{5, 1, 6, 2, 7, 3}));
     // Shorts wrap around like 16-bit values: 0x7FFF + 1 = -0x8000.
-    core::Ref<VertexArray> wrap = loadOne<VertexArray>({vertexArray(2, 2, 1, 2, {0xFF, 0x7F, 0x02, 0x00, 0x01, 0x00, 0xFF, 0xFF})});
+    core::Ref<VertexArray> wrap =
+        loadOne<VertexArray>({vertexArray(2, 2, 1, 2, {0xFF, 0x7F, 0x02, 0x00, 0x01, 0x00, 0xFF, 0xFF})});
     short shorts[4];
     wrap->get(0, 2, shorts);
     EXPECT_EQ(shorts[0], 32767);
@@ -217,8 +219,9 @@ TEST_F(M3GRecordTest, UserParametersNameObjectsAndCountsAreChecked)
     Writer submeshes;
     submeshes.node().u32(2).u32(0x20000000u);
     EXPECT_NE(loadError(fileOf({record(14, submeshes.bytes)})).find("Submesh count"), std::string::npos);
-    EXPECT_NE(loadError(fileOf({stripRecord(130, Writer().u32(0x7FFFFFFFu).bytes, {3})})).find("Triangle strip index count"),
-              std::string::npos);
+    EXPECT_NE(
+        loadError(fileOf({stripRecord(130, Writer().u32(0x7FFFFFFFu).bytes, {3})})).find("Triangle strip index count"),
+        std::string::npos);
     Writer strips;
     strips.object3D().u8(1).u8(0).u32(0x40000000u);
     EXPECT_NE(loadError(fileOf({record(11, strips.bytes)})).find("Triangle strip count"), std::string::npos);
@@ -251,7 +254,8 @@ TEST_F(M3GRecordTest, ImagesWithPalettesOfAnySizeAndCheckedLengths)
     EXPECT_EQ(loadError(fileOf({image(99, false, 1, 1, Bytes(257 * 3, 0), {0})})),
               "Image2D palette of 771 bytes is not a whole number of at most 256 entries.");
     // Sizes whose pixels would pass 32 bits, and pixel lengths beyond the record.
-    EXPECT_EQ(loadError(fileOf({image(100, true, 65536, 65536, {}, {})})), "Image2D size 65536x65536 is not supported.");
+    EXPECT_EQ(loadError(fileOf({image(100, true, 65536, 65536, {}, {})})),
+              "Image2D size 65536x65536 is not supported.");
     EXPECT_EQ(loadError(fileOf({image(100, true, 0, 5, {}, {})})), "Image2D size 0x5 is not supported.");
     Writer hugePixels;
     hugePixels.object3D().u8(99).boolean(false).u32(20000).u32(20000).u32(0).u32(0x47868C00u);
@@ -362,7 +366,8 @@ TEST_F(M3GRecordTest, NodeAndTextureValuesThatSettersRefuseAreParseErrors)
     noReference.u32(0);
     testing_support::LogCapture log;
     EXPECT_EQ(loadOne<Group>({record(9, noReference.bytes)})->getZTarget(), Node::NONE);
-    EXPECT_NE(log.text().find("Node aligment: z-axis reference object is 0 when z-target is Z_AXIS"), std::string::npos);
+    EXPECT_NE(log.text().find("Node aligment: z-axis reference object is 0 when z-target is Z_AXIS"),
+              std::string::npos);
 
     const auto texture = [](unsigned blending, unsigned wrapS, unsigned level, unsigned filter) {
         Writer w;

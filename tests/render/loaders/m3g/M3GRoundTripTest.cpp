@@ -72,8 +72,7 @@ std::string writeError(const Objects& roots)
     return "(no error)";
 }
 
-template <class T>
-T* as(Object3D* object)
+template <class T> T* as(Object3D* object)
 {
     T* typed = dynamic_cast<T*>(object);
     EXPECT_NE(typed, nullptr);
@@ -96,8 +95,7 @@ Ref<VertexArray> bytes(int components, std::initializer_list<char> values)
     return array;
 }
 
-template <class T>
-std::vector<T> valuesOf(VertexArray* array)
+template <class T> std::vector<T> valuesOf(VertexArray* array)
 {
     std::vector<T> out(static_cast<size_t>(array->getVertexCount() * array->getComponentCount()));
     array->get(0, array->getVertexCount(), out.data());
@@ -117,7 +115,7 @@ Ref<Image2D> rgbaImage(int width, int height)
     return Ref<Image2D>(VORNA3D_NEW Image2D(Image2D::RGBA, width, height, pixels.data()));
 }
 
-class M3GRoundTripTest : public M3GTest {};
+class M3GRoundTripTest : public M3GTest { };
 
 } // namespace
 
@@ -344,7 +342,8 @@ TEST_F(M3GRoundTripTest, VertexAndIndexDataRoundTripPlainDeltaCodedAndCompressed
 {
     Ref<VertexArray> positions = shorts(3, {-32768, 32767, 0, 100, -100, 5, 7, 8, 9, 300, 301, 302, 1, 2, 3, 4, 5, 6});
     Ref<VertexArray> normals = bytes(3, {127, -128, 0, 1, 2, 3, -1, -2, -3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-    Ref<VertexArray> colors = bytes(4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24});
+    Ref<VertexArray> colors =
+        bytes(4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24});
     Ref<VertexArray> uv = shorts(2, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     Ref<VertexArray> uvw = bytes(3, {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5});
     Ref<VertexBuffer> vb = VORNA3D_NEW VertexBuffer();
@@ -567,8 +566,8 @@ TEST_F(M3GRoundTripTest, ObjectsAreWrittenOnceAfterEverythingTheyReferTo)
     EXPECT_EQ(order[7], world.get());
 
     const Bytes written = writeScene(list({loose.get(), world.get()}));
-    Ref<core::MemoryStream> in =
-        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(written.data()), static_cast<int>(written.size()), true);
+    Ref<core::MemoryStream> in = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(written.data()),
+                                                                static_cast<int>(written.size()), true);
     Ref<M3G_Loader> loader = VORNA3D_NEW M3G_Loader();
     Objects roots;
     loader->load(in.get(), roots);

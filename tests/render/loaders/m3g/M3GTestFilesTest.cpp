@@ -78,8 +78,8 @@ protected:
     a->getReferences(&refsA);
     b->getReferences(&refsB);
     if (refsA.size() != refsB.size())
-        return ::testing::AssertionFailure() << getM3GClassName(a) << ": " << refsA.size() << " vs " << refsB.size()
-                                             << " references";
+        return ::testing::AssertionFailure()
+            << getM3GClassName(a) << ": " << refsA.size() << " vs " << refsB.size() << " references";
     for (int i = 0; i < refsA.size(); ++i) {
         ::testing::AssertionResult same = sameScene(refsA[i], refsB[i]);
         if (!same)
@@ -88,8 +88,7 @@ protected:
     return ::testing::AssertionSuccess();
 }
 
-template <class T>
-T* as(Object3D* object)
+template <class T> T* as(Object3D* object)
 {
     T* typed = dynamic_cast<T*>(object);
     EXPECT_NE(typed, nullptr);

@@ -147,8 +147,8 @@ TEST_F(PngLoaderTest, TransparencyChunksDoNotAddAnAlphaChannel)
     // Palette, grey and RGB files with tRNS load as their colour type
     // without transparency: RGB for palette and RGB, opaque RGBA for grey.
     const std::map<std::string, int> files = {
-        {"pngsuite/ftbbn3p08.png", Image2D::RGB},     {"pngsuite/ftbrn2c08.png", Image2D::RGB},
-        {"pngsuite/ftbbn0g04.png", Image2D::RGBA},    {"testpngs/palette-8-tRNS.png", Image2D::RGB},
+        {"pngsuite/ftbbn3p08.png", Image2D::RGB},      {"pngsuite/ftbrn2c08.png", Image2D::RGB},
+        {"pngsuite/ftbbn0g04.png", Image2D::RGBA},     {"testpngs/palette-8-tRNS.png", Image2D::RGB},
         {"testpngs/palette-1-tRNS.png", Image2D::RGB}, {"testpngs/gray-8-tRNS.png", Image2D::RGBA},
         {"testpngs/gray-16-tRNS.png", Image2D::RGBA},  {"testpngs/rgb-16-tRNS.png", Image2D::RGB},
     };
@@ -263,8 +263,8 @@ TEST_F(PngLoaderTest, TheReaderOnItsOwnNeedsTheSignature)
     EXPECT_EQ(objects.size(), 0);
 
     // Directly, the reader appends to what the list holds.
-    core::Ref<core::MemoryStream> png =
-        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(whole.data()), static_cast<int>(whole.size()), true);
+    core::Ref<core::MemoryStream> png = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(whole.data()),
+                                                                       static_cast<int>(whole.size()), true);
     objects.add(core::Ref<render::Object3D>(VORNA3D_NEW Image2D(Image2D::RGB, 1, 1)));
     render::PNG_Loader::load(png.get(), objects);
     EXPECT_EQ(objects.size(), 2);
@@ -280,7 +280,7 @@ TEST_F(PngLoaderTest, FlippedChecksumsFail)
         const size_t pos = findChunk(damaged, chunk);
         ASSERT_NE(pos, std::string::npos);
         const uint32_t length = uint32_t(damaged[pos]) << 24 | uint32_t(damaged[pos + 1]) << 16 |
-                                uint32_t(damaged[pos + 2]) << 8 | damaged[pos + 3];
+            uint32_t(damaged[pos + 2]) << 8 | damaged[pos + 3];
         damaged[pos + 8 + length + 3] ^= 0x01;
         const std::string error = loadError(damaged);
         EXPECT_NE(error.find(std::string(chunk) + ": CRC error"), std::string::npos) << error;
@@ -292,7 +292,7 @@ TEST_F(PngLoaderTest, FlippedChecksumsFail)
     damaged[idat + 8 + 20] ^= 0x10;
     // Restore a valid CRC so that only the data is wrong.
     const uint32_t length = uint32_t(damaged[idat]) << 24 | uint32_t(damaged[idat + 1]) << 16 |
-                            uint32_t(damaged[idat + 2]) << 8 | damaged[idat + 3];
+        uint32_t(damaged[idat + 2]) << 8 | damaged[idat + 3];
     const uint32_t crc = static_cast<uint32_t>(crc32(0, damaged.data() + idat + 4, length + 4));
     for (int i = 0; i < 4; ++i)
         damaged[idat + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
@@ -353,5 +353,6 @@ TEST_F(PngLoaderTest, ReadsThroughADecompressingStream)
     ASSERT_NE(image, nullptr);
     core::Ref<Image2D> direct = loadImage(png);
     ASSERT_TRUE(direct);
-    EXPECT_EQ(std::memcmp(image->getPixels(), direct->getPixels(), static_cast<size_t>(direct->getPixelBlockSize())), 0);
+    EXPECT_EQ(std::memcmp(image->getPixels(), direct->getPixels(), static_cast<size_t>(direct->getPixelBlockSize())),
+              0);
 }

@@ -55,8 +55,8 @@ inline Bytes readFile(const std::filesystem::path& path)
 // Loads `bytes` through render::load on a memory stream named `name`.
 inline core::Vector<core::Ref<render::Object3D>> loadBytes(const Bytes& bytes, const char* name = "test.png")
 {
-    core::Ref<core::MemoryStream> stream =
-        VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), true);
+    core::Ref<core::MemoryStream> stream = VORNA3D_NEW core::MemoryStream(reinterpret_cast<const char*>(bytes.data()),
+                                                                          static_cast<int>(bytes.size()), true);
     stream->setName(name);
     core::Vector<core::Ref<render::Object3D>> objects;
     render::load(stream.get(), objects);
@@ -160,8 +160,8 @@ inline size_t findChunk(const Bytes& png, const char* type)
 {
     size_t pos = 8;
     while (pos + 8 <= png.size()) {
-        const uint32_t length = uint32_t(png[pos]) << 24 | uint32_t(png[pos + 1]) << 16 | uint32_t(png[pos + 2]) << 8 |
-                                png[pos + 3];
+        const uint32_t length =
+            uint32_t(png[pos]) << 24 | uint32_t(png[pos + 1]) << 16 | uint32_t(png[pos + 2]) << 8 | png[pos + 3];
         if (std::equal(type, type + 4, png.begin() + static_cast<long>(pos) + 4))
             return pos;
         pos += 12 + length;
