@@ -37,6 +37,19 @@ void World::setActiveCamera(Camera* camera)
     m_activeCamera = camera;
 }
 
+void World::getActiveCameraTransform(Transform* transform) const
+{
+    ASSERT(transform);
+    ASSERT_MSG(m_activeCamera, "World does not have an active camera");
+    m_activeCamera->getCompositeTransform(transform);
+    Transform group;
+    for (const Node* node = m_activeCamera->getParent(); node && node != this; node = node->getParent()) {
+        node->getCompositeTransform(&group);
+        group.postMultiply(*transform);
+        transform->set(group);
+    }
+}
+
 void World::setBackground(Background* background)
 {
     m_background = background;
@@ -47,7 +60,7 @@ void World::render(Graphics3D* g3d, const Transform* parentTransform, int flags)
     ASSERT(g3d);
     ASSERT_MSG(m_activeCamera, "World does not have an active camera");
     Transform cameraTransform;
-    m_activeCamera->getCompositeTransform(&cameraTransform);
+    getActiveCameraTransform(&cameraTransform);
     g3d->setCamera(m_activeCamera.get(), cameraTransform);
     g3d->resetLights();
     g3d->clear((flags & Graphics3D::RENDER_FLAG_BACKGROUND) ? m_background.get() : nullptr);

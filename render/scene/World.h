@@ -30,11 +30,16 @@ public:
     // Asserts "can not set camera because camera pointer is 0".
     void setActiveCamera(Camera* camera);
     Camera* getActiveCamera() const { return m_activeCamera.get(); }
+    // The active camera's transform in the world's space: its own composite
+    // under those of the groups between it and the world (lights are placed
+    // the same way). A camera outside the tree has its own composite.
+    // Asserts "World does not have an active camera".
+    void getActiveCameraTransform(Transform* transform) const;
     // Null allowed: the world then clears to black.
     void setBackground(Background* background);
     Background* getBackground() const { return m_background.get(); }
 
-    // Sets the active camera (placed by its composite transform) on g3d,
+    // Sets the active camera (placed by getActiveCameraTransform) on g3d,
     // resets its lights, clears (with the background when flags has
     // Graphics3D::RENDER_FLAG_BACKGROUND), adds every light of the tree and
     // renders the children. The clear also empties the renderer's dynamic

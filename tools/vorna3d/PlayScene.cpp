@@ -112,7 +112,7 @@ void PlayScene::takeOverView()
     if (usesFreeCamera())
         return;
     render::Transform camera;
-    m_fileCamera->getCompositeTransform(&camera);
+    m_world->getActiveCameraTransform(&camera);
     const slmath::vec3 eye = camera.transform(slmath::vec4(0.f, 0.f, 0.f, 1.f)).xyz();
     const slmath::vec3 forward = camera.transform(slmath::vec4(0.f, 0.f, -1.f, 0.f)).xyz();
     render::SceneBounds bounds;
@@ -179,10 +179,10 @@ void PlayScene::animate(int worldTime)
 
 void PlayScene::placeHeadlight()
 {
-    // The world places its active camera by the camera's own composite
-    // transform; the light shines along that camera's view (-z).
+    // The light sits where the world places its active camera and shines
+    // along that camera's view (-z).
     render::Transform camera;
-    m_world->getActiveCamera()->getCompositeTransform(&camera);
+    m_world->getActiveCameraTransform(&camera);
     m_headlight->setTransform(camera);
 }
 
@@ -199,7 +199,7 @@ PlayScene::Pick PlayScene::pick(float x, float y) const
     // The window point on the near and far planes, back through the
     // projection into the camera's space and on into the world.
     render::Transform unproject;
-    camera->getCompositeTransform(&unproject);
+    m_world->getActiveCameraTransform(&unproject);
     render::Transform inverseProjection(camera->getProjectionMatrix());
     try {
         inverseProjection.invert();

@@ -164,6 +164,38 @@ TEST_F(WorldRenderTest, SmallWorldGivesTheExpectedCalls)
     EXPECT_EQ(g3d->of(RecordingGraphics3D::CLEAR)[0].rgba[0], 0.f);
 }
 
+TEST_F(WorldRenderTest, ANestedCameraIsPlacedByItsGroups)
+{
+    // The camera hangs under two groups, as the lights may: its world
+    // transform is outer (1,0,0) * inner (0,2,0) * its own (0,0,10), so the
+    // view transform is the translation by (-1,-2,-10) (worked by hand).
+    Ref<World> world = VORNA3D_NEW World();
+    Ref<Group> outer = VORNA3D_NEW Group();
+    Ref<Group> inner = VORNA3D_NEW Group();
+    Ref<Camera> camera = VORNA3D_NEW Camera();
+    camera->setPerspective(60.f, 1.f, 1.f, 100.f);
+    camera->setTranslation(0.f, 0.f, 10.f);
+    outer->setTranslation(1.f, 0.f, 0.f);
+    inner->setTranslation(0.f, 2.f, 0.f);
+    world->addChild(outer.get());
+    outer->addChild(inner.get());
+    inner->addChild(camera.get());
+    world->setActiveCamera(camera.get());
+
+    Transform placed;
+    world->getActiveCameraTransform(&placed);
+    EXPECT_TRUE(render_test::near(placed, Transform(translation(1.f, 2.f, 10.f))));
+    g3d->render(Graphics3D::RENDER_ALL, world.get(), Transform());
+    EXPECT_TRUE(render_test::near(g3d->getViewTransform(), Transform(translation(-1.f, -2.f, -10.f))));
+
+    // A camera outside the world's tree keeps its own transform.
+    Ref<Camera> loose = VORNA3D_NEW Camera();
+    loose->setTranslation(0.f, 0.f, 5.f);
+    world->setActiveCamera(loose.get());
+    world->getActiveCameraTransform(&placed);
+    EXPECT_TRUE(render_test::near(placed, Transform(translation(0.f, 0.f, 5.f))));
+}
+
 TEST_F(WorldRenderTest, CameraRulesAndWorldDuplication)
 {
     Ref<World> world = VORNA3D_NEW World();
