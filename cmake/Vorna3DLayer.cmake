@@ -16,10 +16,9 @@ function(vorna3d_layer target folder)
   cmake_parse_arguments(L "" "" "EXCLUDE" ${ARGN})
   get_filename_component(name ${folder} NAME)
   set(stage ${PROJECT_BINARY_DIR}/layers/${target})
-  if(NOT EXISTS ${stage}/${name})
-    file(MAKE_DIRECTORY ${stage})
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${stage}/${name} SYMBOLIC)
-  endif()
+  # Made at every configure: a build folder may outlive a move of the sources.
+  file(MAKE_DIRECTORY ${stage})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${stage}/${name} SYMBOLIC)
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${stage}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/Vorna3D>  # the engine's own "core/..." includes
