@@ -14,8 +14,10 @@ cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs" --timeout 600
 
 # Windows: cross-compiled, the tests run under Wine (one wine run per test
-# program; they run one at a time, see scripts/wine-run.sh).
-scripts/build-windows.sh build-win
+# program; they run one at a time, see scripts/wine-run.sh). The Linux build
+# above is the host build: it made the asset archive, the soundtrack and the
+# reference programs the Windows tests compare with.
+VORNA3D_HOST_BIN=$PWD/build-test/bin scripts/build-windows.sh build-win
 ctest --test-dir build-win --output-on-failure --timeout 600
 
 if [ -x fuzz/run.sh ]; then
