@@ -89,6 +89,10 @@ void Win32Display::open()
                       m_config.y, m_config.width, m_config.height, m_config.color);
         setPixelFormat();
     }
+    // Offscreen: a window that is never shown, whose framebuffer the
+    // renderer draws into and reads back.
+    if (m_config.offscreen)
+        return;
     if (m_config.windowed == 0)
         setFullscreen(true, m_config.color);
     else
@@ -150,6 +154,8 @@ void* Win32Display::createWindow()
         style = WS_POPUP;
     else
         return nullptr;
+    if (m_config.offscreen)
+        style = WS_POPUP; // no frame: the hidden window is the framebuffer's size
     int32_t outerWidth = 0;
     int32_t outerHeight = 0;
     outerSize(style, m_config.width, m_config.height, &outerWidth, &outerHeight);
