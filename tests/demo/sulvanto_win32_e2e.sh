@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# sulvanto.exe under Wine, as a user runs it, on a 1280 x 1024 Xvfb screen
+# (the 1024 x 768 window and the frame Wine draws around it fit):
+#   window   --window: the window opens, the title is lit at about 3 s and
+#            the logo at 14 s is no black screen and differs from it; the
+#            timeline changes state; Escape ends it with exit code 0
+#   capture  --capture DIR/ --fps 1 --capture-seconds 20 against the Linux
+#            build's sulvanto doing the same (HOST_SULVANTO, on Mesa's
+#            software rasteriser like Wine's OpenGL here): 20 frames each,
+#            each pair within the tolerance below, and the show visible in
+#            them; the figures are printed
+#   zip      the compo zip made twice (MAKE_ZIP NFO STRIP): byte-identical,
+#            the four files in order; unpacked alone into an empty folder
+#            it plays with --window (the title lit at 3 s) and Escape gives
+#            exit code 0
+#   sulvanto_win32_e2e.sh MODE WINE_RUN SULVANTO.exe WORK_DIR [MODE'S FILES...]
+set -u
+
+mode=$1
+runner=$2
+exe=$(realpath "$3")
+work=$(realpath -m "$4")
+shift 4
+extra=("$@")
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../support/e2e.sh"
+e2e_enter_xvfb 1280x1024 "$mode" "$runner" "$exe" "$work" "${extra[@]}"
+# sulvanto_start runs "$program" "$@": here the runner with the .exe first.
+program=$runner
+. "$here/sulvanto_e2e_lib.sh"
+E2E_CASE=$mode
+rm -rf "$work"
+mkdir -p "$work"
+bin=$(dirname "$exe")
+
+brightness() {
+    convert "$1" -colorspace Gray -format "%[fx:int(255*mean)]" info:
+}
+
+# Pixels of $1 brighter than half: the title is a small line of text on black.
+lit_pixels() {
+    convert "$1" -colorspace Gray -threshold 50% -format "%[fx:int(w*h*mean)]" info:
+}
+
+# Takes a picture of window $wid at $1 s after the show started into $2.
+shoot() {
+    sulvanto_sleep_until "$1"
+    import -window "$wid" "$2" || fail "no screenshot at $1 s"
+    echo "screenshot at $1 s: $2 (brightness $(brightness "$2"), $(lit_pixels "$2") pixels lit)"
+}
+
+# Starts SULVANTO.exe (default: the build's) --window, waits for the show
+# and requires the title lit in a screenshot at 3 s.
+start_window() {
+    sulvanto_start "${1:-$exe}" --window
+    sulvanto_wait_for_show
+    shoot 3 "$work/title.png"
+    [ "$(lit_pixels "$work/title.png")" -ge 100 ] || fail "the title screenshot shows no text"
+}
+
+case $mode in
+window)
+    start_window
+    shoot 14 "$work/logo.png"
+    [ "$(brightness "$work/logo.png")" -ge 20 ] || fail "the logo screenshot is (nearly) black"
+    [ "$(compare -metric AE "$work/title.png" "$work/logo.png" null: 2>&1)" != "0" ] ||
+        fail "the title and logo screenshots are the same"
+    grep -q "State change in:" "$log" || fail "the timeline never changed state"
+    e2e_escape "$wid"
+    echo "Escape: exit 0"
+    ;;
+
+capture)
+    host=${extra[0]}
+    [ -x "$host" ] || fail "no Linux sulvanto at $host (the host build's bin folder, VORNA3D_HOST_BIN)"
+    # Z: is the whole Unix file system in a Wine prefix.
+    (cd "$scratch" && "$runner" "$exe" --capture "Z:$work/windows/" --fps 1 --capture-seconds 20) \
+        >"$log" 2>&1 || fail "the Windows capture failed"
+    (cd "$scratch" && env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 "$host" --capture "$work/linux/" --fps 1 \
+        --capture-seconds 20) >"$log" 2>&1 || fail "the Linux capture failed"
+    # The tolerance: both sides draw with the same Mesa software rasteriser
+    # (Wine hands OpenGL to the host's), from the same engine code built by
+    # two compilers against two C libraries (msvcrt, glibc). What may differ
+    # is the last bit of a sin or pow moving an edge pixel or a colour step,
+    # a handful of pixels; a frame a time step off, a wrong blend or colour
+    # order changes a large part of the picture (a fade a step off changes
+    # every pixel by one level). So: at most 0.1% of the pixels (786 of
+    # 1024 x 768) differ at all, and the PSNR is at least 50 dB. Measured on
+    # Wine 8.0 with Mesa 22: every frame identical.
+    windows=$(ls "$work/windows" | wc -l)
+    linux=$(ls "$work/linux" | wc -l)
+    [ "$windows" -eq 20 ] && [ "$linux" -eq 20 ] || fail "$windows Windows and $linux Linux frames, expected 20 each"
+    worst_ae=0
+    worst_psnr=inf
+    shown=0
+    for file in "$work/linux"/frame_*.png; do
+        name=$(basename "$file")
+        other=$work/windows/$name
+        [ -f "$other" ] || fail "no Windows $name"
+        [ "$(identify -format %wx%h "$other")" = 1024x768 ] || fail "Windows $name is not 1024 x 768"
+        ae=$(compare -metric AE "$file" "$other" null: 2>&1)
+        psnr=$(compare -metric PSNR "$file" "$other" null: 2>&1)
+        echo "$name: $ae pixels differ, PSNR $psnr dB"
+        [ "$ae" -le 786 ] || fail "$name: $ae pixels differ (at most 786)"
+        if [ "$psnr" != inf ]; then
+            [ "$(echo "$psnr >= 50" | bc)" -eq 1 ] || fail "$name: PSNR $psnr dB (at least 50)"
+            if [ "$worst_psnr" = inf ] || [ "$(echo "$psnr < $worst_psnr" | bc)" -eq 1 ]; then worst_psnr=$psnr; fi
+        fi
+        [ "$ae" -gt "$worst_ae" ] && worst_ae=$ae
+        [ "$(brightness "$file")" -ge 20 ] && shown=$((shown + 1))
+    done
+    # The title fades in over the first seconds; the logo is bright.
+    [ "$shown" -ge 8 ] || fail "only $shown frames show more than a dark screen"
+    echo "Windows against Linux, 20 frames: at most $worst_ae pixels differ, lowest PSNR $worst_psnr dB;" \
+         "$shown frames bright"
+    ;;
+
+zip)
+    make_zip=${extra[0]}
+    nfo=${extra[1]}
+    strip=${extra[2]}
+    files=("$exe" "$bin/sulvanto.dat" "$bin/override.mp3" "$nfo")
+    python3 "$make_zip" "$work/first/sulvanto-win64.zip" --strip "$strip" "${files[@]}" || fail "the zip step failed"
+    sleep 1 # a time stamp taken from the clock would differ now
+    python3 "$make_zip" "$work/second/sulvanto-win64.zip" --strip "$strip" "${files[@]}" || fail "the zip step failed"
+    zip=$work/first/sulvanto-win64.zip
+    cmp -s "$zip" "$work/second/sulvanto-win64.zip" || fail "two zips of the same files differ"
+    names=$(unzip -Z1 "$zip" | tr '\n' ' ')
+    [ "$names" = "sulvanto.exe sulvanto.dat override.mp3 sulvanto.nfo " ] || fail "the zip holds: $names"
+    echo "zip: $(stat -c %s "$zip") bytes, the same twice; $names"
+    mkdir "$work/unpacked"
+    (cd "$work/unpacked" && unzip -q "$zip") || fail "the zip does not unpack"
+    start_window "$work/unpacked/sulvanto.exe"
+    e2e_escape "$wid"
+    echo "unpacked alone: the show plays; Escape: exit 0"
+    ;;
+
+*)
+    fail "unknown mode $mode"
+    ;;
+esac
