@@ -8,7 +8,9 @@
 #            build's sulvanto doing the same (HOST_SULVANTO, on Mesa's
 #            software rasteriser like Wine's OpenGL here): 20 frames each,
 #            each pair within the tolerance below, and the show visible in
-#            them; the figures are printed
+#            them; the figures are printed. And a video: without
+#            ffmpeg.exe on PATH one line and exit 1; with a stand-in on
+#            PATH the frames and the soundtrack reach it
 #   zip      the compo zip made twice (MAKE_ZIP NFO STRIP): byte-identical,
 #            the four files in order; unpacked alone into an empty folder
 #            it plays with --window (the title lit at 3 s) and Escape gives
@@ -113,6 +115,29 @@ capture)
     [ "$shown" -ge 8 ] || fail "only $shown frames show more than a dark screen"
     echo "Windows against Linux, 20 frames: at most $worst_ae pixels differ, lowest PSNR $worst_psnr dB;" \
          "$shown frames bright"
+
+    # A video without ffmpeg.exe on PATH: one line, exit 1, nothing made.
+    (cd "$scratch" && "$runner" "$exe" --capture "Z:$work/video.mp4") >"$work/out" 2>"$work/err"
+    rc=$?
+    err=$(tr -d '\r' <"$work/err")
+    [ "$rc" -eq 1 ] || fail "without ffmpeg.exe: exit code $rc, expected 1 ($err)"
+    [ ! -s "$work/out" ] && [ "$(wc -l <<<"$err")" -eq 1 ] || fail "without ffmpeg.exe: more than one line: $err"
+    grep -q "^sulvanto: ffmpeg not found on PATH" <<<"$err" || fail "without ffmpeg.exe: $err"
+    [ ! -e "$work/video.mp4" ] || fail "without ffmpeg.exe: a video was made"
+    echo "without ffmpeg.exe: exit 1, $err"
+    # With one (the tests' stand-in, which writes what it got into the
+    # video's file): 2 frames of 64 x 48 RGBA and the soundtrack beside the
+    # program.
+    mkdir "$work/ffmpeg"
+    cp "$bin/fake_encoder.exe" "$work/ffmpeg/ffmpeg.exe"
+    (cd "$scratch" && WINEPATH="Z:$work/ffmpeg" "$runner" "$exe" --capture "Z:$work/video.mp4" --fps 2 \
+        --size 64x48 --capture-seconds 1) >"$log" 2>&1 || fail "the video capture through ffmpeg.exe failed"
+    [ "$(head -n 1 "$work/video.mp4")" = $((2 * 64 * 48 * 4)) ] ||
+        fail "ffmpeg.exe read $(head -n 1 "$work/video.mp4") bytes, expected 2 frames of 64 x 48"
+    grep -qi "^-i\$" "$work/video.mp4" && grep -qi "^Z:.*[/\\]override.mp3\$" "$work/video.mp4" ||
+        fail "ffmpeg.exe was not given the soundtrack: $(cat "$work/video.mp4")"
+    grep -q "captured 2 frames" "$log" || fail "the video capture did not report 2 frames"
+    echo "with ffmpeg.exe on PATH: 2 frames of 64 x 48 and the soundtrack reached it"
     ;;
 
 zip)
