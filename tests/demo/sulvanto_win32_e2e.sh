@@ -10,7 +10,8 @@
 #            each pair within the tolerance below, and the show visible in
 #            them; the figures are printed. And a video: without
 #            ffmpeg.exe on PATH one line and exit 1; with a stand-in on
-#            PATH the frames and the soundtrack reach it
+#            PATH the frames and the soundtrack reach it. And Ctrl+C
+#            during a capture: exit 130, every frame reported stored
 #   zip      the compo zip made twice (MAKE_ZIP NFO STRIP): byte-identical,
 #            the four files in order; unpacked alone into an empty folder
 #            it plays with --window (the title lit at 3 s) and Escape gives
@@ -138,6 +139,29 @@ capture)
         fail "ffmpeg.exe was not given the soundtrack: $(cat "$work/video.mp4")"
     grep -q "captured 2 frames" "$log" || fail "the video capture did not report 2 frames"
     echo "with ffmpeg.exe on PATH: 2 frames of 64 x 48 and the soundtrack reached it"
+
+    # Ctrl+C (Wine turns SIGINT into the console's Ctrl+C event) during a
+    # capture of the whole show: the frame in hand is finished and stored,
+    # exit code 130.
+    (cd "$scratch" && exec "$runner" "$exe" --capture "Z:$work/interrupt/" --fps 30 --size 320x240) >"$log" 2>&1 &
+    pid=$!
+    for _ in $(seq 600); do
+        [ "$(ls "$work/interrupt" 2>/dev/null | wc -l)" -ge 30 ] && break
+        kill -0 "$pid" 2>/dev/null || fail "the capture to interrupt ended early"
+        sleep 0.1
+    done
+    # The Windows process itself, started by wine under the runner.
+    windows_pid=$(pgrep -n -f -x "$exe --capture Z:$work/interrupt/ --fps 30 --size 320x240")
+    [ -n "$windows_pid" ] || fail "the capture's Windows process is not to be found"
+    kill -INT "$windows_pid"
+    e2e_wait_end 30 "Ctrl+C"
+    [ "$rc" -eq 130 ] || fail "Ctrl+C: exit code $rc, expected 130"
+    line=$(grep -a "stopped by signal 2: captured" "$log" | tr -d '\r')
+    frames=$(sed -n 's/.*captured \([0-9]*\) frames.*/\1/p' <<<"$line")
+    [ -n "$frames" ] || fail "Ctrl+C: no line saying the capture stopped"
+    [ "$(ls "$work/interrupt" | wc -l)" -eq "$frames" ] ||
+        fail "Ctrl+C: $(ls "$work/interrupt" | wc -l) files for $frames frames reported"
+    echo "Ctrl+C: exit 130, $frames frames, each stored"
     ;;
 
 zip)
