@@ -72,6 +72,9 @@ Win32Display::~Win32Display() noexcept(false)
 void Win32Display::open()
 {
     installQuitHandlers();
+    // A hidden window is never full screen, also not when it gains focus.
+    if (m_config.offscreen && m_config.windowed == 0)
+        m_config.windowed = 1;
     if (m_config.hwnd) {
         adoptWindow();
     } else {
@@ -168,7 +171,8 @@ void* Win32Display::createWindow()
     }
     m_config.hwnd = window;
     m_config.hdc = GetDC(window);
-    SetFocus(window);
+    if (!m_config.offscreen)
+        SetFocus(window);
     Debug::printf(core::DEBUG_LEVEL_PLATFORM, "createWindow ok\n");
     return window;
 }
