@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # sulvanto.exe under Wine, as a user runs it, on a 1280 x 1024 Xvfb screen
 # (the 1024 x 768 window and the frame Wine draws around it fit):
-#   window   --window: the window opens, the title is lit at about 3 s and
+#   window   --help (exit 0) and a wrong option (exit 2) as on Linux;
+#            --window: the window opens, the title is lit at about 3 s and
 #            the logo at 14 s is no black screen and differs from it; the
 #            timeline changes state; Escape ends it with exit code 0
 #   capture  --capture DIR/ --fps 1 --capture-seconds 20 against the Linux
@@ -63,6 +64,18 @@ start_window() {
 
 case $mode in
 window)
+    # The help on standard output, exit 0; a wrong option: exit 2, the help
+    # on standard error after one line naming it.
+    "$runner" "$exe" --help >"$work/out" 2>"$work/err"
+    rc=$?
+    [ "$rc" -eq 0 ] && [ ! -s "$work/err" ] && grep -q "^usage: sulvanto \[--window\]" "$work/out" ||
+        fail "--help: exit code $rc, $(cat "$work/out" "$work/err")"
+    "$runner" "$exe" --no-such-option >"$work/out" 2>"$work/err"
+    rc=$?
+    [ "$rc" -eq 2 ] && [ ! -s "$work/out" ] && head -n 1 "$work/err" | grep -q "^sulvanto: .*--no-such-option" ||
+        fail "a wrong option: exit code $rc, $(cat "$work/out" "$work/err")"
+    echo "--help: exit 0; a wrong option: exit 2, $(head -n 1 "$work/err" | tr -d '\r')"
+
     start_window
     shoot 14 "$work/logo.png"
     [ "$(brightness "$work/logo.png")" -ge 20 ] || fail "the logo screenshot is (nearly) black"
