@@ -11,7 +11,7 @@
 
 namespace music_test {
 
-std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double frequency)
+std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double frequency, bool lameTag)
 {
     const int frames = static_cast<int>(std::lround(rate * seconds));
     std::vector<short> pcm(static_cast<size_t>(frames) * channels);
@@ -31,7 +31,7 @@ std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double f
     lame_set_VBR(lame, vbr_off);
     lame_set_brate(lame, 128);
     lame_set_quality(lame, 7);
-    lame_set_bWriteVbrTag(lame, 1);
+    lame_set_bWriteVbrTag(lame, lameTag ? 1 : 0);
     if (lame_init_params(lame) < 0) {
         lame_close(lame);
         throw std::runtime_error("lame_init_params failed");
@@ -51,6 +51,10 @@ std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double f
         throw std::runtime_error("lame_encode_flush failed");
     }
     mp3.resize(static_cast<size_t>(size + tail));
+    if (!lameTag) {
+        lame_close(lame);
+        return mp3;
+    }
     // The first frame is a placeholder for the tag, known only now.
     unsigned char tag[8192];
     const size_t tagSize = lame_get_lametag_frame(lame, tag, sizeof tag);

@@ -9,8 +9,9 @@ namespace music_test {
 
 // `seconds` of a sine tone of `frequency` Hz at amplitude 0.5, encoded at
 // `rate` Hz with `channels` (1 or 2) channels, constant 128 kbit/s, with a
-// LAME tag so a gapless decoder can drop the encoder's delay and padding.
-std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double frequency = 1000.0);
+// LAME tag so a gapless decoder can drop the encoder's delay and padding
+// (without one when `lameTag` is false: then no Xing/"Info" frame either).
+std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double frequency = 1000.0, bool lameTag = true);
 
 // Writes `bytes` to `path`, replacing any file there.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
