@@ -13,6 +13,11 @@ namespace music_test {
 // (without one when `lameTag` is false: then no Xing/"Info" frame either).
 std::vector<uint8_t> encodeTone(int rate, int channels, double seconds, double frequency = 1000.0, bool lameTag = true);
 
+// The same for a tone gliding from 200 Hz to 2 kHz and back every second
+// (no two stretches alike, so a decode can be aligned to it unambiguously),
+// the right channel at 0.8 times the left.
+std::vector<uint8_t> encodeSweep(int rate, int channels, double seconds, bool lameTag = true);
+
 // Writes `bytes` to `path`, replacing any file there.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 

@@ -1,8 +1,8 @@
 // Makes the inputs and the references of the Windows MP3 decoder's test,
 // whose build has neither LAME nor libmpg123:
-//   mp3_reference encode-tone RATE CHANNELS SECONDS OUT.mp3 [--no-tag]
-//     a 440 Hz tone encoded by LAME at 128 kbit/s, with a LAME tag unless
-//     --no-tag;
+//   mp3_reference encode-sweep RATE CHANNELS SECONDS OUT.mp3 [--no-tag]
+//     a gliding tone (music_test::encodeSweep) encoded by LAME at
+//     128 kbit/s, with a LAME tag unless --no-tag;
 //   mp3_reference decode IN.mp3 OUT.raw
 //     libmpg123's gapless decode at the file's own rate, interleaved
 //     signed 16-bit little-endian stereo.
@@ -26,7 +26,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: mp3_reference encode-tone RATE CHANNELS SECONDS OUT.mp3 [--no-tag]\n"
+                 "usage: mp3_reference encode-sweep RATE CHANNELS SECONDS OUT.mp3 [--no-tag]\n"
                  "       mp3_reference decode IN.mp3 OUT.raw\n");
     return 1;
 }
@@ -62,11 +62,10 @@ int decode(const char* in, const char* out)
 int main(int argc, char** argv)
 {
     try {
-        if (argc >= 6 && std::strcmp(argv[1], "encode-tone") == 0) {
+        if (argc >= 6 && std::strcmp(argv[1], "encode-sweep") == 0) {
             const bool tag = !(argc >= 7 && std::strcmp(argv[6], "--no-tag") == 0);
             music_test::writeFile(
-                argv[5],
-                music_test::encodeTone(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]), 440.0, tag));
+                argv[5], music_test::encodeSweep(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]), tag));
             return 0;
         }
         if (argc == 4 && std::strcmp(argv[1], "decode") == 0)
