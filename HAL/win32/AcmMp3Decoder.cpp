@@ -57,8 +57,9 @@ std::optional<std::vector<uint8_t>> readWholeFile(const char* path)
         return std::nullopt;
     std::optional<std::vector<uint8_t>> bytes;
     LARGE_INTEGER size;
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart <= MAX_FILE_BYTES) {
-        bytes.emplace(static_cast<size_t>(size.QuadPart));
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
+        // A file too large to be music is read as empty, which holds no audio.
+        bytes.emplace(static_cast<size_t>(size.QuadPart <= MAX_FILE_BYTES ? size.QuadPart : 0));
         size_t done = 0;
         DWORD got = 0;
         while (done < bytes->size() &&
