@@ -138,6 +138,15 @@ TEST(AcmMp3Decoder, MatchesLibmpg123sDecodeInLengthAlignmentAndSignal)
     }
 }
 
+TEST(AcmMp3Decoder, OpensAPathBeyondAscii)
+{
+    // The script's copy of mono22k.mp3 named "sävel.mp3", in UTF-8.
+    AcmMp3Decoder decoder;
+    ASSERT_EQ(decoder.open((g_folder + "/s\xC3\xA4vel.mp3").c_str()), HAL::MUSIC_OK);
+    EXPECT_EQ(decoder.length(), static_cast<int64_t>(readRaw(g_folder + "/mono22k.raw").size() / 2));
+    EXPECT_EQ(decoder.rate(), 22050u);
+}
+
 TEST(AcmMp3Decoder, RefusesMissingEmptyAndGarbageFiles)
 {
     AcmMp3Decoder decoder;

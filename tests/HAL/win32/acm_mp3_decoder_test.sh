@@ -19,4 +19,6 @@ cp "$host/override.mp3" "$work/override.mp3"
 for name in override mono22k notag48k; do
     "$host/mp3_reference" decode "$work/$name.mp3" "$work/$name.raw"
 done
+# A name beyond ASCII: the decoder takes UTF-8 paths.
+cp "$work/mono22k.mp3" "$work/sävel.mp3"
 "$runner" "$program" "$work" override mono22k notag48k
