@@ -10,7 +10,8 @@
 #            build's sulvanto doing the same (HOST_SULVANTO, on Mesa's
 #            software rasteriser like Wine's OpenGL here): 20 frames each,
 #            each pair within the tolerance below, and the show visible in
-#            them; the figures are printed. And a video: without
+#            them, the capture's window never shown; the figures are
+#            printed. And a video: without
 #            ffmpeg.exe on PATH one line and exit 1; with a stand-in on
 #            PATH the frames and the soundtrack reach it. And Ctrl+C
 #            during a capture: exit 130, every frame reported stored
@@ -171,6 +172,9 @@ capture)
         kill -0 "$pid" 2>/dev/null || fail "the capture to interrupt ended early"
         sleep 0.1
     done
+    # The capture's window is hidden.
+    [ -z "$(xdotool search --onlyvisible --name "^$sulvanto_title\$" 2>/dev/null)" ] ||
+        fail "the capture shows a window"
     # The Windows process itself, started by wine under the runner.
     windows_pid=$(pgrep -n -f -x "$exe --capture Z:$work/interrupt/ --fps 30 --size 320x240")
     [ -n "$windows_pid" ] || fail "the capture's Windows process is not to be found"
