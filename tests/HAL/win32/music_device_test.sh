@@ -20,7 +20,7 @@ pcm.!default {
 ALSA
 export HOME=$home
 export WINEPREFIX=$build/wine-prefix-alsa-null
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/audio-alsa" ]; then
     # wine-run.sh makes the prefix (without audio); then the driver is set.
     "$runner" "$program" --gtest_filter=NoSuchTest >/dev/null
     reg=$WINEPREFIX/drivers.reg
@@ -28,6 +28,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     WINEDEBUG=-all xvfb-run -a wine regedit /S "$reg" >/dev/null 2>&1
     WINEDEBUG=-all wineserver -w
     rm -f "$reg"
+    touch "$WINEPREFIX/audio-alsa"
 fi
 output=$("$runner" "$program" --gtest_filter='Win32MusicTest.Device*' 2>&1) || { echo "$output"; exit 1; }
 echo "$output" | grep -E '^\[ +(OK|SKIPPED|FAILED|PASSED) +\]'
