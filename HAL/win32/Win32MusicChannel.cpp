@@ -214,6 +214,9 @@ void Win32MusicChannel::stopPlayback()
 
 void Win32MusicChannel::play(Playback* playback)
 {
+    // The thread wakes briefly a few times a second; ahead of the renderer,
+    // so that a busy frame never starves the device.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     // Buffers are written in turn, so the next to reuse is always the oldest.
     size_t next = 0;
     while (!playback->quit.load(std::memory_order_acquire)) {

@@ -79,7 +79,7 @@ TEST(Mp3FrameIndex, GaplessLengthIsLibmpg123sForSeveralEncodings)
     const Encoding encodings[] = {
         {44100, 2, 1.0, true, 1152}, {22050, 1, 1.0, true, 576}, {48000, 2, 0.37, true, 1152},
         {32000, 1, 0.5, true, 1152}, {16000, 2, 0.8, true, 576}, {44100, 2, 1.0, false, 1152},
-        {22050, 1, 0.6, false, 576},
+        {22050, 1, 0.6, false, 576}, {11025, 1, 0.7, true, 576}, // the last one MPEG-2.5
     };
     for (const Encoding& e : encodings) {
         SCOPED_TRACE(::testing::Message() << e.rate << " Hz, " << e.channels << " ch, tag " << e.lameTag);
