@@ -1,8 +1,8 @@
 #include "demo/CaptureProgress.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+
+#include "demo/OutputChecks.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ constexpr auto PRINT_INTERVAL = std::chrono::milliseconds(250);
 } // namespace
 
 CaptureProgress::CaptureProgress(std::FILE* out, uint32_t expectedFrames)
-    : CaptureProgress(out, expectedFrames, isatty(fileno(out)) == 1)
+    : CaptureProgress(out, expectedFrames, isTerminal(out))
 {
 }
 

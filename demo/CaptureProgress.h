@@ -14,7 +14,7 @@ class CaptureProgress {
 public:
     // `expectedFrames`: how many frames the capture should take (0: unknown,
     // no percent and no time left). `terminal`: whether `out` is one (by
-    // default, as isatty says).
+    // default, as isTerminal says).
     CaptureProgress(std::FILE* out, uint32_t expectedFrames);
     CaptureProgress(std::FILE* out, uint32_t expectedFrames, bool terminal);
 

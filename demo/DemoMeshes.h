@@ -7,9 +7,9 @@
 
 // The wire torus: a 60 x 60 grid around a ring of radius 80 with a tube of
 // radius 40 whose surface ripples by 10 %, 16-bit positions, one colour
-// per vertex (red random from rand(), green and blue striped along the tube
+// per vertex (red random from show_random::next(), green and blue striped along the tube
 // and the ring, alpha 127), drawn as 10800 lines (21600 indices: three lines
-// per grid cell), no appearance. Calls rand() once per vertex.
+// per grid cell), no appearance. Calls show_random::next() once per vertex.
 core::Ref<render::Mesh> createTorus();
 
 // The lattice: a batcher of 507 yellow lines, 13 x 13 in each of the three

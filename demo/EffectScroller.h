@@ -25,13 +25,13 @@ public:
     void loadFont();
     // The bubble on the 2D graphics `sheet`, the eight fish pictures on
     // `fishSheet` (the same picture, batched apart), and the first fish
-    // (one rand() call).
+    // (one show_random::next() call).
     void createSprites(render::Texture2D* sheet, render::Texture2D* fishSheet);
     // Loads the water picture from "wtr.png". Asserts " m_uws ".
     void loadWater(render::Graphics3D& g3d);
     // The line's characters (see Scroller::createText).
     void createText();
-    // The bubbles (see Scroller::createBubbles; three rand() calls each).
+    // The bubbles (see Scroller::createBubbles; three show_random::next() calls each).
     void createBubbles();
     // Makes room in the renderer's batches for the scroller's fullest
     // frame, so that no frame of it allocates. Requires loadFont,

@@ -1,11 +1,11 @@
 #include "demo/EffectTorus.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "core/Vector.h"
 #include "demo/DemoMeshes.h"
 #include "demo/DemoStage.h"
+#include "demo/ShowRandom.h"
 #include "render/scene/Background.h"
 #include "render/Graphics3D.h"
 #include "render/geometry/LineListArray.h"
@@ -38,7 +38,7 @@ core::Ref<render::Mesh> createTorus()
             positions[3 * v + 0] = static_cast<short>(std::cos(u) * r * k);
             positions[3 * v + 1] = static_cast<short>(std::sin(u) * r * k);
             positions[3 * v + 2] = static_cast<short>(std::sin(TUBE_STEP * fj) * 40.f * k);
-            colors[4 * v + 0] = static_cast<char>(std::rand() % 200 + 50);
+            colors[4 * v + 0] = static_cast<char>(show_random::next() % 200 + 50);
             colors[4 * v + 1] = static_cast<char>((44 * j) % 256);
             colors[4 * v + 2] = static_cast<char>((44 * i) % 256);
             colors[4 * v + 3] = static_cast<char>(127);

@@ -14,7 +14,7 @@ public:
     explicit EffectTorus(DemoStage& stage);
     ~EffectTorus() noexcept(false) override;
 
-    // Builds the torus (createTorus, which calls rand()).
+    // Builds the torus (createTorus, which calls show_random::next()).
     void create();
 
     void update(float seconds) override;

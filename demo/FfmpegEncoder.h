@@ -2,19 +2,18 @@
 // FfmpegEncoder: a video file made by an ffmpeg child process. The frames
 // go down a pipe as raw RGBA (bottom row first, flipped by ffmpeg), are
 // encoded as H.264 (yuv420p) and muxed with the soundtrack as AAC, the
-// sound cut to the video's length. ffmpeg runs in a process group of its
-// own, so a Ctrl+C at the terminal reaches only the capture, which then
-// closes the pipe and lets ffmpeg finish a playable file.
-
-#include <sys/types.h>
-
-#include <signal.h>
+// sound cut to the video's length. ffmpeg runs as a FfmpegChild, apart
+// from the terminal's Ctrl+C, so that the capture can close the pipe and
+// let ffmpeg finish a playable file.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "demo/FrameSink.h"
+
+class FfmpegChild;
 
 class FfmpegEncoder final : public FrameSink {
 public:
@@ -25,19 +24,20 @@ public:
         int width = 0; // frame size (an odd side is padded to even for yuv420p)
         int height = 0;
         int fps = 60;
-        std::string program = "ffmpeg"; // looked up on PATH unless it holds a '/'
+        std::string program = "ffmpeg"; // looked up on PATH unless it names a folder
     };
 
     // ffmpeg's command line for `settings` (the program name first).
     static std::vector<std::string> commandLine(const Settings& settings);
 
-    // The full path of `name` on PATH (`name` itself when it holds a '/' and
-    // is executable); empty when there is none.
+    // The full path of `name` on PATH (`name` itself when it names a folder
+    // and is executable); empty when there is none. See FfmpegChild.
     static std::string findProgram(const std::string& name);
 
-    // Starts ffmpeg with a pipe on its standard input. SIGPIPE is ignored
-    // while the encoder exists (a vanished ffmpeg shows up as EPIPE).
-    // Throws CaptureException when the program is missing or cannot start.
+    // Starts ffmpeg with a pipe on its standard input. On POSIX systems
+    // SIGPIPE is ignored while the encoder exists (a vanished ffmpeg shows up
+    // as EPIPE). Throws CaptureException when the program is missing or
+    // cannot start.
     explicit FfmpegEncoder(const Settings& settings);
     // Without finish: closes the pipe and waits for ffmpeg (never throws).
     ~FfmpegEncoder() override;
@@ -52,16 +52,9 @@ public:
     void finish() override;
 
     // ffmpeg's CPU time (user + system, seconds), known once it has ended.
-    double getChildCpuSeconds() const { return m_childCpuSeconds; }
+    double getChildCpuSeconds() const;
 
 private:
-    // Waits for the child; returns its wait status.
-    int reap();
-    static std::string describeStatus(int status);
-
     Settings m_settings;
-    pid_t m_pid = -1;
-    int m_pipe = -1;
-    double m_childCpuSeconds = 0.0;
-    struct sigaction m_oldSigpipe = {};
+    std::unique_ptr<FfmpegChild> m_child;
 };

@@ -13,6 +13,7 @@
 #include "demo/DemoAssets.h"
 #include "demo/DemoMusic.h"
 #include "demo/FrameTiming.h"
+#include "demo/ShowRandom.h"
 #include "demo/ShowOptions.h"
 #include "render/Graphics3D.h"
 #include "render/appearance/Image2D.h"
@@ -139,7 +140,7 @@ void MyApplication::createSprites(render::Graphics3D& g3d)
     m_stage.createFadeSprite(sheet.get());
 
     // N(1, 85) x 106 of the cloud noise: the one seed of the show.
-    std::srand(static_cast<unsigned>(static_cast<int>(cloud_noise::lattice(1, 85) * 106.0)));
+    show_random::seed(static_cast<unsigned>(static_cast<int>(cloud_noise::lattice(1, 85) * 106.0)));
 
     // The fish have a texture of their own, so that they are batched apart.
     // The twin sprites share it: both are only ever magnified (the bubbles,

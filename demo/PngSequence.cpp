@@ -11,7 +11,12 @@ PngSequence::PngSequence(const std::string& folder, uint32_t firstIndex) : m_fol
 {
     if (m_folder.empty())
         m_folder = "./";
-    if (m_folder.back() != '/')
+#ifdef _WIN32
+    const bool separatorLast = m_folder.back() == '/' || m_folder.back() == '\\';
+#else
+    const bool separatorLast = m_folder.back() == '/';
+#endif
+    if (!separatorLast)
         m_folder += '/';
     std::error_code error;
     std::filesystem::create_directories(m_folder, error);

@@ -1,9 +1,9 @@
 #include "demo/Scroller.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "core/Debug.h"
+#include "demo/ShowRandom.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr float FISH_TURN_X = 1024.f;
 // A bubble's size: 0.1 to 0.19 of the bubble picture.
 float randomBubbleScale()
 {
-    return static_cast<float>(std::rand() % 10) * 0.01f + 0.1f;
+    return static_cast<float>(show_random::next() % 10) * 0.01f + 0.1f;
 }
 
 } // namespace
@@ -32,7 +32,7 @@ void Scroller::createFirstFish()
     m_fishes.reserve(MAX_FISH); // spawning allocates nothing
     SpriteFish fish;
     fish.x = -1024.f;
-    fish.y = static_cast<float>(std::rand() % 768 + 32 - 352);
+    fish.y = static_cast<float>(show_random::next() % 768 + 32 - 352);
     fish.direction = 1.f;
     fish.speed = 100.f;
     fish.frame = 0;
@@ -60,8 +60,8 @@ void Scroller::createBubbles()
     for (int i = 0; i < BUBBLE_COUNT; ++i) {
         phys::PhysicsObject bubble;
         // The height's random number is drawn first.
-        const int y = std::rand() % 768 - 384;
-        const int x = std::rand() % 1024 - 512;
+        const int y = show_random::next() % 768 - 384;
+        const int x = show_random::next() % 1024 - 512;
         bubble.position = slmath::vec3(static_cast<float>(x), static_cast<float>(y), 0.f);
         bubble.velocity = slmath::vec3(0.f, 1.f, 0.f);
         bubble.scale = randomBubbleScale();
@@ -87,8 +87,8 @@ void Scroller::updateBubbles(float seconds)
         bubble.velocity = slmath::vec3(2.f * std::sin(static_cast<float>(i)), 20.f, 0.f);
         if (bubble.position.y >= BUBBLE_TOP) {
             // Back in the lower quarter of the screen, with a new size.
-            const int x = std::rand() % 1024 - 512;
-            const int y = std::rand() % 768;
+            const int x = show_random::next() % 1024 - 512;
+            const int y = show_random::next() % 768;
             bubble.position = slmath::vec3(static_cast<float>(x), static_cast<float>(y) * 0.25f - 384.f, 0.f);
             bubble.velocity = slmath::vec3(0.f, 1.01f, 0.f);
             bubble.scale = randomBubbleScale();
@@ -112,7 +112,7 @@ void Scroller::spawnFish()
     ++m_fishSpawned;
     m_fishTimer = 0.f;
     SpriteFish fish;
-    fish.frame = static_cast<uint8_t>(2 * (std::rand() % 4));
+    fish.frame = static_cast<uint8_t>(2 * (show_random::next() % 4));
     if (m_fishSpawned % 2 == 0) {
         fish.x = -512.f;
         fish.direction = 1.f;
@@ -121,8 +121,8 @@ void Scroller::spawnFish()
         fish.direction = -1.f;
         fish.frame = static_cast<uint8_t>(fish.frame + 1);
     }
-    fish.speed = 10.f * std::sin(static_cast<float>(std::rand() % 25 + 1)) + 100.f;
-    fish.y = static_cast<float>(std::rand() % 768 + 32 - 352);
+    fish.speed = 10.f * std::sin(static_cast<float>(show_random::next() % 25 + 1)) + 100.f;
+    fish.y = static_cast<float>(show_random::next() % 768 + 32 - 352);
     m_fishes.add(fish);
 }
 

@@ -4,7 +4,7 @@
 // first, then one more each second up to 40 more) and 200 rising bubbles.
 // They are built once while the demo loads and move only while the
 // scroller is shown; nothing is reset when it starts. Random numbers come
-// from the C library's rand(), seeded once by the demo.
+// from show_random (glibc's rand() sequence on every system), seeded once by the demo.
 //
 // Coordinates are world units around the camera's axis, the camera 600
 // units away: x from -512 to 512 spans a little more than the screen.
@@ -59,11 +59,11 @@ public:
     Scroller(const Scroller&) = delete;
     Scroller& operator=(const Scroller&) = delete;
 
-    // The first fish, at the far left swimming right (one rand() call).
+    // The first fish, at the far left swimming right (one show_random::next() call).
     void createFirstFish();
     // One element per character of TEXT, 28 units apart from x = 512.
     void createText();
-    // The 200 bubbles spread over the screen (three rand() calls each).
+    // The 200 bubbles spread over the screen (three show_random::next() calls each).
     void createBubbles();
 
     // Moves everything on by `seconds`: bubbles rise and sway, characters

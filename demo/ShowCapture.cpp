@@ -1,7 +1,5 @@
 #include "demo/ShowCapture.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -14,6 +12,7 @@
 #include "demo/FfmpegEncoder.h"
 #include "demo/FrameTiming.h"
 #include "demo/MyApplication.h"
+#include "demo/OutputChecks.h"
 #include "demo/PngSequence.h"
 #include "demo/StopSignals.h"
 #include "framework/Vorna3DFramework.h"
@@ -59,7 +58,7 @@ std::string ShowCapture::checkOutput() const
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error))
         return "cannot write " + m_options.capturePath + ": no folder " + folder.string();
-    if (access(folder.c_str(), W_OK) != 0)
+    if (!isWritableFolder(folder))
         return "cannot write " + m_options.capturePath + ": the folder " + folder.string() + " is not writable";
     return {};
 }

@@ -148,6 +148,10 @@ ShowOptions ShowOptions::parse(const char* const* args, int count)
             capture = true;
             options.capturePath = text;
             options.pngSequence = options.capturePath.back() == '/';
+#ifdef _WIN32
+            // Windows' own folder separator ends a folder's path as well.
+            options.pngSequence = options.pngSequence || options.capturePath.back() == '\\';
+#endif
         } else if (name == "--fps") {
             if (!value(text))
                 return failure("--fps needs a number");

@@ -1,9 +1,10 @@
 #pragma once
-// SIGINT and SIGTERM as a request to stop a capture after the frame in
-// hand: while a StopSignals exists their handler only records the signal,
-// and the previous handlers come back when it goes. One at a time.
-
-#include <signal.h>
+// A request to stop a capture after the frame in hand: SIGINT and SIGTERM
+// on POSIX systems (StopSignals_posix.cpp), Ctrl+C and Ctrl+Break at the
+// console on Windows (StopSignals_win32.cpp, reported as SIGINT and
+// SIGTERM). While a StopSignals exists the handler only records the
+// request, and the previous handling comes back when it goes. One at a
+// time.
 
 class StopSignals {
 public:
@@ -14,8 +15,4 @@ public:
 
     // The signal that asked to stop (the first one), 0 while none came.
     int received() const;
-
-private:
-    struct sigaction m_oldInt = {};
-    struct sigaction m_oldTerm = {};
 };

@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* SOUNDTRACK = "override.mp3";
 
-bool isSet(const char* name)
+[[maybe_unused]] bool isSet(const char* name)
 {
     const char* value = std::getenv(name);
     return value && *value;
@@ -38,10 +38,14 @@ void applyCaptureConfig(framework::FrameworkConfig& config, const ShowOptions& o
 
 bool displayServerAvailable()
 {
+#ifdef _WIN32
+    return true; // every Windows session has its desktop
+#else
     // Without an X11 or Wayland session, and without a video driver chosen
     // by hand, the window would silently go to an invisible offscreen
     // surface.
     return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("SDL_VIDEODRIVER");
+#endif
 }
 
 framework::Vorna3DFramework* vorna3DMain(framework::FrameworkConfig& config, SulvantoSession& session)

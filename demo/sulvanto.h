@@ -32,7 +32,7 @@ struct SulvantoSession {
 };
 
 // Whether a window can be shown: an X11 or Wayland session, or a video
-// driver chosen by hand (SDL_VIDEODRIVER).
+// driver chosen by hand (SDL_VIDEODRIVER); always on Windows.
 bool displayServerAvailable();
 
 // Reads the command line (config.args, see ShowOptions). For --help or a bad

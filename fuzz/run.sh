@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer, engine libraries instrumented for coverage) in
-# their own build folder and runs them, about two minutes in all: the TAR
+# their own build folder and runs them, about two and a half minutes in all: the TAR
 # fuzzer 15 s from plain TAR seeds and 15 s from gzip seeds (made here with
-# the system's tar and gzip), the PNG fuzzer 30 s, the scene-file fuzzer 60 s.
+# the system's tar and gzip), the PNG fuzzer 30 s, the scene-file fuzzer 60 s,
+# the MP3 frame index 15 s (seeds made with ffmpeg when it is installed).
 # Exits non-zero when the fuzzer finds a crash, a leak or a hang; the input
 # that caused it is kept in the build folder's artifacts/.
 set -euo pipefail
@@ -124,3 +125,27 @@ PY
 echo "m3g_fuzzer: $(ls "$work/m3g" | wc -l) scene seeds, ${m3g_seconds} s"
 "$build/bin/m3g_fuzzer" -max_len=65536 -max_total_time="$m3g_seconds" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$work/corpus-m3g" "$work/m3g"
+
+# The MP3 frame index: 15 s from short MP3 files that ffmpeg encodes with
+# LAME (when ffmpeg is there): MPEG-1, 2 and 2.5 rates, mono and stereo,
+# with and without the Xing/LAME frame, with ID3v2 and ID3v1 tags, one cut
+# inside a frame; and one hand-made frame header with garbage around it.
+cmake --build "$build" --target mp3_index_fuzzer -j "$jobs"
+mp3_seconds=${VORNA3D_FUZZ_MP3_SECONDS:-15}
+mkdir -p "$work/mp3" "$work/corpus-mp3"
+printf 'junk\xff\xfb\x90\x64\x00\x00TAG' > "$work/mp3/header.mp3"
+if command -v ffmpeg >/dev/null; then
+  for spec in "44100 2 128k" "22050 1 64k" "8000 1 16k" "48000 2 320k"; do
+    # shellcheck disable=SC2086
+    set -- $spec
+    base="$work/mp3/$1-$2"
+    tone=(-f lavfi -i "sine=frequency=440:sample_rate=$1:duration=0.4" -ac "$2" -c:a libmp3lame -b:a "$3")
+    ffmpeg -v error -y "${tone[@]}" "$base.mp3"
+    ffmpeg -v error -y "${tone[@]}" -write_xing 0 -id3v2_version 0 "$base-plain.mp3"
+    ffmpeg -v error -y "${tone[@]}" -write_id3v1 1 -metadata title=seed "$base-tags.mp3"
+    head -c $(( $(stat -c %s "$base.mp3") - 100 )) "$base.mp3" > "$base-cut.mp3"
+  done
+fi
+echo "mp3_index_fuzzer: $(ls "$work/mp3" | wc -l) MP3 seeds, ${mp3_seconds} s"
+"$build/bin/mp3_index_fuzzer" -max_len=65536 -max_total_time="$mp3_seconds" -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$work/corpus-mp3" "$work/mp3"

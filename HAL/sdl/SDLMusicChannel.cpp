@@ -209,9 +209,11 @@ int SDLMusicChannel::setPosition(uint32_t positionMs)
     if (!m_playback)
         return MUSIC_ERR_CHANNEL_STOPPED;
     SDLMusicStream& stream = m_playback->stream;
-    const uint64_t us = static_cast<uint64_t>(positionMs) * 1000u;
-    if (us > stream.lengthUs)
+    // The length in whole milliseconds is the end, though the stream may
+    // last a fraction of one longer.
+    if (positionMs > stream.getLength())
         return MUSIC_ERR_INVALID_PARAM;
+    const uint64_t us = positionMs == stream.getLength() ? stream.lengthUs : static_cast<uint64_t>(positionMs) * 1000u;
     if (m_output != MusicOutput::DEVICE) {
         m_playback->clock.seek(us, nowNs());
         return MUSIC_OK;

@@ -16,7 +16,7 @@
 #include "HAL/Music.h"
 #include "HAL/sdl/AudioRing.h"
 #include "HAL/sdl/Mpg123Decoder.h"
-#include "HAL/sdl/MusicClock.h"
+#include "HAL/General/MusicClock.h"
 
 namespace HAL {
 

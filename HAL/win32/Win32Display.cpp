@@ -72,6 +72,9 @@ Win32Display::~Win32Display() noexcept(false)
 void Win32Display::open()
 {
     installQuitHandlers();
+    // A hidden window is never full screen, also not when it gains focus.
+    if (m_config.offscreen && m_config.windowed == 0)
+        m_config.windowed = 1;
     if (m_config.hwnd) {
         adoptWindow();
     } else {
@@ -89,6 +92,10 @@ void Win32Display::open()
                       m_config.y, m_config.width, m_config.height, m_config.color);
         setPixelFormat();
     }
+    // Offscreen: a window that is never shown, whose framebuffer the
+    // renderer draws into and reads back.
+    if (m_config.offscreen)
+        return;
     if (m_config.windowed == 0)
         setFullscreen(true, m_config.color);
     else
@@ -150,6 +157,8 @@ void* Win32Display::createWindow()
         style = WS_POPUP;
     else
         return nullptr;
+    if (m_config.offscreen)
+        style = WS_POPUP; // no frame: the hidden window is the framebuffer's size
     int32_t outerWidth = 0;
     int32_t outerHeight = 0;
     outerSize(style, m_config.width, m_config.height, &outerWidth, &outerHeight);
@@ -162,7 +171,8 @@ void* Win32Display::createWindow()
     }
     m_config.hwnd = window;
     m_config.hdc = GetDC(window);
-    SetFocus(window);
+    if (!m_config.offscreen)
+        SetFocus(window);
     Debug::printf(core::DEBUG_LEVEL_PLATFORM, "createWindow ok\n");
     return window;
 }

@@ -3,7 +3,7 @@
 // platformWindowProc (Win32WindowProc.h), an OpenGL pixel format on its
 // device context, and full screen through a display mode change or, when
 // the screen has no mode of the window's size, a borderless window over the
-// whole desktop. The configuration's `hwnd` and `hdc` are the HWND and HDC.
+// whole desktop; offscreen, a hidden window. The configuration's `hwnd` and `hdc` are the HWND and HDC.
 
 #include <cstddef>
 
@@ -17,7 +17,9 @@ public:
     // named after `title`, with a client area of width x height) and sets
     // its pixel format, or adopts the window given in `hwnd` (its title
     // stays, the display's becomes " "); then enters full screen when
-    // `windowed` is 0. Throws HALException "Display constructor can not
+    // `windowed` is 0. With `offscreen` the window is frameless and never
+    // shown, nor made full screen: its framebuffer is drawn into and read
+    // back (frame capture). Throws HALException "Display constructor can not
     // create a window" when the class or the window cannot be had (also for
     // `windowed` other than 0 and 1), and what setFullscreen throws. Asserts
     // "initDisplay : pixel format failed" when no OpenGL format fits.

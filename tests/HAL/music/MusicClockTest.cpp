@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "HAL/sdl/MusicClock.h"
+#include "HAL/General/MusicClock.h"
 
 using HAL::MusicClock;
 
@@ -121,4 +121,60 @@ TEST(MusicClock, SeekStartsEveryKindAgainFromThePositionBackwardsToo)
     device.streamEnded();
     EXPECT_FALSE(device.finished(190 * MS));
     EXPECT_TRUE(device.finished(200 * MS));
+}
+
+TEST(MusicClock, PlayedCountIsTheStartPointPlusWhatTheDeviceCounted)
+{
+    // 1000 frames/s: a count of N frames is N ms. The count is the device's
+    // own, so wall time plays no part.
+    MusicClock clock(MusicClock::Kind::PLAYED_COUNT, 1000, 0, 0, false, 0);
+    EXPECT_EQ(msAt(clock, 500), 0u);
+    clock.framesHanded(300, 0);
+    clock.framesPlayed(120);
+    EXPECT_EQ(msAt(clock, 0), 120u);
+    EXPECT_EQ(msAt(clock, 999999), 120u);
+    clock.framesPlayed(900);
+    EXPECT_EQ(msAt(clock, 0), 300u) << "no further than what was handed";
+    clock.framesPlayed(100);
+    EXPECT_EQ(msAt(clock, 0), 300u) << "never backwards, whatever the device says";
+
+    // Paused: holds even if a late count comes in; resumes from the count.
+    clock.framesHanded(300, 0);
+    clock.setPaused(true, 0);
+    clock.framesPlayed(450);
+    EXPECT_EQ(msAt(clock, 0), 300u);
+    clock.setPaused(false, 0);
+    EXPECT_EQ(msAt(clock, 0), 450u);
+
+    // The end: finished once every handed frame has been played.
+    clock.streamEnded();
+    clock.framesPlayed(599);
+    EXPECT_FALSE(clock.finished(0));
+    clock.framesPlayed(600);
+    EXPECT_TRUE(clock.finished(0));
+}
+
+TEST(MusicClock, PlayedCountStartsAgainAtASeekAndStopsAtTheLength)
+{
+    // A 10 s stream; the device is reset at the seek, so its count restarts.
+    MusicClock clock(MusicClock::Kind::PLAYED_COUNT, 1000, 0, 10000000, true, 0);
+    clock.seek(9000000, 0);
+    EXPECT_EQ(msAt(clock, 0), 9000u) << "paused at the new place";
+    clock.setPaused(false, 0);
+    EXPECT_EQ(msAt(clock, 0), 9000u) << "nothing handed or played yet";
+    clock.framesHanded(1500, 0); // a decoder that gives a little more than the length
+    clock.framesPlayed(400);
+    EXPECT_EQ(msAt(clock, 0), 9400u);
+
+    clock.seek(2000000, 0);
+    EXPECT_EQ(msAt(clock, 0), 2000u) << "backwards: the floor starts again";
+    clock.framesPlayed(400); // a stale count from before the reset
+    EXPECT_EQ(msAt(clock, 0), 2000u) << "the new start has handed nothing yet";
+
+    clock.seek(9000000, 0);
+    clock.framesHanded(1500, 0);
+    clock.streamEnded();
+    clock.framesPlayed(1500);
+    EXPECT_EQ(msAt(clock, 0), 10000u) << "stops at the length";
+    EXPECT_TRUE(clock.finished(0));
 }

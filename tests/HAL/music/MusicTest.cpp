@@ -227,6 +227,18 @@ TEST_F(MusicTest, SetPositionMovesTheSteppedClockBothWaysAndRefusesPastTheEnd)
 
     EXPECT_EQ(channel->stop(), MUSIC_OK);
     EXPECT_EQ(channel->setPosition(10), MUSIC_ERR_CHANNEL_STOPPED);
+
+    // A stream that lasts a fraction of a millisecond beyond its length:
+    // 22072 frames at 44.1 kHz are 500.49 ms, reported as 500. Position 500
+    // is still its end.
+    writeFile(m_files.file("tone500ms.mp3"), encodeTone(44100, 2, 22072.0 / 44100));
+    ASSERT_EQ(player->createStream(m_files.file("tone500ms.mp3").c_str(), &stream), MUSIC_OK);
+    ASSERT_EQ(stream->getLength(), 500u);
+    ASSERT_EQ(player->playSound(stream, false, &channel), MUSIC_OK);
+    EXPECT_EQ(channel->setPosition(500), MUSIC_OK);
+    EXPECT_EQ(positionOf(channel), 500u);
+    EXPECT_FALSE(playing(channel));
+    EXPECT_EQ(channel->setPosition(501), MUSIC_ERR_INVALID_PARAM);
 }
 
 TEST_F(MusicTest, SetPositionOnTheDummyDevicePlaysOnFromThere)

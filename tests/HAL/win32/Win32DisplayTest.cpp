@@ -1,5 +1,6 @@
 // The Windows display on a real window under Wine and Xvfb: the window and
-// its WGL context with a cleared pixel read back, the window procedure's
+// its WGL context with a cleared pixel read back (also from a hidden
+// window, the offscreen display of a frame capture), the window procedure's
 // events and keys, and full screen. On a 1280 x 1024 screen the 1024 x 768
 // mode change fails and full screen falls back to the desktop's mode with
 // one warning; on a 1024 x 768 screen the change succeeds. Either way the
@@ -80,6 +81,32 @@ protected:
         return events;
     }
 
+    // On the current context of a 64 x 48 framebuffer: an orange clear with
+    // a blue 4 x 4 square cleared through the scissor, read back inside and
+    // outside the square.
+    static void expectClearedPixelsReadBack()
+    {
+        glViewport(0, 0, 64, 48);
+        glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(10, 10, 4, 4);
+        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glFinish();
+        unsigned char outside[4] = {};
+        unsigned char inside[4] = {};
+        glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, outside);
+        glReadPixels(11, 11, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, inside);
+        EXPECT_EQ(outside[0], 255);
+        EXPECT_NEAR(outside[1], 128, 1);
+        EXPECT_EQ(outside[2], 0);
+        EXPECT_EQ(inside[0], 0);
+        EXPECT_EQ(inside[2], 255);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+
     std::unique_ptr<HAL::System> m_system;
 };
 
@@ -104,25 +131,7 @@ TEST_F(Win32DisplayTest, AWindowWithAWglContextClearsAndReadsBackAPixel)
     HAL::OGL_1_X::makeCurrent(display.get());
     EXPECT_EQ(display->getOGL()->m_contextSwitches, switches);
 
-    glViewport(0, 0, 64, 48);
-    glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(10, 10, 4, 4);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
-    glFinish();
-    unsigned char outside[4] = {};
-    unsigned char inside[4] = {};
-    glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, outside);
-    glReadPixels(11, 11, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, inside);
-    EXPECT_EQ(outside[0], 255);
-    EXPECT_NEAR(outside[1], 128, 1);
-    EXPECT_EQ(outside[2], 0);
-    EXPECT_EQ(inside[0], 0);
-    EXPECT_EQ(inside[2], 255);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    expectClearedPixelsReadBack();
     HAL::OGL_1_X::swapBuffers(display.get());
 
     HAL::OGL_1_X::deinit(display.get());
@@ -134,6 +143,24 @@ TEST_F(Win32DisplayTest, AWindowWithAWglContextClearsAndReadsBackAPixel)
     } catch (const AssertationFailedException& e) {
         EXPECT_STREQ(e.getMessage(), " ogl->m_display && ogl->m_context && ogl->m_surface ");
     }
+}
+
+TEST_F(Win32DisplayTest, AnOffscreenDisplayIsAHiddenWindowThatDrawsAndReadsBack)
+{
+    // Full screen asked for as well: offscreen wins, the desktop stays.
+    HAL::DisplayConfig config = windowed(64, 48);
+    config.windowed = 0;
+    config.offscreen = 1;
+    core::Ref<HAL::Display> display = HAL::Display::createDisplayHandle(config);
+    auto* win32 = dynamic_cast<HAL::Win32Display*>(display.get());
+    ASSERT_NE(win32, nullptr);
+    EXPECT_FALSE(win32->isFullscreen());
+    EXPECT_FALSE(win32->usesDesktopMode());
+    pump();
+
+    HAL::OGL_1_X::init(display.get());
+    expectClearedPixelsReadBack();
+    HAL::OGL_1_X::deinit(display.get());
 }
 
 TEST_F(Win32DisplayTest, TheWindowProcedureQueuesEventsAndKeepsKeys)

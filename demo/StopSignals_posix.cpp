@@ -1,11 +1,15 @@
 #include "demo/StopSignals.h"
 
+#include <signal.h>
+
 #include "core/Assert.h"
 
 namespace {
 
 volatile sig_atomic_t g_received = 0;
 volatile sig_atomic_t g_installed = 0;
+struct sigaction g_oldInt = {};
+struct sigaction g_oldTerm = {};
 
 void record(int signal)
 {
@@ -24,14 +28,14 @@ StopSignals::StopSignals()
     action.sa_handler = record;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0; // no SA_RESTART: a blocking write returns, the loop looks at the flag
-    sigaction(SIGINT, &action, &m_oldInt);
-    sigaction(SIGTERM, &action, &m_oldTerm);
+    sigaction(SIGINT, &action, &g_oldInt);
+    sigaction(SIGTERM, &action, &g_oldTerm);
 }
 
 StopSignals::~StopSignals()
 {
-    sigaction(SIGINT, &m_oldInt, nullptr);
-    sigaction(SIGTERM, &m_oldTerm, nullptr);
+    sigaction(SIGINT, &g_oldInt, nullptr);
+    sigaction(SIGTERM, &g_oldTerm, nullptr);
     g_installed = 0;
 }
 

@@ -1,4 +1,4 @@
-#include "HAL/sdl/MusicClock.h"
+#include "HAL/General/MusicClock.h"
 
 #include <algorithm>
 #include <limits>
@@ -28,6 +28,12 @@ void MusicClock::streamEnded()
 {
     std::lock_guard<std::mutex> guard(m_lock);
     m_ended = true;
+}
+
+void MusicClock::framesPlayed(uint64_t played)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_playedFrames = played;
 }
 
 void MusicClock::setPaused(bool paused, int64_t nowNs)
@@ -72,6 +78,7 @@ void MusicClock::seek(uint64_t us, int64_t nowNs)
     m_steppedUs = us;
     m_originUs = us;
     m_handedFrames = 0;
+    m_playedFrames = 0;
     m_previous = Block();
     m_current = Block();
     m_ended = false;
@@ -87,7 +94,7 @@ bool MusicClock::finished(int64_t nowNs)
 {
     std::lock_guard<std::mutex> guard(m_lock);
     uint64_t endUs = std::numeric_limits<uint64_t>::max();
-    if (m_kind == Kind::DEVICE && m_ended)
+    if ((m_kind == Kind::DEVICE || m_kind == Kind::PLAYED_COUNT) && m_ended)
         endUs = m_originUs + framesToUs(m_handedFrames);
     if (m_lengthUs > 0)
         endUs = std::min(endUs, m_lengthUs);
@@ -102,6 +109,9 @@ uint64_t MusicClock::positionLocked(int64_t nowNs)
     switch (m_kind) {
     case Kind::DEVICE:
         heardUs = deviceHeardUs(nowNs);
+        break;
+    case Kind::PLAYED_COUNT:
+        heardUs = m_originUs + framesToUs(std::min(m_playedFrames, m_handedFrames));
         break;
     case Kind::REAL_TIME:
         heardUs = m_baseUs + static_cast<uint64_t>(std::max<int64_t>(0, nowNs - m_resumeNs) / 1000);

@@ -1,5 +1,5 @@
 #pragma once
-// The playback position a listener hears, for one playing stream. Three
+// The playback position a listener hears, for one playing stream. Four
 // kinds of clock share one set of rules: the position never goes backwards,
 // holds while paused and stops at the stream's length.
 //
@@ -7,6 +7,10 @@
 //    to the device. A block handed at time T starts being heard after the
 //    device's buffered latency, at T + latency, and is heard at the stream's
 //    rate from then on; between callbacks the position is interpolated.
+//  - PLAYED_COUNT: a device that counts the frames it has played since its
+//    playback (re)started; the caller reports that count (framesPlayed) and
+//    the blocks it hands (framesHanded). The position is the start point
+//    plus the count, never beyond what was handed.
 //  - REAL_TIME: silent output; the position follows the monotonic clock.
 //  - STEPPED: silent output; the position moves only by advance().
 //
@@ -21,7 +25,7 @@ namespace HAL {
 
 class MusicClock {
 public:
-    enum class Kind { DEVICE, REAL_TIME, STEPPED };
+    enum class Kind { DEVICE, PLAYED_COUNT, REAL_TIME, STEPPED };
 
     // `rate`: stream frames per second; `latencyFrames`: the device's buffer
     // (DEVICE kind only); `lengthUs`: the stream's length in microseconds, an
@@ -31,11 +35,15 @@ public:
 
     Kind kind() const { return m_kind; }
 
-    // Audio thread, DEVICE kind: `frames` (> 0) further stream frames went to
-    // the device at `nowNs`.
+    // Audio thread, DEVICE and PLAYED_COUNT kinds: `frames` (> 0) further
+    // stream frames went to the device at `nowNs`.
     void framesHanded(uint32_t frames, int64_t nowNs);
-    // Audio thread, DEVICE kind: every frame of the stream has been handed.
+    // Audio thread, DEVICE and PLAYED_COUNT kinds: every frame of the stream
+    // has been handed.
     void streamEnded();
+    // PLAYED_COUNT kind: the device has played `played` frames since the
+    // clock's start or its last seek.
+    void framesPlayed(uint64_t played);
 
     // Pausing freezes the position at its value at `nowNs`; resuming lets it
     // move on from there.
@@ -45,8 +53,9 @@ public:
     void advance(uint32_t ms);
 
     // Starts the position again at `us` (backwards too) at `nowNs`, the pause
-    // state kept. DEVICE kind: only on a clock that has been handed nothing
-    // yet; the blocks handed afterwards play from `us`.
+    // state kept. DEVICE and PLAYED_COUNT kinds: only on a clock that has
+    // been handed nothing yet; the blocks handed afterwards play from `us`,
+    // and the played count starts again at 0.
     void seek(uint64_t us, int64_t nowNs);
 
     // The heard position in microseconds at `nowNs`. Never less than any
@@ -81,9 +90,10 @@ private:
     int64_t m_resumeNs;
     // STEPPED
     uint64_t m_steppedUs = 0;
-    // DEVICE: stream time of the first frame handed
+    // DEVICE, PLAYED_COUNT: stream time of the first frame handed
     uint64_t m_originUs = 0;
     uint64_t m_handedFrames = 0;
+    uint64_t m_playedFrames = 0; // PLAYED_COUNT
     Block m_previous;
     Block m_current;
     bool m_ended = false;
