@@ -25,8 +25,9 @@ host_bin=${VORNA3D_HOST_BIN:-}
 if [ -z "$host_bin" ]; then
   cmake -S "$root" -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVORNA3D_BENCHMARKS=OFF "${launcher[@]}" >/dev/null
-  # sulvanto itself: the tests compare the Windows capture with its frames.
-  cmake --build "$build/host" -j "$(nproc)" --target assets soundtrack sulvanto
+  # sulvanto itself: the tests compare the Windows capture with its frames;
+  # mp3_reference: the MP3 decoder test's inputs and libmpg123 references.
+  cmake --build "$build/host" -j "$(nproc)" --target assets soundtrack sulvanto mp3_reference
   host_bin=$build/host/bin
 fi
 
