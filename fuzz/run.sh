@@ -135,9 +135,9 @@ mp3_seconds=${VORNA3D_FUZZ_MP3_SECONDS:-15}
 mkdir -p "$work/mp3" "$work/corpus-mp3"
 printf 'junk\xff\xfb\x90\x64\x00\x00TAG' > "$work/mp3/header.mp3"
 if command -v ffmpeg >/dev/null; then
-  for spec in "44100 2 128k" "22050 1 64k" "8000 1 16k" "48000 2 320k"; do
+  for encoding in "44100 2 128k" "22050 1 64k" "8000 1 16k" "48000 2 320k"; do
     # shellcheck disable=SC2086
-    set -- $spec
+    set -- $encoding
     base="$work/mp3/$1-$2"
     tone=(-f lavfi -i "sine=frequency=440:sample_rate=$1:duration=0.4" -ac "$2" -c:a libmp3lame -b:a "$3")
     ffmpeg -v error -y "${tone[@]}" "$base.mp3"
