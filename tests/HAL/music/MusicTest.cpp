@@ -568,8 +568,8 @@ TEST(AlsaMessages, KeepsALSAsErrorsOffStandardErrorInItsOwnLayoutAndCountsTheOve
 }
 
 // SDL's ALSA back end on a machine without a sound card, as in CI: ALSA
-// explains the failed open of "default" in eight messages; none reaches
-// standard error, the one warning says what happened, and ALSA's account
+// explains the failed open of "default" in a few messages, whose wording
+// depends on the machine's ALSA configuration; none reaches standard error, the one warning says what happened, and ALSA's account
 // sits in the log at DEBUG_LEVEL_PLATFORM, ahead of the warning.
 TEST_F(MusicTest, SdlAlsaWithoutASoundCardPrintsNothingButTheOneWarning)
 {
@@ -618,7 +618,6 @@ TEST_F(MusicTest, SdlAlsaWithoutASoundCardPrintsNothingButTheOneWarning)
     core::Debug::setDebugLevel(level);
     EXPECT_EQ(printed, "");
     EXPECT_GE(occurrences(log, "Music: ALSA lib "), 1) << log;
-    EXPECT_GE(occurrences(log, "Unknown PCM default"), 1) << log;
     EXPECT_LT(log.find("Music: ALSA lib "), log.find("WARNING |Music: no audio device")) << log;
     EXPECT_EQ(occurrences(log, "WARNING |"), 1) << log;
 }
