@@ -190,6 +190,10 @@ TEST_F(MusicTest, SteppedClockStartsPausedHoldsWhilePausedAndStopsAtTheEnd)
     EXPECT_EQ(channel->setPaused(false), MUSIC_ERR_CHANNEL_STOPPED);
     EXPECT_EQ(channel->stop(), MUSIC_ERR_CHANNEL_STOPPED);
     EXPECT_FALSE(playing(channel));
+    // A null pointer is refused before the channel's state is looked at.
+    EXPECT_EQ(channel->getPaused(nullptr), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(channel->getPosition(nullptr), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(channel->isPlaying(nullptr), MUSIC_ERR_INVALID_PARAM);
 }
 
 TEST_F(MusicTest, SetPositionMovesTheSteppedClockBothWaysAndRefusesPastTheEnd)
@@ -293,7 +297,10 @@ TEST_F(MusicTest, FilesThatCannotPlayGiveDistinctErrorCodes)
     Player player;
     MusicStream* stream = nullptr;
     EXPECT_EQ(player->createStream(m_files.file("tone1s.mp3").c_str(), &stream), MUSIC_ERR_NOT_INITIALIZED);
+    EXPECT_EQ(player->advanceClock(10), MUSIC_ERR_NOT_STEPPED);
+    EXPECT_EQ(player->getOutput(nullptr), MUSIC_ERR_INVALID_PARAM);
     EXPECT_EQ(player->init(0, MUSIC_INIT_STEPPED_CLOCK), MUSIC_ERR_INVALID_PARAM);
+    EXPECT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK | 0x80), MUSIC_ERR_INVALID_PARAM) << "an unknown flag";
     EXPECT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK | MUSIC_INIT_REQUIRE_DEVICE), MUSIC_ERR_INVALID_PARAM);
     ASSERT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK), MUSIC_OK);
     EXPECT_EQ(player->init(1, MUSIC_INIT_STEPPED_CLOCK), MUSIC_ERR_INITIALIZED);
