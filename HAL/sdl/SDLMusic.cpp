@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-#include <exception>
 #include <filesystem>
 
 #include "HAL/sdl/AlsaMessages.h"
@@ -12,8 +10,6 @@
 namespace HAL {
 
 namespace {
-
-constexpr uint32_t KNOWN_FLAGS = MUSIC_INIT_SILENT | MUSIC_INIT_STEPPED_CLOCK | MUSIC_INIT_REQUIRE_DEVICE;
 
 void SDLCALL audioCallback(void* userdata, Uint8* stream, int length)
 {
@@ -24,16 +20,9 @@ void SDLCALL audioCallback(void* userdata, Uint8* stream, int length)
 
 } // namespace
 
-int MusicSystem::create(MusicSystem** system)
+QueuedMusicSystem* QueuedMusicSystem::newForPlatform()
 {
-    if (!system)
-        return MUSIC_ERR_INVALID_PARAM;
-    try {
-        *system = new SDLMusicSystem();
-    } catch (const std::exception&) {
-        return MUSIC_ERR_INTERNAL;
-    }
-    return MUSIC_OK;
+    return new SDLMusicSystem();
 }
 
 std::string pathBesideProgram(const char* fileName)
@@ -55,39 +44,24 @@ SDLMusicSystem::~SDLMusicSystem()
     closeDevice();
 }
 
-void SDLMusicSystem::warn(std::string text)
+void SDLMusicSystem::takePlatformMessages()
 {
-    m_warnings.push_back({core::DEBUG_LEVEL_WARNING, std::move(text)});
-    flushWarnings();
-}
-
-void SDLMusicSystem::flushWarnings()
-{
-    if (AlsaMessages::pending())
-        takeAlsaMessages();
-    if (m_warnings.empty() || !core::Debug::exists())
+    if (!AlsaMessages::pending())
         return;
-    for (const Warning& warning : m_warnings)
-        core::Debug::printf(warning.level, "%s", warning.text.c_str());
-    m_warnings.clear();
-}
-
-void SDLMusicSystem::takeAlsaMessages()
-{
-    const bool logging = core::Debug::exists() && m_warnings.empty();
+    const bool logging = canLogNow();
     char line[AlsaMessages::MAX_LENGTH];
     while (AlsaMessages::takeOne(line, sizeof line)) {
         if (logging)
             core::Debug::printf(core::DEBUG_LEVEL_PLATFORM, "Music: %s\n", line);
         else
-            m_warnings.push_back({core::DEBUG_LEVEL_PLATFORM, std::string("Music: ") + line + "\n"});
+            queueMessage(core::DEBUG_LEVEL_PLATFORM, std::string("Music: ") + line + "\n");
     }
     if (const uint32_t dropped = AlsaMessages::takeDropped()) {
         if (logging)
             core::Debug::printf(core::DEBUG_LEVEL_PLATFORM, "Music: %u more ALSA messages left out\n", dropped);
         else
-            m_warnings.push_back(
-                {core::DEBUG_LEVEL_PLATFORM, "Music: " + std::to_string(dropped) + " more ALSA messages left out\n"});
+            queueMessage(core::DEBUG_LEVEL_PLATFORM,
+                         "Music: " + std::to_string(dropped) + " more ALSA messages left out\n");
     }
 }
 
@@ -118,7 +92,7 @@ bool SDLMusicSystem::openDevice(std::string& why)
         closeDevice();
         return false;
     }
-    m_channel.configure(MusicOutput::DEVICE, m_deviceId, OUTPUT_RATE, obtained.samples);
+    m_channel.configureDevice(m_deviceId, OUTPUT_RATE, obtained.samples);
     SDL_PauseAudioDevice(m_deviceId, 0);
     return true;
 }
@@ -133,110 +107,17 @@ void SDLMusicSystem::closeDevice()
     m_audioStarted = false;
 }
 
-int SDLMusicSystem::init(int maxChannels, uint32_t flags)
+int SDLMusicSystem::openStream(const char* path, std::unique_ptr<TimedMusicStream>& stream)
 {
-    flushWarnings();
-    if (m_output != MusicOutput::NONE)
-        return MUSIC_ERR_INITIALIZED;
-    const bool silent = (flags & (MUSIC_INIT_SILENT | MUSIC_INIT_STEPPED_CLOCK)) != 0;
-    if (maxChannels < 1 || (flags & ~KNOWN_FLAGS) != 0 || (silent && (flags & MUSIC_INIT_REQUIRE_DEVICE)))
-        return MUSIC_ERR_INVALID_PARAM;
-    try {
-        if (flags & MUSIC_INIT_STEPPED_CLOCK) {
-            m_output = MusicOutput::STEPPED;
-        } else if (flags & MUSIC_INIT_SILENT) {
-            m_output = MusicOutput::SILENT;
-        } else {
-            std::string why;
-            if (openDevice(why)) {
-                m_output = MusicOutput::DEVICE;
-                return MUSIC_OK;
-            }
-            if (flags & MUSIC_INIT_REQUIRE_DEVICE)
-                return MUSIC_ERR_NO_DEVICE;
-            m_output = MusicOutput::SILENT;
-            // ALSA's account of the failure goes ahead of the one warning.
-            takeAlsaMessages();
-            warn("Music: no audio device (" + why + "), playing silently on the system clock\n");
-        }
-        m_channel.configure(m_output, 0, OUTPUT_RATE, 0);
-    } catch (const std::exception&) {
-        closeDevice();
-        m_output = MusicOutput::NONE;
-        return MUSIC_ERR_INTERNAL;
-    }
-    return MUSIC_OK;
-}
-
-int SDLMusicSystem::getOutput(MusicOutput* output)
-{
-    flushWarnings();
-    if (!output)
-        return MUSIC_ERR_INVALID_PARAM;
-    *output = m_output;
-    return MUSIC_OK;
-}
-
-int SDLMusicSystem::createStream(const char* path, MusicStream** stream)
-{
-    flushWarnings();
-    if (!path || !stream)
-        return MUSIC_ERR_INVALID_PARAM;
-    if (m_output == MusicOutput::NONE)
-        return MUSIC_ERR_NOT_INITIALIZED;
-    try {
-        auto created = std::make_unique<SDLMusicStream>();
-        const int result = created->decoder.open(path, OUTPUT_RATE);
-        if (result != MUSIC_OK)
-            return result;
-        const int64_t frames = created->decoder.scanLength();
-        if (frames <= 0)
-            return MUSIC_ERR_FORMAT;
-        created->lengthUs = static_cast<uint64_t>(frames) * 1000000u / OUTPUT_RATE;
-        m_streams.push_back(std::move(created));
-    } catch (const std::exception&) {
-        return MUSIC_ERR_INTERNAL;
-    }
-    *stream = m_streams.back().get();
-    return MUSIC_OK;
-}
-
-int SDLMusicSystem::playSound(MusicStream* stream, bool paused, MusicChannel** channel)
-{
-    flushWarnings();
-    if (!stream || !channel)
-        return MUSIC_ERR_INVALID_PARAM;
-    if (m_output == MusicOutput::NONE)
-        return MUSIC_ERR_NOT_INITIALIZED;
-    const auto own = std::find_if(m_streams.begin(), m_streams.end(),
-                                  [stream](const std::unique_ptr<SDLMusicStream>& s) { return s.get() == stream; });
-    if (own == m_streams.end())
-        return MUSIC_ERR_INVALID_PARAM; // not one of ours
-    try {
-        const int result = m_channel.start(**own, paused);
-        if (result != MUSIC_OK)
-            return result;
-    } catch (const std::exception&) {
-        m_channel.stopPlayback();
-        return MUSIC_ERR_INTERNAL;
-    }
-    *channel = &m_channel;
-    return MUSIC_OK;
-}
-
-int SDLMusicSystem::advanceClock(uint32_t ms)
-{
-    flushWarnings();
-    if (m_output != MusicOutput::STEPPED)
-        return MUSIC_ERR_NOT_STEPPED;
-    m_channel.advance(ms);
-    return MUSIC_OK;
-}
-
-int SDLMusicSystem::release()
-{
-    flushWarnings();
-    delete this;
+    auto created = std::make_unique<SDLMusicStream>();
+    const int result = created->decoder.open(path, OUTPUT_RATE);
+    if (result != MUSIC_OK)
+        return result;
+    const int64_t frames = created->decoder.scanLength();
+    if (frames <= 0)
+        return MUSIC_ERR_FORMAT;
+    created->lengthUs = static_cast<uint64_t>(frames) * 1000000u / OUTPUT_RATE;
+    stream = std::move(created);
     return MUSIC_OK;
 }
 

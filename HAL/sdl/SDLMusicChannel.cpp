@@ -3,10 +3,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "HAL/sdl/AudioRing.h"
 #include "HAL/sdl/SDLMusic.h"
 
 namespace HAL {
@@ -21,18 +25,16 @@ constexpr auto DECODER_NAP = std::chrono::milliseconds(5);
 
 } // namespace
 
-struct SDLMusicChannel::Playback {
+struct SDLMusicChannel::Playback : ClockedMusicChannel::Playback {
     Playback(MusicClock::Kind kind, uint32_t rate, uint32_t latencyFrames, SDLMusicStream& stream, bool paused,
              int64_t now, size_t ringSamples)
-        : clock(kind, rate, latencyFrames, stream.lengthUs, paused, now), ring(ringSamples), stream(stream),
+        : ClockedMusicChannel::Playback(kind, rate, latencyFrames, stream, paused, now), ring(ringSamples),
           decoder(stream.decoder), chunk(kind == MusicClock::Kind::DEVICE ? CHUNK_FRAMES * Mpg123Decoder::CHANNELS : 0),
           paused(paused)
     {
     }
 
-    MusicClock clock;
     AudioRing ring; // a token size when nothing is decoded
-    SDLMusicStream& stream;
     Mpg123Decoder& decoder; // the decoder thread's alone while it runs
     std::vector<int16_t> chunk; // the decoder thread's buffer
     std::thread decoderThread;
@@ -43,7 +45,7 @@ struct SDLMusicChannel::Playback {
     bool failureReported = false; // caller's thread only
 };
 
-SDLMusicChannel::SDLMusicChannel(SDLMusicSystem& system) : m_system(system)
+SDLMusicChannel::SDLMusicChannel(SDLMusicSystem& system) : ClockedMusicChannel(system)
 {
 }
 
@@ -52,34 +54,28 @@ SDLMusicChannel::~SDLMusicChannel()
     stopPlayback();
 }
 
-void SDLMusicChannel::configure(MusicOutput output, uint32_t deviceId, uint32_t rate, uint32_t latencyFrames)
+void SDLMusicChannel::configureDevice(uint32_t deviceId, uint32_t rate, uint32_t latencyFrames)
 {
-    stopPlayback();
-    m_output = output;
+    configure(MusicOutput::DEVICE);
     m_deviceId = deviceId;
     m_rate = rate;
     m_latencyFrames = latencyFrames;
 }
 
-int64_t SDLMusicChannel::nowNs()
+SDLMusicChannel::Playback* SDLMusicChannel::playing() const
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return static_cast<Playback*>(m_playback.get());
 }
 
-int SDLMusicChannel::start(SDLMusicStream& stream, bool paused, uint64_t fromUs)
+int SDLMusicChannel::start(TimedMusicStream& timedStream, bool paused, uint64_t fromUs)
 {
+    // The system plays only the streams it opened, all of this type.
+    SDLMusicStream& stream = static_cast<SDLMusicStream&>(timedStream);
     fromUs = std::min(fromUs, stream.lengthUs);
     stopPlayback();
-    MusicClock::Kind kind = MusicClock::Kind::REAL_TIME;
-    if (m_output == MusicOutput::DEVICE)
-        kind = MusicClock::Kind::DEVICE;
-    else if (m_output == MusicOutput::STEPPED)
-        kind = MusicClock::Kind::STEPPED;
-
-    if (kind != MusicClock::Kind::DEVICE) {
+    if (m_output != MusicOutput::DEVICE) {
         // Silent clocks decode nothing: the stream's length is all they need.
-        m_playback = std::make_unique<Playback>(kind, m_rate, 0, stream, paused, nowNs(), 1);
+        m_playback = std::make_unique<Playback>(silentClockKind(), m_rate, 0, stream, paused, nowNs(), 1);
         m_playback->clock.seek(fromUs, nowNs());
         return MUSIC_OK;
     }
@@ -90,7 +86,8 @@ int SDLMusicChannel::start(SDLMusicStream& stream, bool paused, uint64_t fromUs)
     if (!stream.decoder.seek(static_cast<int64_t>(fromFrame)))
         return MUSIC_ERR_DECODER;
     const size_t ringSamples = RING_SECONDS * m_rate * Mpg123Decoder::CHANNELS;
-    auto playback = std::make_unique<Playback>(kind, m_rate, m_latencyFrames, stream, paused, nowNs(), ringSamples);
+    auto playback = std::make_unique<Playback>(MusicClock::Kind::DEVICE, m_rate, m_latencyFrames, stream, paused,
+                                               nowNs(), ringSamples);
     playback->clock.seek(fromUs, nowNs());
     playback->decoderThread = std::thread(&SDLMusicChannel::decode, playback.get());
     SDL_LockAudioDevice(m_deviceId);
@@ -98,12 +95,6 @@ int SDLMusicChannel::start(SDLMusicStream& stream, bool paused, uint64_t fromUs)
     SDL_UnlockAudioDevice(m_deviceId);
     m_playback = std::move(playback);
     return MUSIC_OK;
-}
-
-void SDLMusicChannel::advance(uint32_t ms)
-{
-    if (m_playback)
-        m_playback->clock.advance(ms);
 }
 
 void SDLMusicChannel::stopPlayback()
@@ -115,9 +106,10 @@ void SDLMusicChannel::stopPlayback()
         m_live = nullptr;
         SDL_UnlockAudioDevice(m_deviceId);
     }
-    m_playback->quit.store(true);
-    if (m_playback->decoderThread.joinable())
-        m_playback->decoderThread.join();
+    Playback* playback = playing();
+    playback->quit.store(true);
+    if (playback->decoderThread.joinable())
+        playback->decoderThread.join();
     m_playback.reset();
 }
 
@@ -158,9 +150,9 @@ void SDLMusicChannel::fillDevice(int16_t* out, size_t frames)
     std::memset(out + got * Mpg123Decoder::CHANNELS, 0, (samples - got * Mpg123Decoder::CHANNELS) * sizeof(int16_t));
 }
 
-void SDLMusicChannel::reportDecoderFailure()
+void SDLMusicChannel::reportWorkerFailure()
 {
-    Playback* playback = m_playback.get();
+    Playback* playback = playing();
     if (!playback || playback->failureReported || !playback->decodedAll.load(std::memory_order_acquire))
         return;
     // The decoder thread has finished with the decoder once decodedAll is set.
@@ -170,83 +162,10 @@ void SDLMusicChannel::reportDecoderFailure()
     }
 }
 
-int SDLMusicChannel::setPaused(bool paused)
+void SDLMusicChannel::pauseDevice(bool paused)
 {
-    m_system.flushWarnings();
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    m_playback->paused.store(paused, std::memory_order_release);
+    playing()->paused.store(paused, std::memory_order_release);
     m_playback->clock.setPaused(paused, nowNs());
-    return MUSIC_OK;
-}
-
-int SDLMusicChannel::getPaused(bool* paused)
-{
-    m_system.flushWarnings();
-    if (!paused)
-        return MUSIC_ERR_INVALID_PARAM;
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    *paused = m_playback->clock.isPaused();
-    return MUSIC_OK;
-}
-
-int SDLMusicChannel::getPosition(uint32_t* positionMs)
-{
-    reportDecoderFailure();
-    m_system.flushWarnings();
-    if (!positionMs)
-        return MUSIC_ERR_INVALID_PARAM;
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    *positionMs = static_cast<uint32_t>(m_playback->clock.positionUs(nowNs()) / 1000);
-    return MUSIC_OK;
-}
-
-int SDLMusicChannel::setPosition(uint32_t positionMs)
-{
-    m_system.flushWarnings();
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    SDLMusicStream& stream = m_playback->stream;
-    // The length in whole milliseconds is the end, though the stream may
-    // last a fraction of one longer.
-    if (positionMs > stream.getLength())
-        return MUSIC_ERR_INVALID_PARAM;
-    const uint64_t us = positionMs == stream.getLength() ? stream.lengthUs : static_cast<uint64_t>(positionMs) * 1000u;
-    if (m_output != MusicOutput::DEVICE) {
-        m_playback->clock.seek(us, nowNs());
-        return MUSIC_OK;
-    }
-    // On the device the decoder starts again from there, with a fresh ring:
-    // what was decoded ahead belongs to the old position.
-    const bool paused = m_playback->paused.load(std::memory_order_acquire);
-    stopPlayback();
-    try {
-        return start(stream, paused, us);
-    } catch (const std::exception&) {
-        stopPlayback();
-        return MUSIC_ERR_INTERNAL;
-    }
-}
-
-int SDLMusicChannel::isPlaying(bool* playing)
-{
-    reportDecoderFailure();
-    m_system.flushWarnings();
-    if (!playing)
-        return MUSIC_ERR_INVALID_PARAM;
-    *playing = m_playback && !m_playback->clock.finished(nowNs());
-    return MUSIC_OK;
-}
-
-int SDLMusicChannel::stop()
-{
-    m_system.flushWarnings();
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    stopPlayback();
-    return MUSIC_OK;
 }
 
 } // namespace HAL

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -50,14 +49,12 @@ std::string waveOutError(const char* call, MMRESULT result)
 
 } // namespace
 
-struct Win32MusicChannel::Playback {
+struct Win32MusicChannel::Playback : ClockedMusicChannel::Playback {
     Playback(MusicClock::Kind kind, Win32MusicStream& stream, bool paused, int64_t now)
-        : clock(kind, stream.rate, 0, stream.lengthUs, paused, now), stream(stream), decoder(stream.decoder)
+        : ClockedMusicChannel::Playback(kind, stream.rate, 0, stream, paused, now), decoder(stream.decoder)
     {
     }
 
-    MusicClock clock;
-    Win32MusicStream& stream;
     AcmMp3Decoder& decoder; // the playback thread's alone while it runs
     HWAVEOUT device = nullptr; // null on the silent clocks
     HANDLE event = nullptr;
@@ -70,7 +67,7 @@ struct Win32MusicChannel::Playback {
     bool failureReported = false; // caller's thread only
 };
 
-Win32MusicChannel::Win32MusicChannel(Win32MusicSystem& system) : m_system(system)
+Win32MusicChannel::Win32MusicChannel(Win32MusicSystem& system) : ClockedMusicChannel(system)
 {
 }
 
@@ -79,10 +76,9 @@ Win32MusicChannel::~Win32MusicChannel()
     closeDevice();
 }
 
-int64_t Win32MusicChannel::nowNs()
+Win32MusicChannel::Playback* Win32MusicChannel::playing() const
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return static_cast<Playback*>(m_playback.get());
 }
 
 bool Win32MusicChannel::openDevice(uint32_t rate, std::string& why)
@@ -132,14 +128,10 @@ void Win32MusicChannel::closeDevice()
     m_deviceRate = 0;
 }
 
-void Win32MusicChannel::configure(MusicOutput output)
+int Win32MusicChannel::start(TimedMusicStream& timedStream, bool paused, uint64_t fromUs)
 {
-    stopPlayback();
-    m_output = output;
-}
-
-int Win32MusicChannel::start(Win32MusicStream& stream, bool paused, uint64_t fromUs)
-{
+    // The system plays only the streams it opened, all of this type.
+    Win32MusicStream& stream = static_cast<Win32MusicStream&>(timedStream);
     fromUs = std::min(fromUs, stream.lengthUs);
     stopPlayback();
     if (m_output == MusicOutput::DEVICE && m_deviceRate != stream.rate) {
@@ -150,15 +142,9 @@ int Win32MusicChannel::start(Win32MusicStream& stream, bool paused, uint64_t fro
                           "), playing silently on the system clock\n");
         }
     }
-    MusicClock::Kind kind = MusicClock::Kind::REAL_TIME;
-    if (m_output == MusicOutput::DEVICE)
-        kind = MusicClock::Kind::PLAYED_COUNT;
-    else if (m_output == MusicOutput::STEPPED)
-        kind = MusicClock::Kind::STEPPED;
-
-    if (kind != MusicClock::Kind::PLAYED_COUNT) {
+    if (m_output != MusicOutput::DEVICE) {
         // Silent clocks decode nothing: the stream's length is all they need.
-        m_playback = std::make_unique<Playback>(kind, stream, paused, nowNs());
+        m_playback = std::make_unique<Playback>(silentClockKind(), stream, paused, nowNs());
         m_playback->clock.seek(fromUs, nowNs());
         return MUSIC_OK;
     }
@@ -168,7 +154,7 @@ int Win32MusicChannel::start(Win32MusicStream& stream, bool paused, uint64_t fro
     const uint64_t fromFrame = fromUs * stream.rate / 1000000u;
     if (!stream.decoder.seek(static_cast<int64_t>(fromFrame)))
         return MUSIC_ERR_DECODER;
-    auto playback = std::make_unique<Playback>(kind, stream, paused, nowNs());
+    auto playback = std::make_unique<Playback>(MusicClock::Kind::PLAYED_COUNT, stream, paused, nowNs());
     playback->clock.seek(fromUs, nowNs());
     playback->device = deviceOf(m_device);
     playback->event = m_event;
@@ -186,27 +172,22 @@ int Win32MusicChannel::start(Win32MusicStream& stream, bool paused, uint64_t fro
     return MUSIC_OK;
 }
 
-void Win32MusicChannel::advance(uint32_t ms)
-{
-    if (m_playback)
-        m_playback->clock.advance(ms);
-}
-
 void Win32MusicChannel::stopPlayback()
 {
-    if (!m_playback)
+    Playback* playback = playing();
+    if (!playback)
         return;
-    m_playback->quit.store(true);
-    if (m_playback->event)
-        SetEvent(m_playback->event);
-    if (m_playback->thread.joinable())
-        m_playback->thread.join();
-    if (m_playback->device) {
+    playback->quit.store(true);
+    if (playback->event)
+        SetEvent(playback->event);
+    if (playback->thread.joinable())
+        playback->thread.join();
+    if (playback->device) {
         // Every queued buffer comes back marked done; then none is the device's.
-        waveOutReset(m_playback->device);
-        for (WAVEHDR& header : m_playback->headers) {
+        waveOutReset(playback->device);
+        for (WAVEHDR& header : playback->headers) {
             if (header.dwFlags & WHDR_PREPARED)
-                waveOutUnprepareHeader(m_playback->device, &header, sizeof header);
+                waveOutUnprepareHeader(playback->device, &header, sizeof header);
         }
     }
     m_playback.reset();
@@ -251,23 +232,24 @@ void Win32MusicChannel::play(Playback* playback)
     playback->done.store(true, std::memory_order_release);
 }
 
-void Win32MusicChannel::readPlayedCount()
+void Win32MusicChannel::refreshClock()
 {
-    if (!m_playback || !m_playback->device)
+    Playback* playback = playing();
+    if (!playback || !playback->device)
         return;
     MMTIME time = {};
     time.wType = TIME_SAMPLES;
-    if (waveOutGetPosition(m_playback->device, &time, sizeof time) != MMSYSERR_NOERROR)
+    if (waveOutGetPosition(playback->device, &time, sizeof time) != MMSYSERR_NOERROR)
         return;
     if (time.wType == TIME_SAMPLES)
-        m_playback->clock.framesPlayed(time.u.sample);
+        playback->clock.framesPlayed(time.u.sample);
     else if (time.wType == TIME_BYTES)
-        m_playback->clock.framesPlayed(time.u.cb / BYTES_PER_FRAME);
+        playback->clock.framesPlayed(time.u.cb / BYTES_PER_FRAME);
 }
 
-void Win32MusicChannel::reportPlaybackFailure()
+void Win32MusicChannel::reportWorkerFailure()
 {
-    Playback* playback = m_playback.get();
+    Playback* playback = playing();
     if (!playback || playback->failureReported || !playback->done.load(std::memory_order_acquire))
         return;
     // The playback thread has finished with the decoder once done is set.
@@ -280,94 +262,18 @@ void Win32MusicChannel::reportPlaybackFailure()
     }
 }
 
-int Win32MusicChannel::setPaused(bool paused)
+void Win32MusicChannel::pauseDevice(bool paused)
 {
-    m_system.flushWarnings();
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    if (!m_playback->device) {
-        m_playback->clock.setPaused(paused, nowNs());
-    } else if (paused) {
+    HWAVEOUT device = playing()->device;
+    if (paused) {
         // The count stops with the device: the clock holds what it had played.
-        waveOutPause(m_playback->device);
-        readPlayedCount();
+        waveOutPause(device);
+        refreshClock();
         m_playback->clock.setPaused(true, nowNs());
     } else {
         m_playback->clock.setPaused(false, nowNs());
-        waveOutRestart(m_playback->device);
+        waveOutRestart(device);
     }
-    return MUSIC_OK;
-}
-
-int Win32MusicChannel::getPaused(bool* paused)
-{
-    m_system.flushWarnings();
-    if (!paused)
-        return MUSIC_ERR_INVALID_PARAM;
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    *paused = m_playback->clock.isPaused();
-    return MUSIC_OK;
-}
-
-int Win32MusicChannel::getPosition(uint32_t* positionMs)
-{
-    reportPlaybackFailure();
-    m_system.flushWarnings();
-    if (!positionMs)
-        return MUSIC_ERR_INVALID_PARAM;
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    readPlayedCount();
-    *positionMs = static_cast<uint32_t>(m_playback->clock.positionUs(nowNs()) / 1000);
-    return MUSIC_OK;
-}
-
-int Win32MusicChannel::setPosition(uint32_t positionMs)
-{
-    m_system.flushWarnings();
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    Win32MusicStream& stream = m_playback->stream;
-    // The length in whole milliseconds is the end, though the stream may
-    // last a fraction of one longer.
-    if (positionMs > stream.getLength())
-        return MUSIC_ERR_INVALID_PARAM;
-    const uint64_t us = positionMs == stream.getLength() ? stream.lengthUs : static_cast<uint64_t>(positionMs) * 1000u;
-    if (!m_playback->device) {
-        m_playback->clock.seek(us, nowNs());
-        return MUSIC_OK;
-    }
-    // On the device the buffers queued belong to the old position: reset
-    // and play from the new one, the pause state kept.
-    const bool paused = m_playback->clock.isPaused();
-    stopPlayback();
-    try {
-        return start(stream, paused, us);
-    } catch (const std::exception&) {
-        stopPlayback();
-        return MUSIC_ERR_INTERNAL;
-    }
-}
-
-int Win32MusicChannel::isPlaying(bool* playing)
-{
-    reportPlaybackFailure();
-    m_system.flushWarnings();
-    if (!playing)
-        return MUSIC_ERR_INVALID_PARAM;
-    readPlayedCount();
-    *playing = m_playback && !m_playback->clock.finished(nowNs());
-    return MUSIC_OK;
-}
-
-int Win32MusicChannel::stop()
-{
-    m_system.flushWarnings();
-    if (!m_playback)
-        return MUSIC_ERR_CHANNEL_STOPPED;
-    stopPlayback();
-    return MUSIC_OK;
 }
 
 } // namespace HAL
