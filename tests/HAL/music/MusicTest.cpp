@@ -1,9 +1,10 @@
 // The music player through its public interface: the stepped clock, files
 // that cannot play, the SDL "dummy" audio device, and the silent fallback
 // when no device opens (also through SDL's ALSA back end without a sound
-// card, whose library would print its own errors on standard error). Expected lengths come from the encoded tone: LAME
-// records its delay and padding, so a gapless decode gives back exactly the
-// frames that went in (a 1 s tone at 44.1 kHz is 44100 frames, 1000 ms).
+// card, whose library would print its own errors on standard error).
+// Expected lengths come from the encoded tone: LAME records its delay and
+// padding, so a gapless decode gives back exactly the frames that went in
+// (a 1 s tone at 44.1 kHz is 44100 frames, 1000 ms).
 
 #include <dlfcn.h>
 #include <glob.h>
@@ -23,60 +24,18 @@
 #include "core/Debug.h"
 #include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
+#include "tests/HAL/music/MusicCalls.h"
 #include "tests/HAL/music/Mp3Files.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/LogCapture.h"
 
 using namespace HAL;
-using music_test::encodeTone;
-using music_test::ScratchDir;
-using music_test::writeFile;
+using namespace music_test;
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 using testing_support::LogCapture;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Releases the system however the test ends.
-struct Player {
-    MusicSystem* system = nullptr;
-    Player() { EXPECT_EQ(MusicSystem::create(&system), MUSIC_OK); }
-    ~Player()
-    {
-        if (system)
-            system->release();
-    }
-    MusicSystem* operator->() const { return system; }
-};
-
-uint32_t positionOf(MusicChannel* channel)
-{
-    uint32_t ms = 0xDEADBEEF;
-    EXPECT_EQ(channel->getPosition(&ms), MUSIC_OK);
-    return ms;
-}
-
-bool playing(MusicChannel* channel)
-{
-    bool result = false;
-    EXPECT_EQ(channel->isPlaying(&result), MUSIC_OK);
-    return result;
-}
-
-int occurrences(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // Plays on for `ms` of wall time, checking on the way that the position
 // never goes back, and returns how far it moved against the wall clock.

@@ -22,17 +22,18 @@
 #include <vector>
 
 #include "HAL/Music.h"
+#include "tests/HAL/music/MusicCalls.h"
 #include "framework/EngineScope.h"
 #include "framework/FrameworkConfig.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/LogCapture.h"
 
 using namespace HAL;
+using namespace music_test;
 using testing_support::LogCapture;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr size_t FRAME_BYTES = 417;
 
 // `frames` silent frames at 44.1 kHz (417 bytes), or at 48 kHz (384 bytes:
@@ -49,45 +50,6 @@ std::vector<uint8_t> silentMp3(int frames, bool at48k = false)
         header[3] = 0x00; // stereo
     }
     return bytes;
-}
-
-// Releases the system however the test ends.
-struct Player {
-    MusicSystem* system = nullptr;
-    Player() { EXPECT_EQ(MusicSystem::create(&system), MUSIC_OK); }
-    ~Player()
-    {
-        if (system)
-            system->release();
-    }
-    MusicSystem* operator->() const { return system; }
-};
-
-uint32_t positionOf(MusicChannel* channel)
-{
-    uint32_t ms = 0xDEADBEEF;
-    EXPECT_EQ(channel->getPosition(&ms), MUSIC_OK);
-    return ms;
-}
-
-bool playing(MusicChannel* channel)
-{
-    bool result = false;
-    EXPECT_EQ(channel->isPlaying(&result), MUSIC_OK);
-    return result;
-}
-
-int occurrences(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 class Win32MusicTest : public testing_support::EngineTest {
