@@ -107,4 +107,14 @@ int loadEntryPoints(Resolver resolve, const char* version, const char* extension
 // Sets every entry point to null (no context).
 void clearEntryPoints();
 
+// For a context just made current: logs its GL_VERSION, GL_RENDERER and
+// GL_VENDOR at DEBUG_LEVEL_PLATFORM and fills the table from them with
+// `resolve` (loadEntryPoints). Returns the number of names left null.
+int loadForCurrentContext(Resolver resolve);
+
+// Takes every error the current context recorded (at most 16, so a lost
+// context cannot keep it looping), logging each as "OpenGL 1.X ERROR
+// (where): code = N (0xN)". Returns false when there was one.
+bool logErrors(const char* where);
+
 } // namespace HAL::gl

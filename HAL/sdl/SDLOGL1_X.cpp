@@ -19,12 +19,6 @@ void* resolveWithSDL(const char* name)
     return SDL_GL_GetProcAddress(name);
 }
 
-const char* glText(GLenum name)
-{
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
 } // namespace
 
 void OGL_1_X::init(Display* display)
@@ -53,9 +47,7 @@ void OGL_1_X::init(Display* display)
     if (SDL_GL_SetSwapInterval(1) != 0)
         Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OGL_1_X::init: no vertical sync (%s)\n", SDL_GetError());
 
-    const char* version = glText(GL_VERSION);
-    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OpenGL %s (%s, %s)\n", version, glText(GL_RENDERER), glText(GL_VENDOR));
-    gl::loadEntryPoints(resolveWithSDL, version, glText(GL_EXTENSIONS));
+    gl::loadForCurrentContext(resolveWithSDL);
 }
 
 void OGL_1_X::deinit(Display* display)
@@ -67,10 +59,7 @@ void OGL_1_X::deinit(Display* display)
 
     // The error flag belongs to the context: read it there.
     makeCurrent(display);
-    const GLenum error = glGetError();
-    if (error != GL_NO_ERROR)
-        Debug::printf(core::DEBUG_LEVEL_ERROR, "OpenGL 1.X ERROR (%s): code = %d (0x%X)\n", "HAL::OGL_1_X::deinit",
-                      static_cast<int>(error), static_cast<unsigned>(error));
+    gl::logErrors("HAL::OGL_1_X::deinit");
 
     SDL_GL_MakeCurrent(static_cast<SDL_Window*>(ogl->m_surface), nullptr);
     SDL_GL_DeleteContext(static_cast<SDL_GLContext>(ogl->m_context));

@@ -24,12 +24,6 @@ void* resolveWithWGL(const char* name)
     return reinterpret_cast<void*>(proc);
 }
 
-const char* glText(GLenum name)
-{
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
 } // namespace
 
 void OGL_1_X::init(Display* display)
@@ -60,9 +54,7 @@ void OGL_1_X::init(Display* display)
     else
         Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OGL_1_X::init: no vertical sync\n");
 
-    const char* version = glText(GL_VERSION);
-    Debug::printf(core::DEBUG_LEVEL_PLATFORM, "OpenGL %s (%s, %s)\n", version, glText(GL_RENDERER), glText(GL_VENDOR));
-    gl::loadEntryPoints(resolveWithWGL, version, glText(GL_EXTENSIONS));
+    gl::loadForCurrentContext(resolveWithWGL);
 }
 
 void OGL_1_X::deinit(Display* display)
@@ -74,10 +66,7 @@ void OGL_1_X::deinit(Display* display)
 
     // The error flag belongs to the context: read it there.
     makeCurrent(display);
-    const GLenum error = glGetError();
-    if (error != GL_NO_ERROR)
-        Debug::printf(core::DEBUG_LEVEL_ERROR, "OpenGL 1.X ERROR (%s): code = %d (0x%X)\n", "HAL::OGL_1_X::deinit",
-                      static_cast<int>(error), static_cast<unsigned>(error));
+    gl::logErrors("HAL::OGL_1_X::deinit");
 
     wglMakeCurrent(nullptr, nullptr);
     const BOOL deleted = wglDeleteContext(static_cast<HGLRC>(ogl->m_context));

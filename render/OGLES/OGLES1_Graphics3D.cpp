@@ -18,8 +18,6 @@ namespace render {
 
 namespace {
 
-constexpr int MAX_ERRORS_LOGGED = 16;
-
 int bufferTarget(int kind)
 {
     ASSERT(kind == 0 || kind == 1);
@@ -76,17 +74,7 @@ void OGLES1_Graphics3D::swapBuffers()
 
 bool OGLES1_Graphics3D::checkError(const char* where)
 {
-    bool ok = true;
-    // Drain every recorded error, so that a later check does not report it again.
-    for (int i = 0; i < MAX_ERRORS_LOGGED; ++i) {
-        const GLenum code = glGetError();
-        if (code == GL_NO_ERROR)
-            break;
-        core::Debug::printf(core::DEBUG_LEVEL_ERROR, "OpenGL 1.X ERROR (%s): code = %d (0x%X)\n", where,
-                            static_cast<int>(code), static_cast<unsigned>(code));
-        ok = false;
-    }
-    return ok;
+    return HAL::gl::logErrors(where);
 }
 
 void OGLES1_Graphics3D::readDeviceLimits(int* maxViewportWidth, int* maxViewportHeight, int* maxTextureSize,
