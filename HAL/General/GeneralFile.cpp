@@ -24,6 +24,30 @@ int normalise(core::String& path)
     return last;
 }
 
+// 64-bit file positions. MinGW's off_t, and with it ftello and fseeko, is
+// 32 bits: there the size of a file past 2 GiB would not fit.
+#ifdef _WIN32
+using Offset = int64_t;
+Offset tell(FILE* file)
+{
+    return _ftelli64(file);
+}
+int seek(FILE* file, Offset offset, int origin)
+{
+    return _fseeki64(file, offset, origin);
+}
+#else
+using Offset = off_t;
+Offset tell(FILE* file)
+{
+    return ftello(file);
+}
+int seek(FILE* file, Offset offset, int origin)
+{
+    return fseeko(file, offset, origin);
+}
+#endif
+
 [[noreturn]] void fail(const char* logLine, const char* message)
 {
     core::Debug::printf(core::DEBUG_LEVEL_ERROR, "%s", logLine);
@@ -130,13 +154,13 @@ void GeneralFile::fwrite(const void* src_buf, int32_t length)
 int64_t GeneralFile::fsize()
 {
     ASSERT_MSG(m_file, "GeneralFile: fsize failed (file is closed?)");
-    const off_t position = ftello(m_file);
-    off_t start = -1, end = -1;
-    if (position >= 0 && fseeko(m_file, 0, SEEK_SET) == 0)
-        start = ftello(m_file);
-    if (start >= 0 && fseeko(m_file, 0, SEEK_END) == 0)
-        end = ftello(m_file);
-    const bool restored = position >= 0 && fseeko(m_file, position, SEEK_SET) == 0;
+    const Offset position = tell(m_file);
+    Offset start = -1, end = -1;
+    if (position >= 0 && seek(m_file, 0, SEEK_SET) == 0)
+        start = tell(m_file);
+    if (start >= 0 && seek(m_file, 0, SEEK_END) == 0)
+        end = tell(m_file);
+    const bool restored = position >= 0 && seek(m_file, position, SEEK_SET) == 0;
     if (start < 0 || end < 0 || !restored)
         fail("GeneralFile::fsize failed\n", "GeneralFile: file size reading failed");
     const int64_t size = static_cast<int64_t>(end - start);
@@ -147,7 +171,7 @@ int64_t GeneralFile::fsize()
 void GeneralFile::fsetpos(int64_t position)
 {
     ASSERT_MSG(m_file, "GeneralFile: fsetpos failed (file is closed?)");
-    if (position < 0 || fseeko(m_file, static_cast<off_t>(position), SEEK_SET) != 0)
+    if (position < 0 || seek(m_file, static_cast<Offset>(position), SEEK_SET) != 0)
         fail("GeneralFile::fsetpos failed\n", "GeneralFile: file set position failed");
     core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fsetpos ok\n");
 }
@@ -155,7 +179,7 @@ void GeneralFile::fsetpos(int64_t position)
 int64_t GeneralFile::fgetpos()
 {
     ASSERT_MSG(m_file, "GeneralFile: fgetpos failed (file is closed?)");
-    const off_t position = ftello(m_file);
+    const Offset position = tell(m_file);
     if (position < 0)
         fail("GeneralFile::fgetpos failed\n", "GeneralFile: get file position failed");
     core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fgetpos = %lld ok\n", static_cast<long long>(position));

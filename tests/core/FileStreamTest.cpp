@@ -1,8 +1,12 @@
-// FileStream over real files: reading, peeking, seeking, writing, and the
-// errors of short files, directories and closed streams.
+// FileStream over real files: reading, peeking, seeking, writing, files
+// past 2 GiB, and the errors of short files, directories and closed streams.
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "HAL/HALException.h"
@@ -83,4 +87,34 @@ TEST_F(FileStreamTest, WritingAndFilesThatCannotBeOpened)
     // A directory opens on Linux, but it is not a file.
     EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.path().c_str(), "rb")), HAL::HALException);
     EXPECT_IO_ERROR((void)Ref<FileStream>(VORNA3D_NEW FileStream((dir.path() + "/").c_str(), "rb")), "No file name");
+}
+
+TEST_F(FileStreamTest, FilesPastTwoGigabytesReadUpToTheLastIntPosition)
+{
+    // A sparse file of 3 GiB: its size needs 64 bits, and a 32-bit size
+    // would be negative. Marks at the start and just before position INT_MAX.
+    TempDir dir;
+    const std::string path = dir.file("big.bin");
+    const long long size = 3LL << 30;
+    const long long lastMark = INT_MAX - 4LL;
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write("head", 4);
+        out.seekp(lastMark);
+        out.write("mark", 4);
+    }
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
+    ASSERT_EQ(std::filesystem::file_size(path), static_cast<std::uintmax_t>(size));
+
+    Ref<FileStream> s = VORNA3D_NEW FileStream(path.c_str(), "rb");
+    EXPECT_EQ(s->available(), INT_MAX); // more than an int can say
+    char buffer[4];
+    ASSERT_EQ(s->read(buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, 4), "head");
+    s->setSeek(static_cast<int>(lastMark));
+    ASSERT_EQ(s->peek(buffer, 4), 4);
+    ASSERT_EQ(s->read(buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, 4), "mark");
+    EXPECT_EQ(s->getSeek(), INT_MAX);
+    EXPECT_EQ(s->available(), static_cast<int>(size - INT_MAX)); // 1 GiB + 1
 }
