@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#ifdef _WIN32
+#include <filesystem>
+#include <string>
+#endif
 
 #include "HAL/HALException.h"
 #include "core/Debug.h"
@@ -47,6 +51,24 @@ int seek(FILE* file, Offset offset, int origin)
     return fseeko(file, offset, origin);
 }
 #endif
+
+// Opens the file `name` with the C library `mode`. Windows' fopen reads the
+// name in the ANSI code page, so a UTF-8 name (the engine's form, and what
+// pathBesideProgram gives) goes through the wide-character call there; a
+// name that is not UTF-8 is left to fopen.
+FILE* openFile(const char* name, const char* mode)
+{
+#ifdef _WIN32
+    try {
+        const std::filesystem::path path(std::u8string(reinterpret_cast<const char8_t*>(name)));
+        const std::wstring wideMode(mode, mode + std::strlen(mode));
+        return _wfopen(path.c_str(), wideMode.c_str());
+    } catch (const std::exception&) {
+        // not UTF-8
+    }
+#endif
+    return std::fopen(name, mode);
+}
 
 [[noreturn]] void fail(const char* logLine, const char* message)
 {
@@ -113,7 +135,7 @@ void GeneralFile::fopen()
     const char* asciiName = full.getASCII();
     ASSERT(asciiName);
 
-    FILE* file = std::fopen(asciiName, m_flags.getASCII());
+    FILE* file = openFile(asciiName, m_flags.getASCII());
     struct stat info;
     if (file && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
         std::fclose(file); // a directory opens on Linux, but it is not a file

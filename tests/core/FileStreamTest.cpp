@@ -1,5 +1,6 @@
 // FileStream over real files: reading, peeking, seeking, writing, files
-// past 2 GiB, and the errors of short files, directories and closed streams.
+// past 2 GiB, UTF-8 names, and the errors of short files, directories and
+// closed streams.
 
 #include <gtest/gtest.h>
 
@@ -117,4 +118,33 @@ TEST_F(FileStreamTest, FilesPastTwoGigabytesReadUpToTheLastIntPosition)
     EXPECT_EQ(std::string(buffer, 4), "mark");
     EXPECT_EQ(s->getSeek(), INT_MAX);
     EXPECT_EQ(s->available(), static_cast<int>(size - INT_MAX)); // 1 GiB + 1
+}
+
+TEST_F(FileStreamTest, NamesAreUtf8)
+{
+    // A folder and files with two- and three-byte UTF-8 sequences ("J\u00f6rg",
+    // "\u00e4\u20ac.bin"), as in the program's folder of a user named so.
+    const auto native = [](const std::string& utf8) {
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    };
+    TempDir dir;
+    const std::string folder = dir.file("J\xC3\xB6rg");
+    std::filesystem::create_directories(native(folder));
+    std::ofstream(native(folder + "/\xC3\xA4\xE2\x82\xAC.bin"), std::ios::binary) << "utf-8";
+
+    Ref<FileStream> in = VORNA3D_NEW FileStream((folder + "/\xC3\xA4\xE2\x82\xAC.bin").c_str(), "rb");
+    EXPECT_EQ(readAll(*in), "utf-8");
+    in->close();
+    Ref<FileStream> out = VORNA3D_NEW FileStream((folder + "/\xE2\x82\xAC-out.bin").c_str(), "wb");
+    out->write("saved", 5);
+    out->close();
+    EXPECT_EQ(std::filesystem::file_size(native(folder + "/\xE2\x82\xAC-out.bin")), 5u);
+
+    // A name that is not UTF-8 (a Latin-1 byte) still names one file for writing and reading.
+    {
+        Ref<FileStream> latin1 = VORNA3D_NEW FileStream(dir.file("\xF6.bin").c_str(), "wb");
+        latin1->write("ok", 2);
+    }
+    Ref<FileStream> again = VORNA3D_NEW FileStream(dir.file("\xF6.bin").c_str(), "rb");
+    EXPECT_EQ(readAll(*again), "ok");
 }
