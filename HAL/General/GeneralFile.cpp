@@ -30,27 +30,25 @@ int normalise(core::String& path)
 
 // 64-bit file positions. MinGW's off_t, and with it ftello and fseeko, is
 // 32 bits: there the size of a file past 2 GiB would not fit.
-#ifdef _WIN32
 using Offset = int64_t;
+
 Offset tell(FILE* file)
 {
+#ifdef _WIN32
     return _ftelli64(file);
-}
-int seek(FILE* file, Offset offset, int origin)
-{
-    return _fseeki64(file, offset, origin);
-}
 #else
-using Offset = off_t;
-Offset tell(FILE* file)
-{
     return ftello(file);
+#endif
 }
+
 int seek(FILE* file, Offset offset, int origin)
 {
-    return fseeko(file, offset, origin);
-}
+#ifdef _WIN32
+    return _fseeki64(file, offset, origin);
+#else
+    return fseeko(file, static_cast<off_t>(offset), origin);
 #endif
+}
 
 // Opens the file `name` with the C library `mode`. Windows' fopen reads the
 // name in the ANSI code page, so a UTF-8 name (the engine's form, and what
