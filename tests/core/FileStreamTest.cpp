@@ -88,6 +88,23 @@ TEST_F(FileStreamTest, WritingAndFilesThatCannotBeOpened)
     // A directory opens on Linux, but it is not a file.
     EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(dir.path().c_str(), "rb")), HAL::HALException);
     EXPECT_IO_ERROR((void)Ref<FileStream>(VORNA3D_NEW FileStream((dir.path() + "/").c_str(), "rb")), "No file name");
+
+    // A read-only file (Windows' read-only attribute) reads, but does not
+    // open for writing and keeps its bytes. Root writes anyway (on Linux,
+    // and under Wine run as root): there the write side is not checked.
+    namespace fs = std::filesystem;
+    const std::string readOnly = dir.file("read-only.txt");
+    writeFile(readOnly, "keep");
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(readOnly, write, fs::perm_options::remove);
+    Ref<FileStream> in = VORNA3D_NEW FileStream(readOnly.c_str(), "rb");
+    EXPECT_EQ(readAll(*in), "keep");
+    in->close();
+    if (!std::ofstream(readOnly, std::ios::binary | std::ios::app)) {
+        EXPECT_THROW((void)Ref<FileStream>(VORNA3D_NEW FileStream(readOnly.c_str(), "wb")), HAL::HALException);
+        EXPECT_EQ(readFile(readOnly), "keep");
+    }
+    fs::permissions(readOnly, write, fs::perm_options::add); // Windows removes no read-only file
 }
 
 TEST_F(FileStreamTest, FilesPastTwoGigabytesReadUpToTheLastIntPosition)
