@@ -1,7 +1,9 @@
 #pragma once
 // A platform file (the operations are core::PlatformFile's). The path is
 // split into its directory (with the trailing "/") and its bare name;
-// separators are normalised to "/". Failing platform calls throw HALException.
+// separators are normalised to "/". Paths are UTF-8 on every platform (a
+// path that is not UTF-8 is handed to the C library as it is). Failing
+// platform calls throw HALException.
 
 #include <cstdint>
 

@@ -58,8 +58,8 @@ bool FileArchive::exists(const String& fileName, int openFlags)
         return false;
     const String path = getPath(fileName);
     const int length = path.length();
-    if (length == 0 || path.charAt(length - 1) == '/')
-        return false; // no file part: nothing to open
+    if (length == 0 || path.charAt(length - 1) == '/' || path.charAt(length - 1) == '\\')
+        return false; // no file part ("\\" separates too, as on Windows): nothing to open
     try {
         Ref<FileStream> probe = VORNA3D_NEW FileStream(path, mode);
         return true;

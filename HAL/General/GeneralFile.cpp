@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#ifdef _WIN32
+#include <filesystem>
+#include <string>
+#endif
 
 #include "HAL/HALException.h"
 #include "core/Debug.h"
@@ -22,6 +26,46 @@ int normalise(core::String& path)
             last = i;
     }
     return last;
+}
+
+// 64-bit file positions. MinGW's off_t, and with it ftello and fseeko, is
+// 32 bits: there the size of a file past 2 GiB would not fit.
+using Offset = int64_t;
+
+Offset tell(FILE* file)
+{
+#ifdef _WIN32
+    return _ftelli64(file);
+#else
+    return ftello(file);
+#endif
+}
+
+int seek(FILE* file, Offset offset, int origin)
+{
+#ifdef _WIN32
+    return _fseeki64(file, offset, origin);
+#else
+    return fseeko(file, static_cast<off_t>(offset), origin);
+#endif
+}
+
+// Opens the file `name` with the C library `mode`. Windows' fopen reads the
+// name in the ANSI code page, so a UTF-8 name (the engine's form, and what
+// pathBesideProgram gives) goes through the wide-character call there; a
+// name that is not UTF-8 is left to fopen.
+FILE* openFile(const char* name, const char* mode)
+{
+#ifdef _WIN32
+    try {
+        const std::filesystem::path path(std::u8string(reinterpret_cast<const char8_t*>(name)));
+        const std::wstring wideMode(mode, mode + std::strlen(mode));
+        return _wfopen(path.c_str(), wideMode.c_str());
+    } catch (const std::exception&) {
+        // not UTF-8
+    }
+#endif
+    return std::fopen(name, mode);
 }
 
 [[noreturn]] void fail(const char* logLine, const char* message)
@@ -89,7 +133,7 @@ void GeneralFile::fopen()
     const char* asciiName = full.getASCII();
     ASSERT(asciiName);
 
-    FILE* file = std::fopen(asciiName, m_flags.getASCII());
+    FILE* file = openFile(asciiName, m_flags.getASCII());
     struct stat info;
     if (file && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
         std::fclose(file); // a directory opens on Linux, but it is not a file
@@ -130,13 +174,13 @@ void GeneralFile::fwrite(const void* src_buf, int32_t length)
 int64_t GeneralFile::fsize()
 {
     ASSERT_MSG(m_file, "GeneralFile: fsize failed (file is closed?)");
-    const off_t position = ftello(m_file);
-    off_t start = -1, end = -1;
-    if (position >= 0 && fseeko(m_file, 0, SEEK_SET) == 0)
-        start = ftello(m_file);
-    if (start >= 0 && fseeko(m_file, 0, SEEK_END) == 0)
-        end = ftello(m_file);
-    const bool restored = position >= 0 && fseeko(m_file, position, SEEK_SET) == 0;
+    const Offset position = tell(m_file);
+    Offset start = -1, end = -1;
+    if (position >= 0 && seek(m_file, 0, SEEK_SET) == 0)
+        start = tell(m_file);
+    if (start >= 0 && seek(m_file, 0, SEEK_END) == 0)
+        end = tell(m_file);
+    const bool restored = position >= 0 && seek(m_file, position, SEEK_SET) == 0;
     if (start < 0 || end < 0 || !restored)
         fail("GeneralFile::fsize failed\n", "GeneralFile: file size reading failed");
     const int64_t size = static_cast<int64_t>(end - start);
@@ -147,7 +191,7 @@ int64_t GeneralFile::fsize()
 void GeneralFile::fsetpos(int64_t position)
 {
     ASSERT_MSG(m_file, "GeneralFile: fsetpos failed (file is closed?)");
-    if (position < 0 || fseeko(m_file, static_cast<off_t>(position), SEEK_SET) != 0)
+    if (position < 0 || seek(m_file, static_cast<Offset>(position), SEEK_SET) != 0)
         fail("GeneralFile::fsetpos failed\n", "GeneralFile: file set position failed");
     core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fsetpos ok\n");
 }
@@ -155,7 +199,7 @@ void GeneralFile::fsetpos(int64_t position)
 int64_t GeneralFile::fgetpos()
 {
     ASSERT_MSG(m_file, "GeneralFile: fgetpos failed (file is closed?)");
-    const off_t position = ftello(m_file);
+    const Offset position = tell(m_file);
     if (position < 0)
         fail("GeneralFile::fgetpos failed\n", "GeneralFile: get file position failed");
     core::Debug::printf(core::DEBUG_LEVEL_FILE, "GeneralFile::fgetpos = %lld ok\n", static_cast<long long>(position));

@@ -1,27 +1,33 @@
 #pragma once
 // Helpers for the stream and archive tests: scratch directories, files,
 // deterministic test bytes, gzip through zlib directly (independent of the
-// engine's GZStream), running system tools, and IOException checks.
+// engine's GZStream), reference TAR archives (the system's tar on Linux, a
+// ustar writer of the tests' own on Windows), and IOException checks.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/Debug.h"
 #include "core/Exception.h"
 #include "core/MemoryStream.h"
 #include "core/Ref.h"
 #include "core/Stream.h"
+#include "tests/support/TempDir.h"
 
 // Runs `stmt` and expects a core::IOException whose message contains `text`.
 #define EXPECT_IO_ERROR(stmt, text)                                                                           \
@@ -49,31 +55,7 @@ private:
     uint32_t m_level;
 };
 
-// A fresh directory under the system's temporary directory, removed with
-// its contents when the object goes.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorna3d-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
+using testing_support::TempDir;
 
 inline std::string readFile(const std::string& path)
 {
@@ -103,6 +85,7 @@ inline std::string testBytes(size_t size, uint32_t seed)
     return out;
 }
 
+#ifndef _WIN32
 // Runs a shell command; returns its exit status.
 inline int run(const std::string& command)
 {
@@ -132,6 +115,7 @@ inline std::string quote(const std::string& text)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
+#endif
 
 // An owned read-mode memory stream holding a copy of `bytes`.
 inline core::Ref<core::MemoryStream> memoryStream(const std::string& bytes, const char* name = "test.tar")
@@ -205,6 +189,90 @@ inline std::string gunzip(const std::string& bytes)
     }
     inflateEnd(&z);
     return out;
+}
+
+// A ustar archive of `names` (files or directories below `dir`), in that
+// order, laid out as `tar --format=ustar --no-recursion` lays it out: per
+// entry a header block and the data padded to whole 512-byte blocks, then
+// two zero blocks, the whole padded to a 10240-byte record. Owner 0/0,
+// mode 0644 (0755 for a directory), time 0. Written here, field by field,
+// for Windows, which has no tar program; independent of the engine's TARWriter.
+inline std::string ustarOf(const std::string& dir, const std::vector<std::string>& names)
+{
+    std::string out;
+    for (const std::string& name : names) {
+        const bool isDirectory = std::filesystem::is_directory(dir + "/" + name);
+        const std::string data = isDirectory ? std::string() : readFile(dir + "/" + name);
+        const std::string stored = isDirectory ? name + "/" : name;
+        // Past 100 characters the name is split at a "/" into prefix (155) and name (100).
+        size_t split = std::string::npos;
+        if (stored.size() > 100) {
+            for (size_t at = std::min<size_t>(155, stored.size() - 2); at > 0 && split == std::string::npos; --at)
+                if (stored[at] == '/' && stored.size() - at - 1 <= 100)
+                    split = at;
+            if (split == std::string::npos)
+                throw std::runtime_error("ustarOf: name does not fit a ustar header: " + stored);
+        }
+        char header[512] = {};
+        const std::string base = split == std::string::npos ? stored : stored.substr(split + 1);
+        std::memcpy(header, base.data(), base.size());
+        if (split != std::string::npos)
+            std::memcpy(header + 345, stored.data(), split);
+        std::snprintf(header + 100, 8, "%07o", isDirectory ? 0755u : 0644u);
+        std::snprintf(header + 108, 8, "%07o", 0u);
+        std::snprintf(header + 116, 8, "%07o", 0u);
+        std::snprintf(header + 124, 12, "%011llo", static_cast<unsigned long long>(data.size()));
+        std::snprintf(header + 136, 12, "%011o", 0u);
+        header[156] = isDirectory ? '5' : '0';
+        std::memcpy(header + 257, "ustar", 6); // magic, its terminator included
+        std::memcpy(header + 263, "00", 2); // version
+        std::snprintf(header + 329, 8, "%07o", 0u);
+        std::snprintf(header + 337, 8, "%07o", 0u);
+        // The checksum: the unsigned byte sum with its own field taken as blanks.
+        std::memset(header + 148, ' ', 8);
+        unsigned sum = 0;
+        for (char c : header)
+            sum += static_cast<unsigned char>(c);
+        std::snprintf(header + 148, 7, "%06o", sum);
+        out.append(header, sizeof header);
+        out += data;
+        out.append((512 - data.size() % 512) % 512, '\0');
+    }
+    out.append(1024, '\0');
+    out.append((10240 - out.size() % 10240) % 10240, '\0');
+    return out;
+}
+
+// Writes `tarPath`, a `format` archive ("ustar", "gnu", "pax") of `names`
+// (below `dir`, directories without their contents); returns 0 when it was
+// made. Linux: by the system's tar, the reference. Windows: by ustarOf,
+// ustar only.
+inline int makeTar(const std::string& dir, const std::vector<std::string>& names, const std::string& tarPath,
+                   const std::string& format = "ustar")
+{
+#ifdef _WIN32
+    if (format != "ustar")
+        return -1;
+    writeFile(tarPath, ustarOf(dir, names));
+    return 0;
+#else
+    std::string list;
+    for (const std::string& name : names)
+        list += " " + quote(name);
+    return run("cd " + quote(dir) + " && tar --format=" + format + " --no-recursion -cf " + quote(tarPath) + list);
+#endif
+}
+
+// Writes `to`, the gzip of the file `from`: by the system's gzip on Linux,
+// by zlib on Windows. Returns 0 when it was made.
+inline int gzipFile(const std::string& from, const std::string& to)
+{
+#ifdef _WIN32
+    writeFile(to, gzip(readFile(from)));
+    return 0;
+#else
+    return run("gzip -c " + quote(from) + " > " + quote(to));
+#endif
 }
 
 } // namespace archive_test

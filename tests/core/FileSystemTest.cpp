@@ -182,6 +182,12 @@ TEST_F(FileSystemTest, DirectoryArchives)
     EXPECT_FALSE(plain->exists("missing", 0));
     EXPECT_THROW(plain->openFile(stream, "missing", 0), HAL::HALException);
 
+    // Windows' separator works on every platform, and ends a name without a file part too.
+    writeFile(dir.file("sub/y.txt"), "y");
+    EXPECT_TRUE(plain->exists("sub\\y.txt", 0));
+    EXPECT_EQ(contentOf(*plain, "sub\\y.txt"), "y");
+    EXPECT_FALSE(plain->exists("sub\\", 0));
+
     // Writing: refused until enabled; then the probe creates, never truncates.
     EXPECT_FALSE(plain->exists("x.txt", 1));
     plain->setWriteEnable(true);

@@ -40,8 +40,7 @@ protected:
         writeFile(m_dir.file("in/b.bin"), testBytes(512, 2));
         writeFile(m_dir.file("in/empty"), "");
         writeFile(m_dir.file("in/c.bin"), testBytes(1300, 3));
-        ASSERT_EQ(run("cd " + quote(m_dir.file("in")) + " && tar --format=ustar -cf ../m.tar a.txt b.bin empty c.bin"),
-                  0);
+        ASSERT_EQ(makeTar(m_dir.file("in"), {"a.txt", "b.bin", "empty", "c.bin"}, m_dir.file("m.tar")), 0);
         const std::string file = readFile(m_dir.file("m.tar"));
         // tar pads to whole records; the archive proper ends after its two zero blocks.
         m_end = (1 + 1 + 1 + 1 + 1 + 1 + 3 + 2) * BLOCK;

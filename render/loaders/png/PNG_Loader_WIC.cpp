@@ -16,6 +16,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/Exception.h"
 #include "core/MemoryManager.h"
 #include "render/appearance/Image2D.h"
 #include "render/loaders/Loader.h"
@@ -43,12 +44,20 @@ uint32_t bigEndian(const uint8_t* bytes)
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
 }
 
-// Reads exactly `length` bytes or throws the truncation error.
+// Reads exactly `length` bytes or throws the truncation error. A file
+// stream throws for a short read where a memory stream returns less; both
+// end in the same error, as in the libpng build.
 void readExactly(core::Stream* stream, const core::String& name, uint8_t* dest, size_t length)
 {
     while (length > 0) {
         const int part = length > size_t(INT_MAX) ? INT_MAX : static_cast<int>(length);
-        if (stream->read(dest, part) != part)
+        bool complete = false;
+        try {
+            complete = stream->read(dest, part) == part;
+        } catch (const core::IOException&) {
+            complete = false; // the stream's exception has logged itself
+        }
+        if (!complete)
             throwParseError(name, READ_FAILED);
         dest += part;
         length -= static_cast<size_t>(part);

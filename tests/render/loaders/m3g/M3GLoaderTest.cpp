@@ -5,12 +5,12 @@
 // byte (M3GTestSupport.h); checksums come from zlib's adler32.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "core/Debug.h"
@@ -28,6 +28,7 @@
 #include "render/scene/World.h"
 #include "tests/render/loaders/m3g/M3GTestSupport.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/TempDir.h"
 
 using namespace m3g_test;
 using namespace render;
@@ -356,9 +357,8 @@ protected:
     void SetUp() override
     {
         M3GTest::SetUp();
-        std::string pattern = (std::filesystem::temp_directory_path() / "m3g-ext-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        m_temp = std::make_unique<testing_support::TempDir>("m3g-ext");
+        m_dir = m_temp->path();
         core::FileSystem::get()->addArchive("", core::Ref<core::Archive>(VORNA3D_NEW core::FileArchive(m_dir.c_str())));
     }
     void TearDown() override
@@ -367,7 +367,7 @@ protected:
             core::FileSystem::get()->removeArchive("");
             core::FileSystem::deInitClass(); // the engine's file system is not a leak
         }
-        std::filesystem::remove_all(m_dir);
+        m_temp.reset();
         M3GTest::TearDown();
     }
 
@@ -406,6 +406,7 @@ protected:
         return "(no error)";
     }
 
+    std::unique_ptr<testing_support::TempDir> m_temp;
     std::string m_dir;
 };
 
@@ -478,7 +479,7 @@ protected:
 
     void writePng(const std::string& name) const
     {
-        PNGWriter::write((std::filesystem::path(m_dir) / name).c_str(), 2, 2, TEXTURE_PIXELS, PNGWriter::RGBA);
+        PNGWriter::write((std::filesystem::path(m_dir) / name).string().c_str(), 2, 2, TEXTURE_PIXELS, PNGWriter::RGBA);
     }
 
     // The image of the one texture `name` holds.

@@ -7,15 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <string>
 
+#include "core/FileStream.h"
 #include "core/GZStream.h"
 #include "core/MemoryStream.h"
 #include "render/appearance/Image2D.h"
 #include "render/loaders/png/PNG_Loader.h"
 #include "tests/render/loaders/png/PngTestFiles.h"
 #include "tests/support/EngineTest.h"
+#include "tests/support/TempDir.h"
 
 using namespace png_test;
 using render::Image2D;
@@ -234,6 +237,21 @@ TEST_F(PngLoaderTest, TruncatedFilesFailCleanly)
             }
         }
     }
+    // From a file, whose stream throws for a short read where a memory
+    // stream returns less: the same error.
+    testing_support::TempDir dir;
+    std::ofstream(dir.file("cut.png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(whole.data()), static_cast<std::streamsize>(idat + 20));
+    core::Ref<core::Stream> file = VORNA3D_NEW core::FileStream(dir.file("cut.png").c_str(), "rb");
+    core::Vector<core::Ref<render::Object3D>> objects;
+    try {
+        render::PNG_Loader::load(file.get(), objects);
+        ADD_FAILURE() << "a cut file loaded";
+    } catch (const core::IOException& e) {
+        EXPECT_NE(std::string(e.getMessage()).find("Could not read enought stream data"), std::string::npos)
+            << e.getMessage();
+    }
+    EXPECT_EQ(objects.size(), 0);
 }
 
 TEST_F(PngLoaderTest, TheReaderOnItsOwnNeedsTheSignature)
